@@ -1,0 +1,27 @@
+#pragma once
+// The host's texture dictionary file: a tree of chunks holding one or more
+// uncompressed 32-bit textures with alpha. Reading is strict: any size that
+// does not match exactly makes the file unreadable.
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace txd {
+
+struct texture_image {
+    std::string name;  // lower case, at most 31 characters
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgba; // rows top first, 4 bytes a pixel: R, G, B, A
+};
+
+std::vector<std::uint8_t> encode(const std::vector<texture_image>& textures);
+// Null when the bytes are not a well-formed dictionary of this layout.
+std::optional<std::vector<texture_image>> decode(std::span<const std::uint8_t> bytes);
+
+bool write_file(const std::string& path, const std::vector<texture_image>& textures);
+std::optional<std::vector<texture_image>> read_file(const std::string& path);
+
+} // namespace txd

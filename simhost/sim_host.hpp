@@ -1,0 +1,111 @@
+#pragma once
+// The simulated host: a Windows executable whose image spans the host's fixed
+// addresses. It places jumps to its own implementations at the host function
+// addresses, real call instructions at the host's call sites, and keeps its
+// code pages PAGE_EXECUTE_READ as the host does. Tests and the demo drive it.
+#include "host/types.hpp"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+// Host operations, as they appear in the call log.
+enum class host_fn : std::uint8_t {
+    player_vehicle,
+    vector_length,
+    hud_text_a,
+    hud_text_b,
+    load_txd,
+    txd_texture,
+    release_txd,
+    make_color,
+    make_rect,
+    draw_textured_quad,
+    render_2d,
+    set_render_state,
+    init_callee,     // original callee at the init call site
+    draw_callee,     // original callee at the draw call site
+    shutdown_callee, // original callee at the shutdown call site
+};
+const char* name_of(host_fn fn);
+
+// One host call: its arguments as raw 32-bit stack words (ECX first for
+// thiscall), and its 32-bit result (a float result as its bit pattern).
+struct call_record {
+    host_fn fn;
+    std::uint8_t arg_count;
+    std::array<std::uint32_t, 14> args;
+    std::uint32_t result;
+
+    float float_arg(int i) const;
+    std::string text_arg(int i) const; // an argument that points to a C string
+};
+
+// Writes the host image (jumps, call sites, globals) and sets page protections.
+// Idempotent; every other function here calls it first.
+void install();
+
+// Call log.
+const std::vector<call_record>& calls();
+void clear_calls();
+void set_call_logging(bool enabled); // on by default
+std::vector<call_record> calls_of(host_fn fn);
+std::size_t count_of(host_fn fn);
+
+// Host state.
+void set_screen(std::int32_t width, std::int32_t height); // also resizes the frame
+struct vehicle_state {
+    std::int32_t kind = 0;
+    float speed[3] = {0, 0, 0};
+    std::uint8_t status = 0;
+};
+void set_vehicle(const vehicle_state& vehicle); // the player is in this vehicle
+void clear_vehicle();                            // the player is on foot
+void* vehicle_record();                          // null when on foot
+void set_hud_text_result(std::uint32_t value);   // what both text functions return
+std::uint32_t selected_texture();                // last value of render state 1
+void set_render_engine_present(bool present);    // engine pointer null or not
+
+// Texture dictionaries: host_load_txd reads files relative to this folder.
+void set_asset_root(const std::string& folder);
+std::size_t loaded_dictionary_count(); // loaded and not yet released
+
+// Original callees at the three event call sites.
+enum class event_site { init, draw, shutdown };
+std::uint32_t site_address(event_site site);
+void set_callee_result(event_site site, std::uint32_t value);
+std::uint32_t callee_calls(event_site site);
+std::uint32_t callee_address(event_site site);
+
+// Executes the five bytes at an event call site as the host does: whatever the
+// bytes are by then. Returns the 32-bit value the host would receive.
+std::uint32_t run_event_site(event_site site);
+
+// Executes a HUD text call site with its three arguments pushed by the host.
+enum class text_site { a, b };
+std::uint32_t text_site_address(text_site site);
+std::uint32_t run_text_site(text_site site, float x, float y, std::uint32_t text);
+
+// The host image's bytes as the simulator wrote them, for comparisons.
+std::vector<std::uint8_t> snapshot(std::uint32_t address, std::size_t size);
+// Every byte of the code range that differs from the image as installed.
+std::vector<std::uint32_t> changed_code_bytes();
+
+// Replaces the entry point in the host image's PE header.
+void set_entry_point(std::uint32_t address_of_entry_point);
+
+// Rasteriser and frame buffer (RGBA, row-major, screen-sized).
+void set_rasteriser_enabled(bool enabled); // off: render calls are logged only
+void clear_frame(std::uint32_t rgba = 0xFF000000);
+const std::vector<std::uint32_t>& frame(); // pixel = R | G << 8 | B << 16 | A << 24
+std::uint32_t pixel(int x, int y);
+bool write_frame_png(const std::string& path);
+
+// Registers an in-memory texture and returns its texture record (for tests
+// that draw without a dictionary file).
+host_texture* add_texture(int width, int height, const std::vector<std::uint32_t>& rgba);
+
+} // namespace sim
