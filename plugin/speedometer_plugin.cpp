@@ -1,0 +1,22 @@
+// The module's one piece of start-up work. Loading the library constructs
+// speedometer_plugin, which hooks the host's init, frame and shutdown call
+// sites; from then on the host drives everything. Unloading gives the sites
+// back through the exit-time destructors of the hooks.
+#include "events/host_events.hpp"
+#include "speedometer/frame.hpp"
+#include "speedometer/resources.hpp"
+
+namespace {
+
+class plugin {
+  public:
+    plugin() {
+        init_event.add([] { load_resources(); });
+        draw_event.add([] { draw_speedometer(); });
+        shutdown_event.add([] { release_resources(); });
+    }
+};
+
+} // namespace
+
+plugin speedometer_plugin;

@@ -1,0 +1,29 @@
+#include "speedometer/resources.hpp"
+
+#include "speedometer/frame.hpp"
+#include "speedometer/text_shift.hpp"
+#include "speedometer/trig_tables.hpp"
+
+host_txd_handle txd_handle = nullptr;
+
+void load_resources() {
+    // Each new game loads the dictionary again; hand the previous one back
+    // first so repeated starts don't pile up dictionaries in the host.
+    if (txd_handle != nullptr) {
+        release_resources();
+    }
+    txd_handle = host_load_txd(speedometer_dictionary_path);
+    speedometer_texture = txd_handle != nullptr ? host_txd_texture(txd_handle) : nullptr;
+    build_trig_tables();
+    install_text_shift();
+}
+
+void release_resources() {
+    // The texture belongs to the dictionary: once it is released no frame may
+    // use it, so frames until the next load draw nothing.
+    speedometer_texture = nullptr;
+    if (txd_handle != nullptr) {
+        host_release_txd(txd_handle);
+        txd_handle = nullptr;
+    }
+}

@@ -1,0 +1,18 @@
+#pragma once
+// Two pieces of the host's HUD text sit where the speedometer is drawn; while
+// the player has a vehicle they are moved left, clear of the dial.
+#include <cstdint>
+
+// Rewrites the host's two text call sites to call the functions below.
+// Repeating it leaves the sites as the first call left them.
+void install_text_shift();
+
+// Gives the two text call sites back the bytes they held before the first
+// install_text_shift. Runs at unload, so the host never calls into a module
+// that is gone.
+void restore_text_shift();
+
+// Stand in for the host's text functions at the two rewritten call sites:
+// same arguments, same convention, the host function's result handed back.
+std::uint32_t shifted_hud_text_a(float x, float y, std::uint32_t text);
+std::uint32_t shifted_hud_text_b(float x, float y, std::uint32_t text);
