@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <fstream>
-#include <iterator>
 #include <limits>
 
 namespace txd {
@@ -72,17 +71,22 @@ std::size_t texture_chunk_size(const texture_image& t) {
     return chunk_header_size + texture_struct_size(t) + chunk_header_size;
 }
 
+// Only what the reader would accept back: a truncated name or a short pixel
+// buffer would give a file that loads but shows the wrong thing.
+bool is_writable(const texture_image& t) {
+    return !t.name.empty() && t.name.size() < name_field_size &&
+           t.name.find('\0') == std::string::npos && t.width > 0 && t.height > 0 &&
+           t.width <= max_dimension && t.height <= max_dimension && t.rgba.size() == level_size(t);
+}
+
+// The host looks textures up by name; lower case is what its own files use.
 void write_name(byte_writer& out, const std::string& name) {
-    std::size_t written = 0;
     for (char c : name) {
-        if (written == name_field_size - 1)
-            break;
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c - 'A' + 'a');
         out.u8(static_cast<std::uint8_t>(c));
-        ++written;
     }
-    out.zeros(name_field_size - written);
+    out.zeros(name_field_size - name.size());
 }
 
 void write_texture(byte_writer& out, const texture_image& t) {
@@ -108,7 +112,7 @@ void write_texture(byte_writer& out, const texture_image& t) {
     auto& bytes = out.bytes();
     const std::size_t start = bytes.size();
     bytes.resize(start + size);
-    for (std::size_t i = 0; i + 3 < size && i + 3 < t.rgba.size(); i += 4) {
+    for (std::size_t i = 0; i < size; i += 4) {
         bytes[start + i + 0] = t.rgba[i + 2];
         bytes[start + i + 1] = t.rgba[i + 1];
         bytes[start + i + 2] = t.rgba[i + 0];
@@ -193,7 +197,11 @@ std::optional<std::string> read_name(byte_reader& in) {
     return name;
 }
 
-bool is_mip_filter(std::uint8_t filter) { return filter >= 3 && filter <= 6; }
+// With one level only the plain filters make sense; a mip filter would sample
+// levels that are not there.
+bool is_single_level_filter(std::uint8_t filter) {
+    return filter == 1 || filter == 2;
+}
 
 std::optional<texture_image> read_texture(byte_reader& in) {
     const auto texture_size = expect_chunk(in, chunk_texture);
@@ -222,10 +230,10 @@ std::optional<texture_image> read_texture(byte_reader& in) {
     const std::uint8_t levels = in.u8();
     const std::uint8_t raster_type = in.u8();
     const std::uint8_t flags = in.u8();
-    if (!in.ok() || platform != platform_id || filter == 0 || is_mip_filter(filter) ||
-        filter > 6 || raster_format != raster_format_8888 || pixel_format != pixel_format_argb ||
+    if (!in.ok() || platform != platform_id || !is_single_level_filter(filter) ||
+        raster_format != raster_format_8888 || pixel_format != pixel_format_argb ||
         depth != bits_per_pixel || levels != 1 || raster_type != raster_type_texture ||
-        (flags & flag_has_alpha) == 0 || width <= 0 || height <= 0 || width > max_dimension ||
+        flags != flag_has_alpha || width <= 0 || height <= 0 || width > max_dimension ||
         height > max_dimension)
         return std::nullopt;
 
@@ -257,6 +265,12 @@ std::optional<texture_image> read_texture(byte_reader& in) {
 } // namespace
 
 std::vector<std::uint8_t> encode(const std::vector<texture_image>& textures) {
+    if (textures.size() > std::numeric_limits<std::uint16_t>::max())
+        return {};
+    for (const auto& t : textures)
+        if (!is_writable(t))
+            return {};
+
     std::size_t dictionary_size = chunk_header_size + dictionary_struct_size + chunk_header_size;
     for (const auto& t : textures)
         dictionary_size += chunk_header_size + texture_chunk_size(t);
@@ -303,6 +317,8 @@ std::optional<std::vector<texture_image>> decode(std::span<const std::uint8_t> b
 
 bool write_file(const std::string& path, const std::vector<texture_image>& textures) {
     const auto bytes = encode(textures);
+    if (bytes.empty())
+        return false;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out)
         return false;

@@ -11,16 +11,20 @@
 namespace txd {
 
 struct texture_image {
-    std::string name;  // lower case, at most 31 characters
+    std::string name; // lower case, at most 31 characters
     int width = 0;
     int height = 0;
     std::vector<std::uint8_t> rgba; // rows top first, 4 bytes a pixel: R, G, B, A
 };
 
+// Empty when a texture cannot be stored as it is: a name that is empty or
+// longer than 31 characters, a width or height outside 1..4096, or a pixel
+// buffer whose size is not width * height * 4. Names are written lower case.
 std::vector<std::uint8_t> encode(const std::vector<texture_image>& textures);
 // Null when the bytes are not a well-formed dictionary of this layout.
 std::optional<std::vector<texture_image>> decode(std::span<const std::uint8_t> bytes);
 
+// False when the textures cannot be encoded or the file cannot be written.
 bool write_file(const std::string& path, const std::vector<texture_image>& textures);
 std::optional<std::vector<texture_image>> read_file(const std::string& path);
 

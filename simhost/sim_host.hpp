@@ -54,6 +54,16 @@ void clear_calls();
 void set_call_logging(bool enabled); // on by default
 std::vector<call_record> calls_of(host_fn fn);
 std::size_t count_of(host_fn fn);
+// What each logged host_render_2d call was given, in the order of the log:
+// the primitive code, the texture selected at the time and a copy of the
+// vertex list.
+struct render_batch {
+    std::int32_t primitive;
+    std::uint32_t texture;
+    std::vector<screen_vertex> vertices;
+};
+std::vector<render_batch> render_batches();
+std::vector<screen_vertex> last_vertices(); // of the latest logged render call
 
 // Host state.
 void set_screen(std::int32_t width, std::int32_t height); // also resizes the frame
@@ -68,6 +78,11 @@ void* vehicle_record();                          // null when on foot
 void set_hud_text_result(std::uint32_t value);   // what both text functions return
 std::uint32_t selected_texture();                // last value of render state 1
 void set_render_engine_present(bool present);    // engine pointer null or not
+// Back to the state after install: log cleared and on, player on foot, text
+// result 0, callee results 0 and counts 0, no texture selected, engine present,
+// 1920 x 1080 screen, rasteriser on, bilinear filtering, black frame. Leaves
+// the code image, textures and dictionaries alone.
+void reset_state();
 
 // Texture dictionaries: host_load_txd reads files relative to this folder.
 void set_asset_root(const std::string& folder);
@@ -93,6 +108,9 @@ std::uint32_t run_text_site(text_site site, float x, float y, std::uint32_t text
 std::vector<std::uint8_t> snapshot(std::uint32_t address, std::size_t size);
 // Every byte of the code range that differs from the image as installed.
 std::vector<std::uint32_t> changed_code_bytes();
+// Writes the image as installed back over every changed code byte; the pages
+// keep their protection.
+void restore_code();
 
 // Replaces the entry point in the host image's PE header.
 void set_entry_point(std::uint32_t address_of_entry_point);
@@ -100,12 +118,16 @@ void set_entry_point(std::uint32_t address_of_entry_point);
 // Rasteriser and frame buffer (RGBA, row-major, screen-sized).
 void set_rasteriser_enabled(bool enabled); // off: render calls are logged only
 void clear_frame(std::uint32_t rgba = 0xFF000000);
+void paint_backdrop(); // an opaque gradient with a faint checker, for demo frames
+enum class texture_filter { nearest, bilinear };
+void set_texture_filter(texture_filter filter); // bilinear by default
 const std::vector<std::uint32_t>& frame(); // pixel = R | G << 8 | B << 16 | A << 24
-std::uint32_t pixel(int x, int y);
+std::uint32_t pixel(int x, int y); // 0 outside the frame
 bool write_frame_png(const std::string& path);
 
 // Registers an in-memory texture and returns its texture record (for tests
-// that draw without a dictionary file).
+// that draw without a dictionary file). Texels are packed like frame pixels,
+// rows top first. Throws std::invalid_argument when the size does not match.
 host_texture* add_texture(int width, int height, const std::vector<std::uint32_t>& rgba);
 
 } // namespace sim

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# The main job: installs what is missing, builds the module and its atlas,
+# loads the module into the simulated host, plays a session and writes the
+# frames it drew to out/demo/.
+set -euo pipefail
+cd "$(dirname "$0")"
+./tools/setup.sh
+
+# The atlas artwork and the host's texture dictionary file, drawn by our tool.
+cmake -S tools/atlas -B build/atlas-tool -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/atlas-tool
+mkdir -p out/assets/models
+build/atlas-tool/speedometer_atlas out/atlas.png out/assets/models/speedometer.txd
+
+# The module and the simulated host.
+cmake --preset windows >/dev/null
+cmake --build --preset windows --target speedometer_module simulated_host
+
+mkdir -p out/demo
+cp build/windows/speedometer.asi out/demo/
+cd out
+../tools/wine-run.sh ../build/windows/simhost/simulated_host.exe demo/speedometer.asi assets demo
+echo "frames: $(pwd)/demo/*.png"

@@ -1,0 +1,214 @@
+#include "speedometer/frame.hpp"
+
+#include "host/functions.hpp"
+#include "speedometer/atlas_quad.hpp"
+#include "speedometer/needle_rotation.hpp"
+#include "speedometer/progress_arc.hpp"
+#include "speedometer/readout.hpp"
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+host_texture* speedometer_texture = nullptr;
+
+namespace {
+
+constexpr float reference_short_side = 1080.0f;
+constexpr float atlas_width = 1024.0f;
+constexpr float atlas_height = 512.0f;
+
+// The fastest speed the dial shows: the single-precision value nearest 1.2.
+constexpr float speed_cap = std::bit_cast<float>(0x3F99999Au);
+constexpr float degrees_per_speed = 200.0f;
+constexpr float rest_angle = 120.0f;
+constexpr float arc_start_angle = 110.0f;
+constexpr float needle_sprite_turn = 90.0f; // the sprite stands pointing up
+constexpr float readout_per_speed = 175.0f;
+
+// A sprite's place on the screen, in reference pixels from the right and
+// bottom edges, and its region of the atlas in atlas pixels.
+struct sprite {
+    float from_right_left;
+    float from_bottom_top;
+    float from_right_right;
+    float from_bottom_bottom;
+    atlas_uv uv;
+};
+
+constexpr atlas_uv atlas_region(float left, float top, float right, float bottom) {
+    return {left / atlas_width, top / atlas_height, right / atlas_width, bottom / atlas_height};
+}
+
+constexpr sprite dial_face{354, 330, 64, 40, atlas_region(0, 0, 291, 291)};
+constexpr sprite needle{217, 330, 201, 214, atlas_region(658, 0, 674, 118)};
+constexpr sprite hub{247, 223, 171, 147, atlas_region(582, 0, 658, 76)};
+constexpr sprite status_sprite{238, 214, 180, 156, atlas_region(582, 76, 640, 134)};
+
+// The arc's image: a circle inscribed in this square of the atlas.
+constexpr float arc_region_left = 291.0f;
+constexpr float arc_region_top = 0.0f;
+constexpr float arc_region_size = 291.0f;
+
+// The dial's centre and the needle's pivot, from the right and bottom edges.
+constexpr float dial_centre_from_right = 209.0f;
+constexpr float dial_centre_from_bottom = 185.0f;
+constexpr float arc_radius = 145.0f;
+
+constexpr float status_digit_from_right = 223.0f;
+constexpr float status_digit_from_bottom = 203.0f;
+constexpr float status_digit_width = 28.0f;
+constexpr float status_digit_height = 36.0f;
+constexpr std::uint8_t highest_status_digit = 9;
+
+constexpr float number_from_right = 217.0f;
+constexpr float number_from_bottom = 143.0f;
+constexpr float number_digit_width = 63.0f;
+constexpr float number_digit_height = std::bit_cast<float>(0x42C9999Au); // 100.8
+constexpr float number_advance = 52.0f;
+
+// Float-to-integer truncation that stays defined for every input: values
+// beyond the 32-bit range saturate, NaN gives 0.
+std::int32_t truncate_to_int32(float value) {
+    constexpr float range_end = 2147483648.0f; // 2^31
+    if (value >= range_end) {
+        return INT32_MAX;
+    }
+    if (value >= -range_end) {
+        return static_cast<std::int32_t>(value);
+    }
+    return value < 0.0f ? INT32_MIN : 0;
+}
+
+template <class T> T read_field(const void* record, std::size_t offset) {
+    T value;
+    std::memcpy(&value, static_cast<const unsigned char*>(record) + offset, sizeof value);
+    return value;
+}
+
+bool gets_speedometer(std::int32_t vehicle_kind) {
+    switch (vehicle_kind) {
+    case 3:
+    case 4:
+    case 5:
+    case 6:
+    case 10:
+        return false;
+    default:
+        return true;
+    }
+}
+
+// A length cannot be negative; NaN or a negative value from the host reads
+// as standing still, so every angle and readout below stays in range.
+float shown_speed(float length) {
+    if (!(length >= 0.0f)) {
+        return 0.0f;
+    }
+    return speed_cap < length ? speed_cap : length;
+}
+
+// The screen's right and bottom edges, from which everything is placed.
+struct screen_edges {
+    float right;
+    float bottom;
+
+    float x(float from_right) const { return right - scale_to_screen(from_right); }
+    float y(float from_bottom) const { return bottom - scale_to_screen(from_bottom); }
+};
+
+void make_sprite_rect(host_rect& rect, const screen_edges& edges, const sprite& s) {
+    host_make_rect(rect, edges.x(s.from_right_left), edges.y(s.from_bottom_top),
+                   edges.x(s.from_right_right), edges.y(s.from_bottom_bottom));
+}
+
+void draw_sprite(host_rect& rect, const host_color& colour, const screen_edges& edges,
+                 const sprite& s) {
+    make_sprite_rect(rect, edges, s);
+    fill_atlas_quad(rect, colour, s.uv);
+    render_atlas_quad();
+}
+
+void make_white(host_color& colour) {
+    host_make_color(colour, 255, 255, 255, 255);
+}
+
+void make_status_colour(host_color& colour, std::uint8_t status) {
+    if (status == 0) {
+        host_make_color(colour, 255, 25, 120, 255);
+    } else {
+        host_make_color(colour, 0, 255, 255, 255);
+    }
+}
+
+} // namespace
+
+float scale_to_screen(float reference_length) {
+    const std::int32_t width = host_screen_width();
+    const std::int32_t height = host_screen_height();
+    const std::int32_t shorter = width > height ? height : width;
+    const float scaled = (static_cast<float>(shorter) * reference_length) / reference_short_side;
+    return static_cast<float>(truncate_to_int32(scaled));
+}
+
+void draw_speedometer() {
+    void* vehicle = host_player_vehicle(local_player, true);
+    if (vehicle == nullptr) {
+        return;
+    }
+    if (!gets_speedometer(read_field<std::int32_t>(vehicle, vehicle_field::kind))) {
+        return;
+    }
+    // Without the atlas there is nothing to draw from.
+    if (speedometer_texture == nullptr) {
+        return;
+    }
+    const auto* speed_vector =
+        static_cast<const unsigned char*>(vehicle) + vehicle_field::speed_vector;
+    const float speed = shown_speed(host_vector_length(speed_vector));
+    const float direction = speed * degrees_per_speed + rest_angle;
+
+    host_set_render_state(render_state_texture, speedometer_texture->render_id);
+    const screen_edges edges{static_cast<float>(host_screen_width()),
+                             static_cast<float>(host_screen_height())};
+    host_color white;
+    host_color status_colour;
+    host_rect rect;
+
+    make_white(white);
+    draw_sprite(rect, white, edges, dial_face);
+
+    if (speed > 0.0f) {
+        draw_progress_arc(atlas_width, atlas_height, arc_region_left, arc_region_top,
+                          arc_region_size, arc_region_size, edges.x(dial_centre_from_right),
+                          edges.y(dial_centre_from_bottom), scale_to_screen(arc_radius),
+                          scale_to_screen(arc_radius), arc_start_angle, direction);
+    }
+
+    make_white(white);
+    make_sprite_rect(rect, edges, needle);
+    const float pivot_x = edges.x(dial_centre_from_right);
+    const float pivot_y = edges.y(dial_centre_from_bottom);
+    fill_atlas_quad(rect, white, needle.uv);
+    rotate_quad(pivot_x, pivot_y, direction + needle_sprite_turn);
+    render_atlas_quad();
+
+    make_white(white);
+    draw_sprite(rect, white, edges, hub);
+
+    const auto status = read_field<std::uint8_t>(vehicle, vehicle_field::status);
+    make_status_colour(status_colour, status);
+    draw_sprite(rect, status_colour, edges, status_sprite);
+    draw_status_digit(status > highest_status_digit ? highest_status_digit : status,
+                      status_colour.red, status_colour.green, status_colour.blue,
+                      edges.x(status_digit_from_right), edges.y(status_digit_from_bottom),
+                      scale_to_screen(status_digit_width), scale_to_screen(status_digit_height));
+
+    // The speed is within [0, 1.2] here, so the readout is 0 to 210.
+    draw_readout_number(static_cast<std::uint32_t>(speed * readout_per_speed),
+                        edges.x(number_from_right), edges.y(number_from_bottom),
+                        scale_to_screen(number_digit_width), scale_to_screen(number_digit_height),
+                        scale_to_screen(number_advance));
+
+    host_set_render_state(render_state_texture, 0);
+}

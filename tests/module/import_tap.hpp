@@ -1,0 +1,11 @@
+#pragma once
+// Replaces entries in a loaded module's import address table, so a test can
+// see which system functions the module calls, and in what order.
+#include <windows.h>
+
+#include <string>
+
+// Points the module's import of dll!function at replacement. Returns the
+// previous target, or null when the module does not import it.
+void* tap_import(HMODULE module, const std::string& dll, const std::string& function,
+                 void* replacement);

@@ -1,0 +1,72 @@
+#include "module_fixture.hpp"
+
+#include "assets/texture_dictionary.hpp"
+#include "host/addresses.hpp"
+#include "support/test_atlas.hpp"
+
+#include <cstring>
+
+void module_test::SetUpTestSuite() {
+    sim::install();
+    CreateDirectoryA("assets", nullptr);
+    CreateDirectoryA("assets/models", nullptr);
+    ASSERT_TRUE(txd::write_file("assets/models/speedometer.txd", {make_test_atlas_image()}));
+    sim::set_asset_root("assets");
+}
+
+void module_test::SetUp() {
+    sim::set_screen(1920, 1080);
+    sim::clear_vehicle();
+    sim::set_rasteriser_enabled(true);
+    sim::set_call_logging(true);
+    sim::clear_calls();
+    ASSERT_TRUE(sim::changed_code_bytes().empty()) << "an earlier test left host code changed";
+}
+
+void module_test::TearDown() { unload(); }
+
+void module_test::load() {
+    module_ = LoadLibraryA(module_file);
+    ASSERT_NE(module_, nullptr) << "LoadLibrary failed with " << GetLastError();
+}
+
+void module_test::unload() {
+    if (module_ != nullptr) {
+        FreeLibrary(module_);
+        module_ = nullptr;
+    }
+}
+
+bool module_test::inside_module(std::uint32_t address) const {
+    const auto base = reinterpret_cast<std::uint32_t>(module_);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(module_);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
+    return address >= base && address < base + nt->OptionalHeader.SizeOfImage;
+}
+
+std::uint32_t module_test::call_target(std::uint32_t site) const {
+    const auto bytes = sim::snapshot(site, 5);
+    if (bytes[0] != 0xE8) {
+        return 0;
+    }
+    std::int32_t displacement;
+    std::memcpy(&displacement, &bytes[1], 4);
+    return site + 5 + static_cast<std::uint32_t>(displacement);
+}
+
+void module_test::enter_vehicle(float speed, std::uint8_t status, std::int32_t kind) {
+    sim::vehicle_state vehicle;
+    vehicle.kind = kind;
+    vehicle.speed[0] = speed;
+    vehicle.status = status;
+    sim::set_vehicle(vehicle);
+}
+
+std::vector<std::uint32_t> event_sites() {
+    return {host_address::init_call_site, host_address::draw_call_site,
+            host_address::shutdown_call_site};
+}
+
+std::vector<std::uint32_t> text_sites() {
+    return {host_address::hud_text_a_call_site, host_address::hud_text_b_call_site};
+}

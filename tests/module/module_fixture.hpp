@@ -1,0 +1,31 @@
+#pragma once
+// Loads the real module into this simulated host, as a plug-in loader does.
+#include "simhost/sim_host.hpp"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+inline constexpr char module_file[] = "speedometer.dll";
+
+class module_test : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite();
+    void SetUp() override;
+    void TearDown() override;
+
+    void load();
+    void unload();
+    bool inside_module(std::uint32_t address) const;
+    std::uint32_t call_target(std::uint32_t site) const; // destination of an E8 at site
+
+    void enter_vehicle(float speed, std::uint8_t status = 0, std::int32_t kind = 0);
+
+    HMODULE module_ = nullptr;
+};
+
+// Addresses of the five call sites, in the order the module takes them over.
+std::vector<std::uint32_t> event_sites();
+std::vector<std::uint32_t> text_sites();
