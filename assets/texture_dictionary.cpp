@@ -216,8 +216,8 @@ std::optional<texture_image> read_texture(byte_reader& in) {
 
     const std::uint32_t platform = in.u32();
     const std::uint8_t filter = in.u8();
-    in.u8(); // addressing
-    in.u16();
+    in.u8();  // addressing
+    in.u16(); // padding
     auto name = read_name(in);
     if (!name)
         return std::nullopt;
@@ -230,6 +230,8 @@ std::optional<texture_image> read_texture(byte_reader& in) {
     const std::uint8_t levels = in.u8();
     const std::uint8_t raster_type = in.u8();
     const std::uint8_t flags = in.u8();
+    // Only plain 32-bit textures with alpha: cube, compressed or self-mipping
+    // rasters would be laid out differently from what follows.
     if (!in.ok() || platform != platform_id || !is_single_level_filter(filter) ||
         raster_format != raster_format_8888 || pixel_format != pixel_format_argb ||
         depth != bits_per_pixel || levels != 1 || raster_type != raster_type_texture ||

@@ -5,9 +5,8 @@
 namespace injector {
 
 void report_backup_too_large() {
-    // Reported by hand rather than through assert(), so that it is made in
-    // release builds too, naming the hooking layer's header where the limit
-    // is documented.
+    // Made directly rather than through assert(), so that release builds
+    // report it too. It names the layer's chief header, injector/hooking.
     _assert("size <= bufsize", "injector/hooking", 82);
 }
 

@@ -66,18 +66,20 @@ std::vector<render_batch> render_batches();
 std::vector<screen_vertex> last_vertices(); // of the latest logged render call
 
 // Host state.
-void set_screen(std::int32_t width, std::int32_t height); // also resizes the frame
+// Also resizes the frame: negative sides give an empty frame, sides above
+// 16384 are capped there; the globals keep the values as given.
+void set_screen(std::int32_t width, std::int32_t height);
 struct vehicle_state {
     std::int32_t kind = 0;
     float speed[3] = {0, 0, 0};
     std::uint8_t status = 0;
 };
 void set_vehicle(const vehicle_state& vehicle); // the player is in this vehicle
-void clear_vehicle();                            // the player is on foot
-void* vehicle_record();                          // null when on foot
-void set_hud_text_result(std::uint32_t value);   // what both text functions return
-std::uint32_t selected_texture();                // last value of render state 1
-void set_render_engine_present(bool present);    // engine pointer null or not
+void clear_vehicle();                           // the player is on foot
+void* vehicle_record();                         // null when on foot
+void set_hud_text_result(std::uint32_t value);  // what both text functions return
+std::uint32_t selected_texture();               // last value of render state 1
+void set_render_engine_present(bool present);   // engine pointer null or not
 // Back to the state after install: log cleared and on, player on foot, text
 // result 0, callee results 0 and counts 0, no texture selected, engine present,
 // 1920 x 1080 screen, rasteriser on, bilinear filtering, black frame. Leaves
@@ -121,8 +123,8 @@ void clear_frame(std::uint32_t rgba = 0xFF000000);
 void paint_backdrop(); // an opaque gradient with a faint checker, for demo frames
 enum class texture_filter { nearest, bilinear };
 void set_texture_filter(texture_filter filter); // bilinear by default
-const std::vector<std::uint32_t>& frame(); // pixel = R | G << 8 | B << 16 | A << 24
-std::uint32_t pixel(int x, int y); // 0 outside the frame
+const std::vector<std::uint32_t>& frame();      // pixel = R | G << 8 | B << 16 | A << 24
+std::uint32_t pixel(int x, int y);              // 0 outside the frame
 bool write_frame_png(const std::string& path);
 
 // Registers an in-memory texture and returns its texture record (for tests

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++-mingw-w64-i686 cmake ninja-build googletest libstb-dev
   wine wine32:i386 xvfb
-  libcairo2-dev fonts-dejavu-core zip unzip
+  libcairo2-dev fonts-dejavu-core pkgconf zip unzip
 )
 
 missing=()

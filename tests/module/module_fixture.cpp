@@ -45,7 +45,7 @@ bool module_test::inside_module(std::uint32_t address) const {
 }
 
 std::uint32_t module_test::call_target(std::uint32_t site) const {
-    const auto bytes = sim::snapshot(site, 5);
+    const auto bytes = live_bytes(site, 5);
     if (bytes[0] != 0xE8) {
         return 0;
     }
@@ -69,4 +69,9 @@ std::vector<std::uint32_t> event_sites() {
 
 std::vector<std::uint32_t> text_sites() {
     return {host_address::hud_text_a_call_site, host_address::hud_text_b_call_site};
+}
+
+std::vector<std::uint8_t> live_bytes(std::uint32_t address, std::size_t size) {
+    const auto* first = reinterpret_cast<const std::uint8_t*>(address);
+    return {first, first + size};
 }

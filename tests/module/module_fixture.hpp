@@ -26,6 +26,9 @@ class module_test : public ::testing::Test {
     HMODULE module_ = nullptr;
 };
 
+// The bytes at a host address as they are now.
+std::vector<std::uint8_t> live_bytes(std::uint32_t address, std::size_t size);
+
 // Addresses of the five call sites, in the order the module takes them over.
 std::vector<std::uint32_t> event_sites();
 std::vector<std::uint32_t> text_sites();

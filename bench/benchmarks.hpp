@@ -1,0 +1,9 @@
+#pragma once
+// Each benchmark prints its own figures. Allocation counts come from the
+// program's replaced global operator new (allocation_counter.cpp).
+#include <cstdint>
+
+std::uint64_t heap_allocations(); // operator new calls so far in this program
+
+void run_display_benchmark();
+void run_hooking_benchmark();

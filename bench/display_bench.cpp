@@ -1,0 +1,72 @@
+// What one speedometer frame costs: the module's own work with the host's
+// drawing reduced to no-ops, the same with the simulated host rasterising,
+// and the heap allocations a frame makes.
+#include "benchmarks.hpp"
+
+#include "host/types.hpp"
+#include "simhost/sim_host.hpp"
+#include "speedometer/frame.hpp"
+#include "speedometer/trig_tables.hpp"
+
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+struct timing {
+    double nanoseconds_per_frame;
+    std::uint64_t allocations;
+};
+
+timing time_frames(int frames) {
+    const std::uint64_t allocations_before = heap_allocations();
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < frames; ++i) {
+        draw_speedometer();
+    }
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    const double nanoseconds =
+        std::chrono::duration<double, std::nano>(elapsed).count() / static_cast<double>(frames);
+    return {nanoseconds, heap_allocations() - allocations_before};
+}
+
+} // namespace
+
+void run_display_benchmark() {
+    sim::set_screen(1920, 1080);
+    // The atlas's content does not change the cost of drawing it.
+    speedometer_texture = sim::add_texture(1024, 512, std::vector<std::uint32_t>(1024 * 512, ~0u));
+    build_trig_tables();
+    // At the top speed the arc is at its longest.
+    sim::vehicle_state vehicle;
+    vehicle.kind = 2;
+    vehicle.speed[0] = 1.2f;
+    vehicle.status = 3;
+    sim::set_vehicle(vehicle);
+    sim::set_call_logging(false);
+
+    constexpr int module_frames = 200000;
+    constexpr int rasterised_frames = 100;
+    sim::set_rasteriser_enabled(false);
+    time_frames(1000); // warm up
+    const timing module_only = time_frames(module_frames);
+    sim::set_rasteriser_enabled(true);
+    time_frames(5);
+    const timing rasterised = time_frames(rasterised_frames);
+
+    std::printf("display: draw_speedometer, host drawing as no-ops: %.0f ns a frame (%d frames)\n",
+                module_only.nanoseconds_per_frame, module_frames);
+    std::printf("display: draw_speedometer, host rasterising 1920x1080: %.0f us a frame (%d "
+                "frames)\n",
+                rasterised.nanoseconds_per_frame / 1000.0, rasterised_frames);
+    const std::uint64_t allocations = module_only.allocations + rasterised.allocations;
+    std::printf("display: heap allocations a frame: %llu (%llu in %d frames)\n",
+                static_cast<unsigned long long>(allocations / (module_frames + rasterised_frames)),
+                static_cast<unsigned long long>(allocations), module_frames + rasterised_frames);
+
+    sim::set_call_logging(true);
+    sim::set_rasteriser_enabled(false);
+    sim::clear_vehicle();
+    speedometer_texture = nullptr;
+}

@@ -1,0 +1,14 @@
+#pragma once
+// The module's three host events. Each is an empty object; its state is made
+// by its first add.
+#include "events/host_event.hpp"
+#include "host/addresses.hpp"
+
+// After the host's initialisation call: the place to load resources.
+inline host_event<host_address::init_call_site, handler_position::after> init_event;
+
+// After the host's per-frame call: the place to draw over the frame.
+inline host_event<host_address::draw_call_site, handler_position::after> draw_event;
+
+// Before the host's shutdown call: the place to release resources.
+inline host_event<host_address::shutdown_call_site, handler_position::before> shutdown_event;

@@ -1,0 +1,59 @@
+#include "simhost/texture_store.hpp"
+
+#include "simhost/sim_host.hpp"
+
+#include <map>
+#include <memory>
+#include <stdexcept>
+
+namespace sim {
+namespace {
+
+struct texture_store {
+    // Ids are never reused, so a stale id selects nothing rather than
+    // another texture.
+    std::uint32_t next_id = 1;
+    std::map<std::uint32_t, std::unique_ptr<detail::stored_texture>> textures;
+};
+
+texture_store& the_store() {
+    static texture_store store;
+    return store;
+}
+
+} // namespace
+
+namespace detail {
+
+host_texture* store_texture(int width, int height, std::vector<std::uint32_t> texels) {
+    texture_store& store = the_store();
+    const std::uint32_t id = store.next_id++;
+    auto texture = std::make_unique<stored_texture>(
+        stored_texture{host_texture{id}, width, height, std::move(texels)});
+    host_texture* record = &texture->record;
+    store.textures.emplace(id, std::move(texture));
+    return record;
+}
+
+void drop_texture(std::uint32_t render_id) {
+    the_store().textures.erase(render_id);
+}
+
+const stored_texture* find_texture(std::uint32_t render_id) {
+    const auto& textures = the_store().textures;
+    const auto found = textures.find(render_id);
+    return found == textures.end() ? nullptr : found->second.get();
+}
+
+} // namespace detail
+
+host_texture* add_texture(int width, int height, const std::vector<std::uint32_t>& rgba) {
+    install();
+    if (width <= 0 || height <= 0 ||
+        rgba.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {
+        throw std::invalid_argument("texture size does not match its texels");
+    }
+    return detail::store_texture(width, height, rgba);
+}
+
+} // namespace sim

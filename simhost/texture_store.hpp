@@ -1,0 +1,22 @@
+#pragma once
+// The host's textures: each has a texture record whose render id selects it
+// through render state 1, and its texels for the rasteriser.
+#include "host/types.hpp"
+
+#include <cstdint>
+#include <vector>
+
+namespace sim::detail {
+
+struct stored_texture {
+    host_texture record;
+    int width;
+    int height;
+    std::vector<std::uint32_t> texels; // R | G << 8 | B << 16 | A << 24, rows top first
+};
+
+host_texture* store_texture(int width, int height, std::vector<std::uint32_t> texels);
+void drop_texture(std::uint32_t render_id);
+const stored_texture* find_texture(std::uint32_t render_id); // null for 0 or unknown ids
+
+} // namespace sim::detail

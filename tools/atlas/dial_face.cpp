@@ -1,0 +1,112 @@
+#include "atlas_layout.hpp"
+#include "label_font.hpp"
+#include "speed_band.hpp"
+#include "sprites.hpp"
+
+#include <cmath>
+#include <numbers>
+#include <string>
+
+namespace atlas {
+
+namespace {
+
+constexpr int major_step = 30;
+constexpr int minor_step = 10;
+constexpr double label_size = 19.0;
+// The unlit track shows the colour scale faintly; the progress band lights it.
+constexpr band_style track_style{0.22, false, 0.0};
+
+double radians(double degrees) {
+    return degrees * std::numbers::pi / 180.0;
+}
+
+void draw_face(cairo_t* cr) {
+    cairo_pattern_t* face = cairo_pattern_create_radial(0, -30, 10, 0, 0, bezel_inner_radius);
+    cairo_pattern_add_color_stop_rgba(face, 0.0, 0.16, 0.17, 0.20, 0.90);
+    cairo_pattern_add_color_stop_rgba(face, 0.75, 0.07, 0.08, 0.09, 0.90);
+    cairo_pattern_add_color_stop_rgba(face, 1.0, 0.02, 0.02, 0.03, 0.94);
+    cairo_arc(cr, 0, 0, bezel_inner_radius + 0.5, 0, 2 * std::numbers::pi);
+    cairo_set_source(cr, face);
+    cairo_fill(cr);
+    cairo_pattern_destroy(face);
+}
+
+void draw_bezel(cairo_t* cr) {
+    const double middle = (bezel_outer_radius + bezel_inner_radius) / 2;
+    cairo_pattern_t* metal = cairo_pattern_create_linear(-100, -100, 100, 100);
+    cairo_pattern_add_color_stop_rgba(metal, 0.0, 0.86, 0.88, 0.92, 1);
+    cairo_pattern_add_color_stop_rgba(metal, 0.5, 0.38, 0.40, 0.44, 1);
+    cairo_pattern_add_color_stop_rgba(metal, 1.0, 0.16, 0.17, 0.19, 1);
+    cairo_arc(cr, 0, 0, middle, 0, 2 * std::numbers::pi);
+    cairo_set_line_width(cr, bezel_outer_radius - bezel_inner_radius);
+    cairo_set_source(cr, metal);
+    cairo_stroke(cr);
+    cairo_pattern_destroy(metal);
+
+    // Dark seams on both sides keep the ring crisp against any background.
+    cairo_set_line_width(cr, 1.2);
+    cairo_set_source_rgba(cr, 0, 0, 0, 0.75);
+    cairo_arc(cr, 0, 0, bezel_inner_radius, 0, 2 * std::numbers::pi);
+    cairo_stroke(cr);
+    cairo_arc(cr, 0, 0, bezel_outer_radius - 0.6, 0, 2 * std::numbers::pi);
+    cairo_stroke(cr);
+}
+
+void draw_ticks(cairo_t* cr) {
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    for (int speed = 0; speed <= scale_top_speed; speed += minor_step / 2) {
+        const bool major = speed % major_step == 0;
+        const bool minor = speed % minor_step == 0;
+        const double inner = major   ? major_tick_inner_radius
+                             : minor ? minor_tick_inner_radius
+                                     : minor_tick_inner_radius + 4;
+        const double a = radians(speed_angle(speed));
+        cairo_set_line_width(cr, major ? 3.6 : minor ? 2.2 : 1.4);
+        cairo_set_source_rgba(cr, 1, 1, 1, major ? 1.0 : minor ? 0.85 : 0.55);
+        cairo_move_to(cr, inner * std::cos(a), inner * std::sin(a));
+        cairo_line_to(cr, tick_outer_radius * std::cos(a), tick_outer_radius * std::sin(a));
+        cairo_stroke(cr);
+    }
+}
+
+void draw_labels(cairo_t* cr) {
+    select_label_font(cr, label_size);
+    cairo_set_source_rgba(cr, 1, 1, 1, 1);
+    for (int speed = 0; speed <= scale_top_speed; speed += major_step) {
+        const std::string text = std::to_string(speed);
+        cairo_text_extents_t extents;
+        cairo_text_extents(cr, text.c_str(), &extents);
+        const double a = radians(speed_angle(speed));
+        const double x = label_radius * std::cos(a);
+        const double y = label_radius * std::sin(a);
+        // Centre the ink, not the advance box, on the label's point.
+        cairo_move_to(cr, x - extents.x_bearing - extents.width / 2,
+                      y - extents.y_bearing - extents.height / 2);
+        cairo_show_text(cr, text.c_str());
+    }
+    // Showing text leaves a current point, which the next arc would join.
+    cairo_new_path(cr);
+}
+
+} // namespace
+
+void draw_dial_face(canvas& target) {
+    cairo_t* cr = target.context();
+    const region& r = dial_face_region;
+    cairo_save(cr);
+    cairo_translate(cr, r.centre_x(), r.centre_y());
+    draw_face(cr);
+    cairo_restore(cr);
+
+    draw_speed_band(target, r, track_style);
+
+    cairo_save(cr);
+    cairo_translate(cr, r.centre_x(), r.centre_y());
+    draw_ticks(cr);
+    draw_labels(cr);
+    draw_bezel(cr);
+    cairo_restore(cr);
+}
+
+} // namespace atlas
