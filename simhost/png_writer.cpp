@@ -25,4 +25,15 @@ bool write_frame_png(const std::string& path) {
                           width * channels) != 0;
 }
 
+bool write_png(const std::string& path, int width, int height,
+               const std::vector<std::uint32_t>& rgba) {
+    constexpr int channels = 4;
+    if (width <= 0 || height <= 0 ||
+        rgba.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {
+        return false;
+    }
+    return stbi_write_png(path.c_str(), width, height, channels, rgba.data(),
+                          width * channels) != 0;
+}
+
 } // namespace sim

@@ -126,6 +126,9 @@ void set_texture_filter(texture_filter filter); // bilinear by default
 const std::vector<std::uint32_t>& frame();      // pixel = R | G << 8 | B << 16 | A << 24
 std::uint32_t pixel(int x, int y);              // 0 outside the frame
 bool write_frame_png(const std::string& path);
+// Any picture in the frame's pixel layout, for sheets composed from frames.
+bool write_png(const std::string& path, int width, int height,
+               const std::vector<std::uint32_t>& rgba);
 
 // Registers an in-memory texture and returns its texture record (for tests
 // that draw without a dictionary file). Texels are packed like frame pixels,

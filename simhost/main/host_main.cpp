@@ -8,7 +8,8 @@
 
 int main(int argc, char** argv) {
     if (argc != 4) {
-        std::fprintf(stderr, "usage: simulated_host <module.dll|.asi> <asset folder> <output folder>\n");
+        std::fprintf(stderr,
+                     "usage: simulated_host <module.dll|.asi> <asset folder> <output folder>\n");
         return 2;
     }
     return run_session(argv[1], argv[2], argv[3]) ? 0 : 1;

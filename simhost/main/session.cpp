@@ -1,5 +1,7 @@
 #include "simhost/main/session.hpp"
 
+#include "simhost/main/sweep_sheet.hpp"
+
 #include "host/addresses.hpp"
 #include "simhost/sim_host.hpp"
 
@@ -25,7 +27,9 @@ const scene scenes[] = {
     {"1920x1080_cruise", 1920, 1080, 0.5f, 1, true},
     {"1920x1080_top_speed", 1920, 1080, 1.5f, 3, true},
     {"1280x720_city", 1280, 720, 0.3f, 0, true},
-    {"1080x1920_portrait", 1080, 1920, 0.8f, 2, true},
+    {"1080x1920_portrait_rest", 1080, 1920, 0.0f, 0, true},
+    {"1080x1920_portrait_cruise", 1080, 1920, 0.6f, 2, true},
+    {"1080x1920_portrait_top_speed", 1080, 1920, 1.2f, 1, true},
     {"1920x1080_on_foot", 1920, 1080, 0.0f, 0, false},
 };
 
@@ -58,7 +62,7 @@ bool play_scene(const scene& s, const std::string& out_dir) {
     const std::string path = out_dir + "/" + s.name + ".png";
     const bool written = sim::write_frame_png(path);
     const float text_x = static_cast<float>(s.width) - 120.0f;
-    std::printf("  %-22s speed %.2f status %u -> %s (HUD text at x %.0f drawn at %.0f)\n", s.name,
+    std::printf("  %-28s speed %.2f status %u -> %s (HUD text at x %.0f drawn at %.0f)\n", s.name,
                 s.speed, static_cast<unsigned>(s.status), path.c_str(), text_x,
                 hud_text_x_after_shift(text_x));
     return written;
@@ -91,6 +95,9 @@ bool run_session(const std::string& module_path, const std::string& asset_root,
     for (const scene& s : scenes) {
         ok &= play_scene(s, out_dir);
     }
+
+    const std::string sheet = out_dir + "/needle_sweep.png";
+    ok &= check(write_sweep_sheet(sheet), "the needle sweep from rest to the cap is drawn");
 
     std::printf("shutting the game down\n");
     sim::run_event_site(sim::event_site::shutdown);

@@ -10,7 +10,9 @@ using sim::host_fn;
 
 namespace {
 
-std::vector<std::uint8_t> bytes_at(std::uint32_t site) { return live_bytes(site, 5); }
+std::vector<std::uint8_t> bytes_at(std::uint32_t site) {
+    return live_bytes(site, 5);
+}
 
 } // namespace
 
@@ -61,7 +63,8 @@ TEST_F(module_test, init_runs_the_host_callee_then_loads_the_atlas_and_shifts_th
     EXPECT_EQ(sim::run_event_site(sim::event_site::init), 0xFFFFFFFFu);
     EXPECT_EQ(bytes_at(host_address::hud_text_a_call_site), first_a);
     EXPECT_EQ(bytes_at(host_address::hud_text_b_call_site), first_b);
-    EXPECT_EQ(sim::loaded_dictionary_count(), dictionaries + 1) << "the first dictionary was not handed back";
+    EXPECT_EQ(sim::loaded_dictionary_count(), dictionaries + 1)
+        << "the first dictionary was not handed back";
 }
 
 TEST_F(module_test, a_frame_with_a_vehicle_is_drawn_after_the_host_callee) {
@@ -127,9 +130,9 @@ TEST_F(module_test, a_missing_dictionary_is_not_a_crash) {
 }
 
 TEST_F(module_test, unloading_gives_back_every_site_including_the_text_sites) {
-    const auto before_event = std::vector{bytes_at(host_address::init_call_site),
-                                          bytes_at(host_address::draw_call_site),
-                                          bytes_at(host_address::shutdown_call_site)};
+    const auto before_event =
+        std::vector{bytes_at(host_address::init_call_site), bytes_at(host_address::draw_call_site),
+                    bytes_at(host_address::shutdown_call_site)};
     load();
     sim::run_event_site(sim::event_site::init);
     unload();
@@ -149,4 +152,26 @@ TEST_F(module_test, unloading_before_the_host_reached_init_calls_no_host_functio
     unload();
     EXPECT_TRUE(sim::calls().empty());
     EXPECT_TRUE(sim::changed_code_bytes().empty());
+}
+
+TEST_F(module_test, the_module_exports_nothing_and_imports_only_system_libraries) {
+    load();
+    const auto base = reinterpret_cast<std::uint32_t>(module_);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(module_);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
+    const auto& exports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    if (exports.VirtualAddress != 0) {
+        const auto* dir =
+            reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + exports.VirtualAddress);
+        EXPECT_EQ(dir->NumberOfFunctions, 0u);
+        EXPECT_EQ(dir->NumberOfNames, 0u);
+    }
+    const auto& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    std::vector<std::string> names;
+    for (const auto* desc =
+             reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+         desc->Name != 0; ++desc) {
+        names.emplace_back(reinterpret_cast<const char*>(base + desc->Name));
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"KERNEL32.dll", "msvcrt.dll"}));
 }

@@ -23,7 +23,9 @@ void module_test::SetUp() {
     ASSERT_TRUE(sim::changed_code_bytes().empty()) << "an earlier test left host code changed";
 }
 
-void module_test::TearDown() { unload(); }
+void module_test::TearDown() {
+    unload();
+}
 
 void module_test::load() {
     module_ = LoadLibraryA(module_file);

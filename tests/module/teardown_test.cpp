@@ -43,8 +43,8 @@ void traced_free(void* block) {
 std::size_t private_bytes() {
     PROCESS_MEMORY_COUNTERS_EX counters{};
     counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(),
-                         reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                         sizeof counters);
     return counters.PrivateUsage;
 }
 
@@ -53,8 +53,9 @@ std::size_t private_bytes() {
 TEST_F(module_test, unloading_writes_the_event_sites_back_last_taken_first) {
     load();
     sim::run_event_site(sim::event_site::init);
-    real_virtual_protect = reinterpret_cast<decltype(real_virtual_protect)>(tap_import(
-        module_, "KERNEL32.dll", "VirtualProtect", reinterpret_cast<void*>(&traced_virtual_protect)));
+    real_virtual_protect = reinterpret_cast<decltype(real_virtual_protect)>(
+        tap_import(module_, "KERNEL32.dll", "VirtualProtect",
+                   reinterpret_cast<void*>(&traced_virtual_protect)));
     real_free = reinterpret_cast<decltype(real_free)>(
         tap_import(module_, "msvcrt.dll", "free", reinterpret_cast<void*>(&traced_free)));
     ASSERT_NE(real_virtual_protect, nullptr);

@@ -1,0 +1,47 @@
+#include "simhost/main/sweep_sheet.hpp"
+
+#include "simhost/sim_host.hpp"
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+constexpr int screen_width = 1920;
+constexpr int screen_height = 1080;
+constexpr int cell = 360; // the corner the speedometer occupies, and some margin
+constexpr int columns = 5;
+constexpr int rows = 3;
+constexpr float top_speed = 1.2f;
+
+void copy_corner_into(std::vector<std::uint32_t>& sheet, int sheet_width, int column, int row) {
+    const auto& frame = sim::frame();
+    for (int y = 0; y < cell; ++y) {
+        const auto* source =
+            &frame[static_cast<std::size_t>(screen_height - cell + y) * screen_width +
+                   (screen_width - cell)];
+        auto* target =
+            &sheet[static_cast<std::size_t>(row * cell + y) * sheet_width + column * cell];
+        std::copy(source, source + cell, target);
+    }
+}
+
+} // namespace
+
+bool write_sweep_sheet(const std::string& path) {
+    const int sheet_width = columns * cell;
+    std::vector<std::uint32_t> sheet(static_cast<std::size_t>(sheet_width) * rows * cell);
+    sim::set_screen(screen_width, screen_height);
+    const int frames = columns * rows;
+    for (int i = 0; i < frames; ++i) {
+        sim::vehicle_state vehicle;
+        vehicle.speed[0] = top_speed * static_cast<float>(i) / static_cast<float>(frames - 1);
+        vehicle.status = static_cast<std::uint8_t>(i % 4);
+        sim::set_vehicle(vehicle);
+        sim::paint_backdrop();
+        sim::run_event_site(sim::event_site::draw);
+        copy_corner_into(sheet, sheet_width, i % columns, i / columns);
+    }
+    return sim::write_png(path, sheet_width, rows * cell, sheet);
+}
