@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the module, the simulated host and the
-# tests, and runs every test under Wine.
+# tests, runs every test under Wine, then builds and tests the atlas tool.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./tools/setup.sh
 cmake --preset windows >/dev/null
 cmake --build --preset windows
 ctest --preset windows "$@"
+
+# The atlas artwork tool is a native program with tests of its own.
+cmake -S tools/atlas -B build/atlas-tool -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/atlas-tool
+ctest --test-dir build/atlas-tool --output-on-failure "$@"

@@ -83,9 +83,13 @@ std::uint32_t host_render_2d(std::int32_t primitive, screen_vertex* vertices, st
 }
 
 std::uint32_t host_set_render_state(std::int32_t state, std::uint32_t value) {
+    // Before the host has set its engine up there is no render state to set.
     auto* engine = host_global<unsigned char*>(host_address::render_engine);
+    if (engine == nullptr) {
+        return 0;
+    }
     auto* set_state = *reinterpret_cast<render_state_fn**>(engine + engine_render_state_offset);
-    return set_state(state, value);
+    return set_state != nullptr ? set_state(state, value) : 0;
 }
 
 std::int32_t host_screen_width() { return host_global<std::int32_t>(host_address::screen_width); }

@@ -247,6 +247,11 @@ TEST_F(host_functions, render_state_goes_through_the_engine_record) {
 
     sim::set_render_engine_present(false);
     EXPECT_EQ(*reinterpret_cast<const std::uint32_t*>(host_address::render_engine), 0u);
+    // Without an engine the wrapper sets nothing rather than following null.
+    sim::clear_calls();
+    EXPECT_EQ(host_set_render_state(render_state_texture, 9), 0u);
+    EXPECT_EQ(sim::count_of(sim::host_fn::set_render_state), 0u);
+    EXPECT_EQ(sim::selected_texture(), 7u);
     sim::set_render_engine_present(true);
     EXPECT_EQ(*reinterpret_cast<const std::uint32_t*>(host_address::render_engine), engine);
 }
