@@ -9,7 +9,9 @@ namespace {
 std::uint64_t allocations = 0;
 }
 
-std::uint64_t heap_allocations() { return allocations; }
+std::uint64_t heap_allocations() {
+    return allocations;
+}
 
 void* operator new(std::size_t size) {
     ++allocations;
@@ -19,5 +21,9 @@ void* operator new(std::size_t size) {
     throw std::bad_alloc();
 }
 
-void operator delete(void* block) noexcept { std::free(block); }
-void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+void operator delete(void* block) noexcept {
+    std::free(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+    std::free(block);
+}

@@ -25,8 +25,8 @@ using make_color_fn = HOST_THISCALL host_color*(host_color*, std::uint32_t, std:
                                                 std::uint32_t, std::uint32_t);
 using make_rect_fn = HOST_THISCALL host_rect*(host_rect*, float, float, float, float);
 using draw_textured_quad_fn = void(const host_rect*, const host_color*, const host_color*,
-                                   const host_color*, const host_color*, float, float, float,
-                                   float, float, float, float, float);
+                                   const host_color*, const host_color*, float, float, float, float,
+                                   float, float, float, float);
 using render_2d_fn = std::uint32_t(std::int32_t, screen_vertex*, std::int32_t);
 using render_state_fn = std::uint32_t(std::int32_t, std::uint32_t);
 
@@ -63,8 +63,7 @@ std::uint32_t host_release_txd(host_txd_handle dictionary) {
 
 host_color* host_make_color(host_color& color, std::uint8_t red, std::uint8_t green,
                             std::uint8_t blue, std::uint8_t alpha) {
-    return host_function<make_color_fn>(host_address::make_color)(&color, red, green, blue,
-                                                                  alpha);
+    return host_function<make_color_fn>(host_address::make_color)(&color, red, green, blue, alpha);
 }
 
 host_rect* host_make_rect(host_rect& rect, float left, float top, float right, float bottom) {
@@ -92,7 +91,9 @@ std::uint32_t host_set_render_state(std::int32_t state, std::uint32_t value) {
     return set_state != nullptr ? set_state(state, value) : 0;
 }
 
-std::int32_t host_screen_width() { return host_global<std::int32_t>(host_address::screen_width); }
+std::int32_t host_screen_width() {
+    return host_global<std::int32_t>(host_address::screen_width);
+}
 
 std::int32_t host_screen_height() {
     return host_global<std::int32_t>(host_address::screen_height);

@@ -32,8 +32,8 @@ bool write_png(const std::string& path, int width, int height,
         rgba.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {
         return false;
     }
-    return stbi_write_png(path.c_str(), width, height, channels, rgba.data(),
-                          width * channels) != 0;
+    return stbi_write_png(path.c_str(), width, height, channels, rgba.data(), width * channels) !=
+           0;
 }
 
 } // namespace sim

@@ -1,6 +1,7 @@
 #include "speedometer/frame.hpp"
 
 #include "host/functions.hpp"
+#include "speedometer/atlas_layout.hpp"
 #include "speedometer/atlas_quad.hpp"
 #include "speedometer/needle_rotation.hpp"
 #include "speedometer/progress_arc.hpp"
@@ -15,8 +16,8 @@ host_texture* speedometer_texture = nullptr;
 namespace {
 
 constexpr float reference_short_side = 1080.0f;
-constexpr float atlas_width = 1024.0f;
-constexpr float atlas_height = 512.0f;
+constexpr float atlas_width = atlas_layout::width;
+constexpr float atlas_height = atlas_layout::height;
 
 // The fastest speed the dial shows: the single-precision value nearest 1.2.
 constexpr float speed_cap = std::bit_cast<float>(0x3F99999Au);
@@ -36,19 +37,22 @@ struct sprite {
     atlas_uv uv;
 };
 
-constexpr atlas_uv atlas_region(float left, float top, float right, float bottom) {
-    return {left / atlas_width, top / atlas_height, right / atlas_width, bottom / atlas_height};
+// Every region lies on whole atlas pixels, so these quotients are exact.
+constexpr atlas_uv atlas_region(const atlas_layout::pixel_rect& r) {
+    return {static_cast<float>(r.left) / atlas_width, static_cast<float>(r.top) / atlas_height,
+            static_cast<float>(r.right) / atlas_width, static_cast<float>(r.bottom) / atlas_height};
 }
 
-constexpr sprite dial_face{354, 330, 64, 40, atlas_region(0, 0, 291, 291)};
-constexpr sprite needle{217, 330, 201, 214, atlas_region(658, 0, 674, 118)};
-constexpr sprite hub{247, 223, 171, 147, atlas_region(582, 0, 658, 76)};
-constexpr sprite status_sprite{238, 214, 180, 156, atlas_region(582, 76, 640, 134)};
+constexpr sprite dial_face{354, 330, 64, 40, atlas_region(atlas_layout::dial_face)};
+constexpr sprite needle{217, 330, 201, 214, atlas_region(atlas_layout::needle)};
+constexpr sprite hub{247, 223, 171, 147, atlas_region(atlas_layout::hub)};
+constexpr sprite status_sprite{238, 214, 180, 156, atlas_region(atlas_layout::status_sprite)};
 
 // The arc's image: a circle inscribed in this square of the atlas.
-constexpr float arc_region_left = 291.0f;
-constexpr float arc_region_top = 0.0f;
-constexpr float arc_region_size = 291.0f;
+constexpr float arc_region_left = atlas_layout::progress_arc.left;
+constexpr float arc_region_top = atlas_layout::progress_arc.top;
+constexpr float arc_region_size =
+    atlas_layout::progress_arc.right - atlas_layout::progress_arc.left;
 
 // The dial's centre and the needle's pivot, from the right and bottom edges.
 constexpr float dial_centre_from_right = 209.0f;

@@ -1,13 +1,15 @@
 #include "speedometer/readout.hpp"
 
 #include "host/functions.hpp"
+#include "speedometer/atlas_layout.hpp"
 #include "speedometer/atlas_quad.hpp"
 
 namespace {
 
 constexpr float atlas_u_per_pixel = 0.0009765625f; // 1 / 1024
+constexpr float atlas_v_per_pixel = 1.0f / atlas_layout::height;
 
-// A strip of digit cells in the order 1 to 9, then 0.
+// A strip of digit cells, in the floats the texture coordinates are made of.
 struct digit_strip {
     float first_left; // left of the cell of digit 1, atlas pixels
     float zero_left;  // left of the cell of digit 0
@@ -16,8 +18,14 @@ struct digit_strip {
     float v_bottom;
 };
 
-constexpr digit_strip large_strip{0.0f, 900.0f, 100.0f, 291.0f / 512.0f, 451.0f / 512.0f};
-constexpr digit_strip small_strip{582.0f, 978.0f, 44.0f, 134.0f / 512.0f, 190.0f / 512.0f};
+constexpr digit_strip strip_of(const atlas_layout::digit_strip& cells) {
+    return {static_cast<float>(cells.first_left), static_cast<float>(cells.zero_left),
+            static_cast<float>(cells.cell_width), cells.top * atlas_v_per_pixel,
+            cells.bottom * atlas_v_per_pixel};
+}
+
+constexpr digit_strip large_strip = strip_of(atlas_layout::large_digits);
+constexpr digit_strip small_strip = strip_of(atlas_layout::small_digits);
 
 constexpr std::uint8_t significant_alpha = 255;
 constexpr std::uint8_t leading_zero_alpha = 30;

@@ -1,12 +1,14 @@
 #pragma once
-// Where each sprite lives in the speedometer atlas, in atlas pixels. The
-// module's drawing code holds the same numbers as texture coordinates.
+// The atlas regions as the artwork tool works with them, from the layout the
+// module draws from, plus the radii and sweep of the artwork itself.
+#include "speedometer/atlas_layout.hpp"
+
 #include <array>
 
 namespace atlas {
 
-constexpr int atlas_width = 1024;
-constexpr int atlas_height = 512;
+constexpr int atlas_width = atlas_layout::width;
+constexpr int atlas_height = atlas_layout::height;
 
 struct region {
     int left;
@@ -20,18 +22,26 @@ struct region {
     constexpr double centre_y() const { return top + height * 0.5; }
 };
 
-constexpr region dial_face_region{0, 0, 291, 291};
-constexpr region progress_band_region{291, 0, 291, 291};
-constexpr region hub_region{582, 0, 76, 76};
-constexpr region needle_region{658, 0, 16, 118};
-constexpr region status_sprite_region{582, 76, 58, 58};
+constexpr region region_of(const atlas_layout::pixel_rect& r) {
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
 
-// Digit cells run 1 to 9, then 0.
+constexpr region dial_face_region = region_of(atlas_layout::dial_face);
+constexpr region progress_band_region = region_of(atlas_layout::progress_arc);
+constexpr region hub_region = region_of(atlas_layout::hub);
+constexpr region needle_region = region_of(atlas_layout::needle);
+constexpr region status_sprite_region = region_of(atlas_layout::status_sprite);
+
+constexpr region digit_cell(const atlas_layout::digit_strip& strip, int digit) {
+    const int left =
+        digit == 0 ? strip.zero_left : strip.first_left + strip.cell_width * (digit - 1);
+    return {left, strip.top, strip.cell_width, strip.bottom - strip.top};
+}
 constexpr region large_digit_cell(int digit) {
-    return {digit == 0 ? 900 : 100 * (digit - 1), 291, 100, 160};
+    return digit_cell(atlas_layout::large_digits, digit);
 }
 constexpr region small_digit_cell(int digit) {
-    return {digit == 0 ? 978 : 582 + 44 * (digit - 1), 134, 44, 56};
+    return digit_cell(atlas_layout::small_digits, digit);
 }
 
 // Every region, for checks that sprites stay inside their own.
