@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++-mingw-w64-i686 cmake ninja-build googletest libstb-dev
-  wine wine32:i386 xvfb
+  wine wine32:i386
   libcairo2-dev fonts-dejavu-core pkgconf zip unzip
 )
 
