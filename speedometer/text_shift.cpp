@@ -56,11 +56,6 @@ void install_text_shift() {
     patch_text_site(backup_of_site_b(), host_address::hud_text_b_call_site, &shifted_hud_text_b);
 }
 
-void restore_text_shift() {
-    backup_of_site_a().restore_bytes();
-    backup_of_site_b().restore_bytes();
-}
-
 std::uint32_t shifted_hud_text_a(float x, float y, std::uint32_t text) {
     return host_hud_text_a(shifted_x(x), y, text);
 }

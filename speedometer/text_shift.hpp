@@ -4,13 +4,10 @@
 #include <cstdint>
 
 // Rewrites the host's two text call sites to call the functions below.
-// Repeating it leaves the sites as the first call left them.
+// Repeating it leaves the sites as the first call left them. The bytes they
+// held before go back at unload, so the host never calls into a module that
+// is gone.
 void install_text_shift();
-
-// Gives the two text call sites back the bytes they held before the first
-// install_text_shift. Runs at unload, so the host never calls into a module
-// that is gone.
-void restore_text_shift();
 
 // Stand in for the host's text functions at the two rewritten call sites:
 // same arguments, same convention, the host function's result handed back.
