@@ -53,4 +53,6 @@ void log_line(const char* format, ...) {
     OutputDebugStringA(debug_line);
 }
 
-void restart_log_for_testing() { log_started = false; }
+void restart_log_for_testing() {
+    log_started = false;
+}

@@ -1,11 +1,8 @@
-// What unloading does, seen through the system calls the module makes, and
-// what many load and unload cycles leave behind.
+// What unloading does, seen through the system calls the module makes.
 #include "import_tap.hpp"
 #include "module_fixture.hpp"
 
 #include "host/addresses.hpp"
-
-#include <psapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -38,14 +35,6 @@ void traced_free(void* block) {
         trace = keep;
     }
     real_free(block);
-}
-
-std::size_t private_bytes() {
-    PROCESS_MEMORY_COUNTERS_EX counters{};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                         sizeof counters);
-    return counters.PrivateUsage;
 }
 
 } // namespace
@@ -102,31 +91,4 @@ TEST_F(module_test, unloading_writes_the_event_sites_back_last_taken_first) {
         }
     }
     EXPECT_TRUE(sim::changed_code_bytes().empty());
-}
-
-TEST_F(module_test, a_hundred_load_run_unload_cycles_leave_the_host_and_memory_as_they_were) {
-    const std::size_t dictionaries = sim::loaded_dictionary_count();
-    enter_vehicle(0.7f, 2);
-    sim::set_rasteriser_enabled(false);
-    sim::set_call_logging(false);
-    std::size_t after_warm_up = 0;
-    for (int cycle = 0; cycle < 100; ++cycle) {
-        load();
-        sim::run_event_site(sim::event_site::init);
-        for (int frame = 0; frame < 3; ++frame) {
-            sim::run_event_site(sim::event_site::draw);
-        }
-        sim::run_text_site(sim::text_site::a, 100.0f, 100.0f, 0);
-        sim::run_event_site(sim::event_site::shutdown);
-        unload();
-        if (cycle == 9) {
-            after_warm_up = private_bytes();
-        }
-    }
-    const std::size_t at_end = private_bytes();
-    sim::set_call_logging(true);
-    EXPECT_TRUE(sim::changed_code_bytes().empty());
-    EXPECT_EQ(sim::loaded_dictionary_count(), dictionaries);
-    EXPECT_LT(at_end, after_warm_up + 512 * 1024)
-        << "private memory grew from " << after_warm_up << " to " << at_end;
 }
