@@ -1,8 +1,8 @@
 // The settings file beside the real module: read when the host starts a game,
 // and the toggle key, pressed through the module's own import of
 // GetAsyncKeyState.
-#include "import_tap.hpp"
 #include "module_fixture.hpp"
+#include "simhost/import_tap.hpp"
 
 #include <fstream>
 #include <string>
