@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Assembles what a player installs: the module as speedometer.asi, the atlas
-# dictionary and a short readme, zipped as out/speedometer.zip.
+# dictionary, the commented settings file with the defaults and a short
+# readme, zipped as out/speedometer.zip.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./tools/setup.sh
@@ -16,5 +17,7 @@ mkdir -p "$stage/models"
 cp build/windows/speedometer.asi "$stage/"
 build/atlas-tool/speedometer_atlas out/atlas.png "$stage/models/speedometer.txd"
 cp package/README.txt "$stage/README.txt"
-(cd "$stage" && zip -q -X -r ../speedometer.zip speedometer.asi models/speedometer.txd README.txt)
+cp package/speedometer.ini "$stage/speedometer.ini"
+(cd "$stage" && zip -q -X -r ../speedometer.zip speedometer.asi speedometer.ini \
+    models/speedometer.txd README.txt)
 unzip -l out/speedometer.zip

@@ -15,6 +15,10 @@ struct pixel_rect {
 };
 
 inline constexpr pixel_rect dial_face{0, 0, 291, 291};
+// The dial face with a miles-per-hour scale. No free square of the atlas holds
+// a 291-pixel copy, so this is the whole face drawn smaller, in the largest
+// free square; the module stretches it over the same screen square.
+inline constexpr pixel_rect dial_face_mph{889, 0, 1023, 134};
 inline constexpr pixel_rect progress_arc{291, 0, 582, 291}; // a circle inscribed in the square
 inline constexpr pixel_rect needle{658, 0, 674, 118};       // standing straight up
 inline constexpr pixel_rect hub{582, 0, 658, 76};

@@ -4,8 +4,11 @@
 #include "speedometer/atlas_layout.hpp"
 #include "speedometer/atlas_quad.hpp"
 #include "speedometer/needle_rotation.hpp"
+#include "speedometer/placement.hpp"
 #include "speedometer/progress_arc.hpp"
 #include "speedometer/readout.hpp"
+#include "speedometer/settings.hpp"
+#include "speedometer/visibility_toggle.hpp"
 
 #include <bit>
 #include <cstdint>
@@ -26,6 +29,8 @@ constexpr float rest_angle = 120.0f;
 constexpr float arc_start_angle = 110.0f;
 constexpr float needle_sprite_turn = 90.0f; // the sprite stands pointing up
 constexpr float readout_per_speed = 175.0f;
+// 175 / 1.609344: the same speed in miles per hour, 130 at the cap.
+constexpr float readout_mph_per_speed = 108.73996f;
 
 // A sprite's place on the screen, in reference pixels from the right and
 // bottom edges, and its region of the atlas in atlas pixels.
@@ -44,6 +49,7 @@ constexpr atlas_uv atlas_region(const atlas_layout::pixel_rect& r) {
 }
 
 constexpr sprite dial_face{354, 330, 64, 40, atlas_region(atlas_layout::dial_face)};
+constexpr sprite dial_face_mph{354, 330, 64, 40, atlas_region(atlas_layout::dial_face_mph)};
 constexpr sprite needle{217, 330, 201, 214, atlas_region(atlas_layout::needle)};
 constexpr sprite hub{247, 223, 171, 147, atlas_region(atlas_layout::hub)};
 constexpr sprite status_sprite{238, 214, 180, 156, atlas_region(atlas_layout::status_sprite)};
@@ -112,13 +118,20 @@ float shown_speed(float length) {
     return speed_cap < length ? speed_cap : length;
 }
 
-// The screen's right and bottom edges, from which everything is placed.
+// The screen's right and bottom edges, from which everything is placed, and
+// the player's size and place for the gauge.
 struct screen_edges {
     float right;
     float bottom;
+    gauge_placement place;
 
-    float x(float from_right) const { return right - scale_to_screen(from_right); }
-    float y(float from_bottom) const { return bottom - scale_to_screen(from_bottom); }
+    float x(float from_right) const {
+        return right - scale_to_screen(place.from_right(from_right));
+    }
+    float y(float from_bottom) const {
+        return bottom - scale_to_screen(place.from_bottom(from_bottom));
+    }
+    float length(float reference) const { return scale_to_screen(place.length(reference)); }
 };
 
 void make_sprite_rect(host_rect& rect, const screen_edges& edges, const sprite& s) {
@@ -156,6 +169,9 @@ float scale_to_screen(float reference_length) {
 }
 
 void draw_speedometer() {
+    if (!speedometer_shown_this_frame()) {
+        return;
+    }
     void* vehicle = host_player_vehicle(local_player, true);
     if (vehicle == nullptr) {
         return;
@@ -174,19 +190,20 @@ void draw_speedometer() {
 
     host_set_render_state(render_state_texture, speedometer_texture->render_id);
     const screen_edges edges{static_cast<float>(host_screen_width()),
-                             static_cast<float>(host_screen_height())};
+                             static_cast<float>(host_screen_height()), current_placement()};
+    const bool in_mph = active_settings.units == speed_units::mph;
     host_color white;
     host_color status_colour;
     host_rect rect;
 
     make_white(white);
-    draw_sprite(rect, white, edges, dial_face);
+    draw_sprite(rect, white, edges, in_mph ? dial_face_mph : dial_face);
 
     if (speed > 0.0f) {
         draw_progress_arc(atlas_width, atlas_height, arc_region_left, arc_region_top,
                           arc_region_size, arc_region_size, edges.x(dial_centre_from_right),
-                          edges.y(dial_centre_from_bottom), scale_to_screen(arc_radius),
-                          scale_to_screen(arc_radius), arc_start_angle, direction);
+                          edges.y(dial_centre_from_bottom), edges.length(arc_radius),
+                          edges.length(arc_radius), arc_start_angle, direction);
     }
 
     make_white(white);
@@ -206,13 +223,13 @@ void draw_speedometer() {
     draw_status_digit(status > highest_status_digit ? highest_status_digit : status,
                       status_colour.red, status_colour.green, status_colour.blue,
                       edges.x(status_digit_from_right), edges.y(status_digit_from_bottom),
-                      scale_to_screen(status_digit_width), scale_to_screen(status_digit_height));
+                      edges.length(status_digit_width), edges.length(status_digit_height));
 
-    // The speed is within [0, 1.2] here, so the readout is 0 to 210.
-    draw_readout_number(static_cast<std::uint32_t>(speed * readout_per_speed),
-                        edges.x(number_from_right), edges.y(number_from_bottom),
-                        scale_to_screen(number_digit_width), scale_to_screen(number_digit_height),
-                        scale_to_screen(number_advance));
+    // The speed is within [0, 1.2] here, so the readout is 0 to 210 (130 mph).
+    const float readout = speed * (in_mph ? readout_mph_per_speed : readout_per_speed);
+    draw_readout_number(static_cast<std::uint32_t>(readout), edges.x(number_from_right),
+                        edges.y(number_from_bottom), edges.length(number_digit_width),
+                        edges.length(number_digit_height), edges.length(number_advance));
 
     host_set_render_state(render_state_texture, 0);
 }

@@ -1,12 +1,18 @@
 #include "speedometer/resources.hpp"
 
 #include "speedometer/frame.hpp"
+#include "speedometer/settings.hpp"
 #include "speedometer/text_shift.hpp"
 #include "speedometer/trig_tables.hpp"
+#include "speedometer/visibility_toggle.hpp"
 
 host_txd_handle txd_handle = nullptr;
 
 void load_resources() {
+    // A player edits the settings between games; each new game reads them
+    // afresh and starts with the speedometer shown.
+    load_settings();
+    show_speedometer();
     // Each new game loads the dictionary again; hand the previous one back
     // first so repeated starts don't pile up dictionaries in the host.
     if (txd_handle != nullptr) {
@@ -15,7 +21,9 @@ void load_resources() {
     txd_handle = host_load_txd(speedometer_dictionary_path);
     speedometer_texture = txd_handle != nullptr ? host_txd_texture(txd_handle) : nullptr;
     build_trig_tables();
-    install_text_shift();
+    if (active_settings.hud_text_shift) {
+        install_text_shift();
+    }
 }
 
 void release_resources() {

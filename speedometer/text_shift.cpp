@@ -6,6 +6,9 @@
 #include "injector/protected_memory.hpp"
 #include "injector/scoped_bytes.hpp"
 #include "speedometer/frame.hpp"
+#include "speedometer/placement.hpp"
+#include "speedometer/settings.hpp"
+#include "speedometer/visibility_toggle.hpp"
 
 namespace {
 
@@ -43,10 +46,16 @@ void patch_text_site(text_site_backup& backup, injector::address_t site,
 }
 
 float shifted_x(float x) {
+    // Sites patched in an earlier game stay patched; they pass the text on
+    // untouched once the player turned the shift off or hid the gauge.
+    if (!active_settings.hud_text_shift || speedometer_hidden()) {
+        return x;
+    }
     if (host_player_vehicle(local_player, false) == nullptr) {
         return x;
     }
-    return x - scale_to_screen(text_shift_reference_pixels);
+    // A larger or further-left gauge needs the text further left.
+    return x - scale_to_screen(current_placement().from_right(text_shift_reference_pixels));
 }
 
 } // namespace

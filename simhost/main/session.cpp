@@ -1,5 +1,6 @@
 #include "simhost/main/session.hpp"
 
+#include "simhost/main/settings_frames.hpp"
 #include "simhost/main/sweep_sheet.hpp"
 
 #include "host/addresses.hpp"
@@ -77,6 +78,7 @@ bool run_session(const std::string& module_path, const std::string& asset_root,
     CreateDirectoryA(out_dir.c_str(), nullptr);
     bool ok = true;
 
+    remove_settings_file(module_path); // the scenes show the defaults
     std::printf("loading %s\n", module_path.c_str());
     sim::clear_calls();
     HMODULE module = LoadLibraryA(module_path.c_str());
@@ -98,6 +100,8 @@ bool run_session(const std::string& module_path, const std::string& asset_root,
 
     const std::string sheet = out_dir + "/needle_sweep.png";
     ok &= check(write_sweep_sheet(sheet), "the needle sweep from rest to the cap is drawn");
+
+    ok &= play_settings_frames(module, module_path, out_dir);
 
     std::printf("shutting the game down\n");
     sim::run_event_site(sim::event_site::shutdown);

@@ -173,5 +173,6 @@ TEST_F(module_test, the_module_exports_nothing_and_imports_only_system_libraries
          desc->Name != 0; ++desc) {
         names.emplace_back(reinterpret_cast<const char*>(base + desc->Name));
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"KERNEL32.dll", "msvcrt.dll"}));
+    // USER32 for the settings' toggle key, read with GetAsyncKeyState.
+    EXPECT_EQ(names, (std::vector<std::string>{"KERNEL32.dll", "msvcrt.dll", "USER32.dll"}));
 }

@@ -1,6 +1,6 @@
 // What unloading does, seen through the system calls the module makes.
-#include "import_tap.hpp"
 #include "module_fixture.hpp"
+#include "simhost/import_tap.hpp"
 
 #include "host/addresses.hpp"
 

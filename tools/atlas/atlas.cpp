@@ -11,6 +11,7 @@ void draw_atlas(canvas& target) {
     draw_hub(target);
     draw_status_sprite(target);
     draw_digit_strips(target);
+    draw_dial_face_mph(target);
 }
 
 } // namespace atlas

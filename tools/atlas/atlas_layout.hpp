@@ -27,6 +27,7 @@ constexpr region region_of(const atlas_layout::pixel_rect& r) {
 }
 
 constexpr region dial_face_region = region_of(atlas_layout::dial_face);
+constexpr region dial_face_mph_region = region_of(atlas_layout::dial_face_mph);
 constexpr region progress_band_region = region_of(atlas_layout::progress_arc);
 constexpr region hub_region = region_of(atlas_layout::hub);
 constexpr region needle_region = region_of(atlas_layout::needle);
@@ -45,13 +46,14 @@ constexpr region small_digit_cell(int digit) {
 }
 
 // Every region, for checks that sprites stay inside their own.
-inline std::array<region, 25> all_regions() {
-    std::array<region, 25> regions{dial_face_region, progress_band_region, hub_region,
+inline std::array<region, 26> all_regions() {
+    std::array<region, 26> regions{dial_face_region, progress_band_region, hub_region,
                                    needle_region, status_sprite_region};
     for (int d = 0; d < 10; ++d) {
         regions[5 + d] = large_digit_cell(d);
         regions[15 + d] = small_digit_cell(d);
     }
+    regions[25] = dial_face_mph_region;
     return regions;
 }
 
@@ -59,10 +61,16 @@ inline std::array<region, 25> all_regions() {
 constexpr double sweep_start_degrees = 120.0;
 constexpr double sweep_end_degrees = 360.0;
 constexpr int scale_top_speed = 210;
+// The same top of the sweep in miles per hour: the module shows 1.2 host
+// speed units as 1.2 x 108.73996.
+constexpr double mph_scale_top_speed = 130.488;
 
+// Where the needle points at a speed on a scale that ends at top_speed.
+constexpr double scale_angle(double speed, double top_speed) {
+    return sweep_start_degrees + (sweep_end_degrees - sweep_start_degrees) * speed / top_speed;
+}
 constexpr double speed_angle(double speed) {
-    return sweep_start_degrees +
-           (sweep_end_degrees - sweep_start_degrees) * speed / scale_top_speed;
+    return scale_angle(speed, scale_top_speed);
 }
 
 // Radii shared by the dial face and the progress band, in atlas pixels from

@@ -1,4 +1,5 @@
 #include "atlas_layout.hpp"
+#include "dial_scale.hpp"
 #include "label_font.hpp"
 #include "speed_band.hpp"
 #include "sprites.hpp"
@@ -11,8 +12,6 @@ namespace atlas {
 
 namespace {
 
-constexpr int major_step = 30;
-constexpr int minor_step = 10;
 constexpr double label_size = 19.0;
 // The unlit track shows the colour scale faintly; the progress band lights it.
 constexpr band_style track_style{0.22, false, 0.0};
@@ -53,15 +52,15 @@ void draw_bezel(cairo_t* cr) {
     cairo_stroke(cr);
 }
 
-void draw_ticks(cairo_t* cr) {
+void draw_ticks(cairo_t* cr, const dial_scale& scale) {
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-    for (int speed = 0; speed <= scale_top_speed; speed += minor_step / 2) {
-        const bool major = speed % major_step == 0;
-        const bool minor = speed % minor_step == 0;
+    for (int speed = 0; speed <= scale.top_speed; speed += scale.minor_step / 2) {
+        const bool major = speed % scale.major_step == 0;
+        const bool minor = speed % scale.minor_step == 0;
         const double inner = major   ? major_tick_inner_radius
                              : minor ? minor_tick_inner_radius
                                      : minor_tick_inner_radius + 4;
-        const double a = radians(speed_angle(speed));
+        const double a = radians(scale_angle(speed, scale.top_speed));
         cairo_set_line_width(cr, major ? 3.6 : minor ? 2.2 : 1.4);
         cairo_set_source_rgba(cr, 1, 1, 1, major ? 1.0 : minor ? 0.85 : 0.55);
         cairo_move_to(cr, inner * std::cos(a), inner * std::sin(a));
@@ -70,16 +69,15 @@ void draw_ticks(cairo_t* cr) {
     }
 }
 
-void draw_labels(cairo_t* cr) {
+void draw_labels(cairo_t* cr, const dial_scale& scale) {
     select_label_font(cr, label_size);
     cairo_set_source_rgba(cr, 1, 1, 1, 1);
-    for (int speed = 0; speed <= scale_top_speed; speed += major_step) {
-        const std::string text = std::to_string(speed);
+    for (const dial_label& label : dial_labels(scale)) {
+        const std::string text = std::to_string(label.speed);
         cairo_text_extents_t extents;
         cairo_text_extents(cr, text.c_str(), &extents);
-        const double a = radians(speed_angle(speed));
-        const double x = label_radius * std::cos(a);
-        const double y = label_radius * std::sin(a);
+        const double x = label.x;
+        const double y = label.y;
         // Centre the ink, not the advance box, on the label's point.
         cairo_move_to(cr, x - extents.x_bearing - extents.width / 2,
                       y - extents.y_bearing - extents.height / 2);
@@ -89,11 +87,9 @@ void draw_labels(cairo_t* cr) {
     cairo_new_path(cr);
 }
 
-} // namespace
-
-void draw_dial_face(canvas& target) {
+// The whole face, scale included, centred in the region.
+void draw_face_in(canvas& target, const region& r, const dial_scale& scale) {
     cairo_t* cr = target.context();
-    const region& r = dial_face_region;
     cairo_save(cr);
     cairo_translate(cr, r.centre_x(), r.centre_y());
     draw_face(cr);
@@ -103,9 +99,46 @@ void draw_dial_face(canvas& target) {
 
     cairo_save(cr);
     cairo_translate(cr, r.centre_x(), r.centre_y());
-    draw_ticks(cr);
-    draw_labels(cr);
+    draw_ticks(cr, scale);
+    draw_labels(cr, scale);
     draw_bezel(cr);
+    cairo_restore(cr);
+}
+
+} // namespace
+
+std::vector<dial_label> dial_labels(const dial_scale& scale) {
+    std::vector<dial_label> labels;
+    for (int speed = 0; speed <= scale.top_speed; speed += scale.major_step) {
+        const double a = radians(scale_angle(speed, scale.top_speed));
+        labels.push_back({speed, label_radius * std::cos(a), label_radius * std::sin(a)});
+    }
+    return labels;
+}
+
+void draw_dial_face(canvas& target) {
+    draw_face_in(target, dial_face_region, kmh_dial);
+}
+
+void draw_dial_face_mph(canvas& target) {
+    // Drawn full size first and then shrunk into its smaller region, so the
+    // artwork is the same face, only coarser.
+    const region full{0, 0, dial_face_region.width, dial_face_region.height};
+    canvas face(full.width, full.height);
+    draw_face_in(face, full, mph_dial);
+
+    const region& r = dial_face_mph_region;
+    cairo_t* cr = target.context();
+    cairo_save(cr);
+    // The region's one-pixel margin stays empty, as every sprite's does.
+    cairo_rectangle(cr, r.left + 1, r.top + 1, r.width - 2, r.height - 2);
+    cairo_clip(cr);
+    cairo_translate(cr, r.left, r.top);
+    cairo_scale(cr, static_cast<double>(r.width) / full.width,
+                static_cast<double>(r.height) / full.height);
+    cairo_set_source_surface(cr, cairo_get_target(face.context()), 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+    cairo_paint(cr);
     cairo_restore(cr);
 }
 

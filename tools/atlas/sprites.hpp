@@ -6,6 +6,8 @@
 namespace atlas {
 
 void draw_dial_face(canvas& target);
+// The same face with a miles-per-hour scale, smaller, in its own region.
+void draw_dial_face_mph(canvas& target);
 void draw_progress_band(canvas& target);
 void draw_needle(canvas& target);
 void draw_hub(canvas& target);

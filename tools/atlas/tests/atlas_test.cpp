@@ -2,6 +2,7 @@
 #include "atlas.hpp"
 #include "atlas_layout.hpp"
 #include "canvas.hpp"
+#include "dial_scale.hpp"
 
 #include <gtest/gtest.h>
 
@@ -201,6 +202,48 @@ TEST_F(AtlasTest, NeedleStandsUpAndRunsOnIntoTheHub) {
     EXPECT_LT(top, r.top + 12);
     EXPECT_NEAR(top_x, r.centre_x(), 0.5);
     EXPECT_EQ(bottom, r.bottom() - 2); // cut square at the last row short of the margin
+}
+
+TEST_F(AtlasTest, MphLabelsStandWhereTheNeedlePointsAtThatSpeed) {
+    // The module turns the needle to 120 + 200 s degrees and shows s x 108.73996
+    // as miles per hour, so v mph is at 120 + 200 v / 108.73996 degrees.
+    const auto needle_degrees = [](double mph) { return 120.0 + 200.0 * mph / 108.73996; };
+    const region& r = atlas::dial_face_mph_region;
+    const double shrink = static_cast<double>(r.width) / atlas::dial_face_region.width;
+    const auto labels = atlas::dial_labels(atlas::mph_dial);
+    ASSERT_EQ(labels.size(), 7u); // 0 to 120 in steps of 20
+    for (const auto& label : labels) {
+        SCOPED_TRACE(label.speed);
+        const double expected = needle_degrees(label.speed);
+        double drawn_at = std::atan2(label.y, label.x) * 180 / std::numbers::pi;
+        drawn_at += drawn_at < 90 ? 360 : 0;
+        EXPECT_NEAR(drawn_at, expected, 0.01);
+
+        // The label's ink in the shrunken face: bright pixels near the
+        // label's point, inside the ring of ticks.
+        const double px = r.centre_x() + label.x * shrink;
+        const double py = r.centre_y() + label.y * shrink;
+        double weight = 0, sum_x = 0, sum_y = 0;
+        for (int y = r.top; y < r.bottom(); ++y) {
+            for (int x = r.left; x < r.right(); ++x) {
+                const double cx = x + 0.5, cy = y + 0.5;
+                const bool near_label = std::hypot(cx - px, cy - py) < 8;
+                const bool inside_ticks =
+                    std::hypot(cx - r.centre_x(), cy - r.centre_y()) < 92 * shrink;
+                const pixel p = at(x, y);
+                if (near_label && inside_ticks && p.a > 200 && p.r > 128) {
+                    weight += p.r;
+                    sum_x += p.r * cx;
+                    sum_y += p.r * cy;
+                }
+            }
+        }
+        ASSERT_GT(weight, 0);
+        const double ink_degrees =
+            std::atan2(sum_y / weight - r.centre_y(), sum_x / weight - r.centre_x()) * 180 /
+            std::numbers::pi;
+        EXPECT_NEAR(ink_degrees + (ink_degrees < 90 ? 360 : 0), expected, 3.0);
+    }
 }
 
 TEST_F(AtlasTest, WritesTheHostsDictionaryLayout) {

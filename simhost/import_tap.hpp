@@ -1,6 +1,7 @@
 #pragma once
-// Replaces entries in a loaded module's import address table, so a test can
-// see which system functions the module calls, and in what order.
+// Replaces entries in a loaded module's import address table, so a test or
+// the demo can see which system functions the module calls, and in what
+// order, or answer for the system (a key held down, say).
 #include <windows.h>
 
 #include <string>

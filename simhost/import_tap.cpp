@@ -1,4 +1,4 @@
-#include "import_tap.hpp"
+#include "simhost/import_tap.hpp"
 
 #include <cstring>
 

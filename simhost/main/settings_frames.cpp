@@ -1,0 +1,103 @@
+#include "simhost/main/settings_frames.hpp"
+
+#include "simhost/import_tap.hpp"
+#include "simhost/sim_host.hpp"
+
+#include <cstdio>
+#include <fstream>
+
+namespace {
+
+struct settings_frame {
+    const char* name;
+    const char* settings;
+    bool press_toggle_key; // pressed before the frame is drawn
+    float text_shift;      // expected, on a 1920 x 1080 screen
+};
+
+const settings_frame frames[] = {
+    {"1920x1080_mph", "[speedometer]\nunits = mph\n", false, 355.0f},
+    {"1920x1080_scale_0.75_offset", "[speedometer]\nscale = 0.75\noffset_x = 60\noffset_y = 40\n",
+     false, 326.0f},
+    {"1920x1080_hidden_by_toggle_key", "[speedometer]\ntoggle_key = F8\n", true, 0.0f},
+};
+
+bool toggle_key_down = false;
+
+SHORT WINAPI simulated_key_state(int key) {
+    return key == VK_F8 && toggle_key_down ? static_cast<SHORT>(0x8000) : 0;
+}
+
+std::string settings_path(const std::string& module_path) {
+    const std::size_t dot = module_path.find_last_of('.');
+    return module_path.substr(0, dot) + ".ini";
+}
+
+bool write_text(const std::string& path, const char* text) {
+    std::ofstream file(path, std::ios::binary);
+    file << text;
+    return static_cast<bool>(file);
+}
+
+bool check(bool condition, const char* what) {
+    std::printf("  %s %s\n", condition ? "ok  " : "FAIL", what);
+    return condition;
+}
+
+bool play(const settings_frame& f, const std::string& module_path, const std::string& out_dir) {
+    const std::string picture = out_dir + "/" + f.name + ".png";
+    const std::string settings = out_dir + "/" + f.name + ".ini";
+    bool ok =
+        write_text(settings_path(module_path), f.settings) && write_text(settings, f.settings);
+
+    // A new game reads the file.
+    sim::run_event_site(sim::event_site::shutdown);
+    sim::run_event_site(sim::event_site::init);
+    sim::set_screen(1920, 1080);
+    sim::vehicle_state vehicle;
+    vehicle.speed[0] = 0.8f;
+    vehicle.status = 1;
+    sim::set_vehicle(vehicle);
+    toggle_key_down = false;
+    sim::run_event_site(sim::event_site::draw); // the key is up for a frame
+    toggle_key_down = f.press_toggle_key;
+
+    sim::paint_backdrop();
+    sim::clear_calls();
+    sim::run_event_site(sim::event_site::draw);
+    const std::size_t renders = sim::count_of(sim::host_fn::render_2d);
+    ok &= sim::write_frame_png(picture);
+    sim::clear_calls();
+    sim::run_text_site(sim::text_site::a, 1800.0f, 40.0f, 0);
+    const auto text = sim::calls_of(sim::host_fn::hud_text_a);
+    const float shift = text.empty() ? -1.0f : 1800.0f - text.back().float_arg(0);
+    toggle_key_down = false;
+
+    std::printf("  %-32s -> %s with %s (%zu render calls, HUD text moved %.0f)\n", f.name,
+                picture.c_str(), settings.c_str(), renders, shift);
+    ok &= check((renders == 0) == f.press_toggle_key,
+                f.press_toggle_key ? "nothing drawn while hidden" : "the gauge is drawn");
+    ok &= check(shift == f.text_shift, "the HUD text moves as the settings say");
+    return ok;
+}
+
+} // namespace
+
+void remove_settings_file(const std::string& module_path) {
+    DeleteFileA(settings_path(module_path).c_str());
+}
+
+bool play_settings_frames(HMODULE module, const std::string& module_path,
+                          const std::string& out_dir) {
+    std::printf("settings files\n");
+    bool ok = check(tap_import(module, "USER32.dll", "GetAsyncKeyState",
+                               reinterpret_cast<void*>(&simulated_key_state)) != nullptr,
+                    "the toggle key is read through the module's GetAsyncKeyState import");
+    for (const settings_frame& f : frames) {
+        ok &= play(f, module_path, out_dir);
+    }
+    remove_settings_file(module_path);
+    sim::run_event_site(sim::event_site::shutdown);
+    sim::run_event_site(sim::event_site::init);
+    return ok;
+}

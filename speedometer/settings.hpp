@@ -1,0 +1,27 @@
+#pragma once
+// What a player may change about the speedometer, from the settings file
+// beside the module (speedometer.ini for speedometer.asi, section
+// [speedometer]). Every default leaves the display exactly as without a file.
+#include <cstdint>
+
+enum class speed_units : std::uint8_t { kmh, mph };
+
+struct speedometer_settings {
+    speed_units units = speed_units::kmh;
+    float scale = 1.0f;          // multiplies every reference length of the layout
+    float offset_x = 0.0f;       // reference pixels further left
+    float offset_y = 0.0f;       // reference pixels further up
+    std::uint8_t toggle_key = 0; // virtual-key code that hides and shows; 0: none
+    bool hud_text_shift = true;
+
+    bool operator==(const speedometer_settings&) const = default;
+};
+
+// The settings in force. A plain static, so frames read it without any work.
+extern speedometer_settings active_settings;
+
+// Reads the settings file into active_settings; called at each init, so a
+// player's edit applies from the next game. A missing or unreadable file
+// gives the defaults and writes nothing; a value that is not allowed leaves
+// its key at the default and puts one line into the module's log.
+void load_settings();

@@ -1,0 +1,174 @@
+// The settings file beside the module, read with the system's profile
+// functions: what each file gives, and the one log line per value refused.
+#include "plugin/module_files.hpp"
+#include "plugin/module_log.hpp"
+#include "speedometer/settings.hpp"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+std::string beside_module(const char* extension) {
+    char path[MAX_PATH];
+    EXPECT_TRUE(path_beside_module(extension, path, sizeof path));
+    return path;
+}
+
+std::string file_text(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+void write_file(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+bool exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+speedometer_settings with(void (*change)(speedometer_settings&)) {
+    speedometer_settings s;
+    change(s);
+    return s;
+}
+
+class settings_file : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        TearDown();
+        restart_log_for_testing();
+        active_settings = with([](speedometer_settings& s) { s.scale = 1.5f; }); // stale
+    }
+    void TearDown() override {
+        DeleteFileA(ini_.c_str());
+        DeleteFileA(log_.c_str());
+        active_settings = {};
+    }
+
+    const std::string ini_ = beside_module(".ini");
+    const std::string log_ = beside_module(".log");
+};
+
+TEST_F(settings_file, missing_gives_the_defaults_and_writes_nothing) {
+    load_settings();
+    EXPECT_EQ(active_settings, speedometer_settings{});
+    EXPECT_FALSE(exists(ini_));
+    EXPECT_FALSE(exists(log_));
+}
+
+TEST_F(settings_file, unreadable_is_the_same_as_missing) {
+    write_file(ini_, "[speedometer]\nunits = mph\n");
+    const HANDLE locked = CreateFileA(ini_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+    load_settings();
+    CloseHandle(locked);
+    EXPECT_EQ(active_settings, speedometer_settings{});
+    EXPECT_FALSE(exists(log_));
+}
+
+TEST_F(settings_file, the_shipped_file_holds_the_defaults) {
+    write_file(ini_, file_text(SHIPPED_SETTINGS_FILE));
+    ASSERT_NE(file_text(ini_).find("[speedometer]"), std::string::npos);
+    load_settings();
+    EXPECT_EQ(active_settings, speedometer_settings{});
+    EXPECT_FALSE(exists(log_));
+}
+
+TEST_F(settings_file, reads_every_allowed_value) {
+    const struct {
+        const char* text;
+        speedometer_settings expected;
+    } cases[] = {
+        {"[speedometer]\nunits = mph\nscale = 0.75\noffset_x = 40\noffset_y = 1000\n"
+         "toggle_key = F12\nhud_text_shift = off\n",
+         {speed_units::mph, 0.75f, 40.0f, 1000.0f, VK_F12, false}},
+        // Names and words in any case; other keys and sections are not ours.
+        {"[other]\nunits = mph\n[SPEEDOMETER]\nUnits = KMH\nscale = 2\ncolour = red\n"
+         "toggle_key = q\n[more]\nscale = 9\n",
+         {speed_units::kmh, 2.0f, 0.0f, 0.0f, 'Q', true}},
+        {"[speedometer]\nscale = .5\ntoggle_key = F1\noffset_x = 0\n",
+         with([](speedometer_settings& s) {
+             s.scale = 0.5f;
+             s.toggle_key = VK_F1;
+         })},
+        {"[speedometer]\nscale = 2.0\ntoggle_key = 0\n", with([](speedometer_settings& s) {
+             s.scale = 2.0f;
+             s.toggle_key = '0';
+         })},
+        {"[speedometer]\ntoggle_key = 9\n",
+         with([](speedometer_settings& s) { s.toggle_key = '9'; })},
+        {"[speedometer]\ntoggle_key = F10\n",
+         with([](speedometer_settings& s) { s.toggle_key = VK_F10; })},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        write_file(ini_, c.text);
+        load_settings();
+        EXPECT_EQ(active_settings, c.expected);
+    }
+    EXPECT_FALSE(exists(log_));
+}
+
+TEST_F(settings_file, a_value_not_allowed_leaves_its_key_at_the_default_and_logs_one_line) {
+    const char* const kmh_or_mph = "(kmh or mph)";
+    const char* const scales = "(0.5 to 2.0)";
+    const char* const offsets = "(a whole number from 0 to 1000)";
+    const char* const keys = "(none, F1 to F12, A to Z or 0 to 9)";
+    const struct {
+        const char* line;
+        const char* allowed;
+    } cases[] = {
+        {"units = knots", kmh_or_mph},
+        {"scale = big", scales},
+        {"scale = 7", scales},
+        {"scale =", scales},
+        {"scale = 1.0x", scales},
+        {"scale = 0.49", scales},
+        {"scale = 1e0", scales},
+        {"scale = nan", scales},
+        {"offset_x = -5", offsets},
+        {"offset_x = 1001", offsets},
+        {"offset_y = 12.5", offsets},
+        {"offset_y = 00001", offsets},
+        {"toggle_key = F13", keys},
+        {"toggle_key = F0", keys},
+        {"toggle_key = F01", keys},
+        {"toggle_key = ctrl", keys},
+        {"hud_text_shift = yes", "(on or off)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        DeleteFileA(log_.c_str());
+        restart_log_for_testing();
+        // A good value beside the bad one still counts.
+        const bool units_key = std::string(c.line).starts_with("units");
+        write_file(ini_, std::string("[speedometer]\n") + c.line + "\n" +
+                             (units_key ? "scale = 0.5\n" : "units = mph\n"));
+        load_settings();
+        speedometer_settings expected;
+        if (units_key) {
+            expected.scale = 0.5f;
+        } else {
+            expected.units = speed_units::mph;
+        }
+        EXPECT_EQ(active_settings, expected);
+
+        const std::string line = c.line;
+        const std::size_t equals = line.find(" =");
+        const std::string key = line.substr(0, equals);
+        const std::string value = equals + 3 <= line.size() ? line.substr(equals + 3) : "";
+        EXPECT_EQ(file_text(log_), ini_ + ": " + key + " = \"" + value + "\" is not allowed " +
+                                       c.allowed + "; the default is used\r\n");
+    }
+}
+
+} // namespace
