@@ -36,23 +36,30 @@ bool parse_units(const char* value, speedometer_settings& s) {
     return true;
 }
 
-// Plain decimals only ("1", "0.75", ".5"): strtof alone would also take
-// exponents, hexadecimal, "inf" and "nan", which no player means as a size.
+// Plain decimals only ("1", "0.75", ".5"): a general float reader would also
+// take exponents, hexadecimal, "inf" and "nan", which no player means as a
+// size, and would bring its own conversion code into the module. The digits
+// are read as a whole number and divided by the power of ten of the fraction,
+// in double precision, so every value of a few digits comes out as the float
+// nearest to what was written.
 bool parse_scale(const char* value, speedometer_settings& s) {
+    double whole = 0.0;
+    double divisor = 1.0;
     std::size_t digits = 0;
     const char* c = value;
-    for (; is_digit(*c); ++c) {
-        ++digits;
+    for (; is_digit(*c); ++c, ++digits) {
+        whole = whole * 10.0 + (*c - '0');
     }
     if (*c == '.') {
-        for (++c; is_digit(*c); ++c) {
-            ++digits;
+        for (++c; is_digit(*c); ++c, ++digits) {
+            whole = whole * 10.0 + (*c - '0');
+            divisor *= 10.0;
         }
     }
     if (*c != '\0' || digits == 0) {
         return false;
     }
-    const float scale = std::strtof(value, nullptr);
+    const float scale = static_cast<float>(whole / divisor);
     // Out of range is a typo, not a wish for the nearest size.
     if (!(scale >= 0.5f && scale <= 2.0f)) {
         return false;
