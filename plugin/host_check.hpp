@@ -13,5 +13,5 @@ bool host_code_is_expected();
 
 // Checks one HUD text site again, just before it is patched. text_function is
 // the host function the site calls (host_hud_text_a or host_hud_text_b).
-// Writes one log line when it fails.
+// Writes a log line the first time a site fails.
 bool text_site_is_expected(injector::address_t site, injector::address_t text_function);

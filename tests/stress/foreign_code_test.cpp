@@ -137,11 +137,14 @@ TEST_F(module_test, a_text_site_changed_between_start_up_and_init_is_left_alone_
     load();
     injector::write_bytes(host_address::hud_text_a_call_site, nops.data(), 5, true);
     sim::run_event_site(sim::event_site::init);
+    sim::run_event_site(sim::event_site::init);
 
     EXPECT_EQ(live_bytes(host_address::hud_text_a_call_site, 5), nops);
     EXPECT_TRUE(inside_module(call_target(host_address::hud_text_b_call_site)));
     const std::string log = read_log();
-    EXPECT_NE(log.find("0x0058AE5D (90 90 90 90 90)"), std::string::npos) << log;
+    const auto said = log.find("0x0058AE5D (90 90 90 90 90)");
+    EXPECT_NE(said, std::string::npos) << log;
+    EXPECT_EQ(log.find("0x0058AE5D", said + 1), std::string::npos) << "said twice: " << log;
     EXPECT_EQ(log.find("0x0058B156"), std::string::npos) << log;
     unload();
     sim::restore_code();
