@@ -7,3 +7,4 @@ std::uint64_t heap_allocations(); // operator new calls so far in this program
 
 void run_display_benchmark();
 void run_hooking_benchmark();
+void run_host_check_benchmark();

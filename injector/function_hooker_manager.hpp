@@ -7,7 +7,7 @@
 #include "injector/hookable_call.hpp"
 #include "injector/host_version.hpp"
 #include "injector/protected_memory.hpp"
-#include "injector/scoped_bytes.hpp"
+#include "injector/scoped_call.hpp"
 
 #include <cstdint>
 #include <cstdlib>
@@ -17,9 +17,6 @@
 #include <utility>
 
 namespace injector {
-
-// The reversible patch of one five-byte call instruction.
-class scoped_call : public scoped_basic<5> {};
 
 // B is the site's hooker base class, which names the site; R the hooked
 // call's result; A... its arguments.
@@ -36,8 +33,6 @@ template <class B, class R, class... A> class function_hooker_manager : public s
         const B* owner; // only compared, never followed
         callback_type callback;
     };
-
-    static constexpr std::uint32_t call_length = 5;
 
     callee original_callee = nullptr; // where the site called before it was taken over
     std::list<hook_entry> entries;    // in order of registration
@@ -132,9 +127,8 @@ void function_hooker_manager<B, R, A...>::add_entry(const B* owner, callback_typ
         // the site stays the host's and its entries never run.
         return;
     }
-    save_bytes(site, call_length, true);
     original_callee =
-        reinterpret_cast<callee>(write_call(site, reinterpret_cast<address_t>(thunk)));
+        reinterpret_cast<callee>(replace_call(site, reinterpret_cast<address_t>(thunk)));
     hooked = true;
 }
 

@@ -74,6 +74,7 @@ constexpr std::array<known_build, 19> known_builds = {{
 host_version the_host_version;
 bool constructed = false;
 std::uint32_t header_reads = 0;
+std::uint32_t detected_key = 0;
 
 std::uint32_t plain_u32(std::uintptr_t address) {
     std::uint32_t value;
@@ -114,7 +115,8 @@ bool detect_host_version() {
     version.variant_mark = 0;
     version.alt_build = 0;
 
-    const known_build* build = find_build(entry_point_key());
+    detected_key = entry_point_key();
+    const known_build* build = find_build(detected_key);
     if (build == nullptr) {
         return false;
     }
@@ -140,6 +142,11 @@ const host_version& request_host_version() {
         detect_host_version();
     }
     return the_host_version;
+}
+
+std::uint32_t detected_entry_point_key() {
+    request_host_version();
+    return detected_key;
 }
 
 std::uint32_t host_header_reads() {

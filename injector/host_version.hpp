@@ -23,6 +23,11 @@ const host_version& request_host_version();
 // Fills the module's record from the host image; true for a known build.
 bool detect_host_version();
 
+// The entry-point key the module's record was detected from (the entry
+// point's address for an image based at 0x400000), detecting it first if need
+// be.
+std::uint32_t detected_entry_point_key();
+
 // How many times detection has read the host image's headers.
 std::uint32_t host_header_reads();
 

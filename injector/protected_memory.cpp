@@ -2,6 +2,8 @@
 
 #include "injector/unprotect_guard.hpp"
 
+#include <windows.h>
+
 #include <cstring>
 
 namespace injector {
@@ -21,6 +23,12 @@ std::uint32_t load_u32(address_t address) {
     return value;
 }
 
+// Code changed in place must be flushed before it runs: the processor may
+// still hold the old instructions.
+void flush_written(address_t address, std::uint32_t size) {
+    FlushInstructionCache(GetCurrentProcess(), reinterpret_cast<const void*>(address), size);
+}
+
 } // namespace
 
 std::uint8_t read_u8(address_t address) {
@@ -34,8 +42,12 @@ std::uint32_t read_u32(address_t address) {
 }
 
 void write_bytes(address_t address, const void* source, std::uint32_t size, bool unprotect) {
-    unprotect_guard guard(address, size, unprotect && size != 0);
+    if (size == 0) {
+        return;
+    }
+    unprotect_guard guard(address, size, unprotect);
     std::memcpy(reinterpret_cast<void*>(address), source, size);
+    flush_written(address, size);
 }
 
 address_t branch_destination(address_t address) {
@@ -61,12 +73,14 @@ address_t write_call(address_t site, address_t target) {
     {
         unprotect_guard guard(site, 1);
         *reinterpret_cast<std::uint8_t*>(site) = relative_call;
+        flush_written(site, 1);
     }
     {
         const std::uint32_t displacement =
             static_cast<std::uint32_t>(target - (site + relative_branch_length));
         unprotect_guard guard(site + 1, 4);
         std::memcpy(reinterpret_cast<void*>(site + 1), &displacement, sizeof displacement);
+        flush_written(site + 1, sizeof displacement);
     }
     return previous;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Reads and writes of host code. Each access makes exactly the bytes concerned
-// PAGE_EXECUTE_READWRITE for its duration and sets their protection back.
+// PAGE_EXECUTE_READWRITE for its duration and sets their protection back; each
+// write flushes the instruction cache for exactly the bytes it wrote.
 #include <cstdint>
 
 namespace injector {

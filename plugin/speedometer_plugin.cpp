@@ -1,8 +1,10 @@
 // The module's one piece of start-up work. Loading the library constructs
 // speedometer_plugin, which hooks the host's init, frame and shutdown call
 // sites; from then on the host drives everything. Unloading gives the sites
-// back through the exit-time destructors of the hooks.
+// back through the exit-time destructors of the hooks. In a host whose code
+// is not what the module expects it takes nothing over at all.
 #include "events/host_events.hpp"
+#include "plugin/host_check.hpp"
 #include "speedometer/frame.hpp"
 #include "speedometer/resources.hpp"
 
@@ -11,6 +13,11 @@ namespace {
 class plugin {
   public:
     plugin() {
+        // All or nothing: with no handler added, no site, file or text is
+        // ever touched, for the life of the process.
+        if (!host_code_is_expected()) {
+            return;
+        }
         init_event.add([] { load_resources(); });
         draw_event.add([] { draw_speedometer(); });
         shutdown_event.add([] { release_resources(); });

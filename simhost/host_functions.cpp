@@ -12,6 +12,7 @@
 #include "simhost/host_state.hpp"
 #include "simhost/image_layout.hpp"
 #include "simhost/image_writer.hpp"
+#include "simhost/render_observer.hpp"
 #include "simhost/texture_store.hpp"
 
 #include <cmath>
@@ -114,6 +115,7 @@ void draw_textured_quad(const host_rect* rect, const host_color* c1, const host_
 
 std::uint32_t render_2d(std::int32_t primitive, screen_vertex* vertices, std::int32_t count) {
     const std::uint32_t texture = texture_selection();
+    observe_render(primitive, vertices, count);
     log_render_batch(primitive, texture, vertices, count);
     std::uint32_t drawn = 0;
     if (rasteriser_enabled()) {

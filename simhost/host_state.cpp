@@ -83,10 +83,14 @@ void reset_host_state() {
 } // namespace detail
 
 void set_screen(std::int32_t width, std::int32_t height) {
+    set_screen_globals(width, height);
+    detail::resize_frame(width, height);
+}
+
+void set_screen_globals(std::int32_t width, std::int32_t height) {
     install();
     detail::set_host_global(host_address::screen_width, static_cast<std::uint32_t>(width));
     detail::set_host_global(host_address::screen_height, static_cast<std::uint32_t>(height));
-    detail::resize_frame(width, height);
 }
 
 void set_vehicle(const vehicle_state& vehicle) {

@@ -64,11 +64,18 @@ struct render_batch {
 };
 std::vector<render_batch> render_batches();
 std::vector<screen_vertex> last_vertices(); // of the latest logged render call
+// Sees every host_render_2d call as it is made, uncopied and whether the log
+// is on or off, for long runs that check what the module draws. Null: none.
+using render_observer = void (*)(std::int32_t primitive, const screen_vertex* vertices,
+                                 std::int32_t count);
+void set_render_observer(render_observer observer);
 
 // Host state.
 // Also resizes the frame: negative sides give an empty frame, sides above
 // 16384 are capped there; the globals keep the values as given.
 void set_screen(std::int32_t width, std::int32_t height);
+// Only the globals: the frame keeps its size, for runs with the rasteriser off.
+void set_screen_globals(std::int32_t width, std::int32_t height);
 struct vehicle_state {
     std::int32_t kind = 0;
     float speed[3] = {0, 0, 0};

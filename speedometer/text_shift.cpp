@@ -4,7 +4,8 @@
 #include "host/functions.hpp"
 #include "injector/host_version.hpp"
 #include "injector/protected_memory.hpp"
-#include "injector/scoped_bytes.hpp"
+#include "injector/scoped_call.hpp"
+#include "plugin/host_check.hpp"
 #include "speedometer/frame.hpp"
 #include "speedometer/placement.hpp"
 #include "speedometer/settings.hpp"
@@ -12,37 +13,47 @@
 
 namespace {
 
+using text_function = std::uint32_t(float, float, std::uint32_t);
+
 // The dial starts 354 reference pixels left of the screen's right edge; one
 // more keeps the text off its rim.
 constexpr float text_shift_reference_pixels = 355.0f;
 
-// The bytes a text call site held before the module first rewrote it. Kept in
-// a static created at the first patch, so that its exit-time destructor
-// writes them back when the module is unloaded.
-class text_site_backup : public injector::scoped_basic<5> {
-  public:
-    bool holding() const { return has_backup; }
+// One rewritten text call site. Kept in a static created at the first patch,
+// so that its exit-time destructor writes the site back when the module is
+// unloaded, unless another plug-in has patched the site since.
+struct text_site_patch {
+    injector::scoped_call call;
+    // What the site called before: the host's text function, or another
+    // plug-in's code that leads there.
+    text_function* previous_callee = nullptr;
 };
 
-text_site_backup& backup_of_site_a() {
-    static text_site_backup backup;
-    return backup;
+text_site_patch& patch_of_site_a() {
+    static text_site_patch patch;
+    return patch;
 }
 
-text_site_backup& backup_of_site_b() {
-    static text_site_backup backup;
-    return backup;
+text_site_patch& patch_of_site_b() {
+    static text_site_patch patch;
+    return patch;
 }
 
-void patch_text_site(text_site_backup& backup, injector::address_t site,
-                     std::uint32_t (*replacement)(float, float, std::uint32_t)) {
+void patch_text_site(text_site_patch& patch, injector::address_t site,
+                     injector::address_t host_function, text_function* replacement) {
     injector::request_host_version();
-    // A second install finds the site already leading here; its backup must
-    // keep the host's own bytes, not the module's call.
-    if (!backup.holding()) {
-        backup.save_bytes(site, 5, true);
+    // A second install finds the site patched already: by this module, or
+    // by a plug-in that chained to it since, whose call must stay. Only a site
+    // that another plug-in has put back as it was before us is taken again.
+    if (patch.call.holds_backup() && !patch.call.site_holds_backup()) {
+        return;
     }
-    injector::write_call(site, reinterpret_cast<injector::address_t>(replacement));
+    // Another plug-in may have changed the site since start-up.
+    if (!text_site_is_expected(site, host_function)) {
+        return;
+    }
+    patch.previous_callee = reinterpret_cast<text_function*>(
+        patch.call.replace_call(site, reinterpret_cast<injector::address_t>(replacement)));
 }
 
 float shifted_x(float x) {
@@ -58,17 +69,25 @@ float shifted_x(float x) {
     return x - scale_to_screen(current_placement().from_right(text_shift_reference_pixels));
 }
 
+// Called before its site was ever taken over, a replacement leads to the
+// host's own text function.
+text_function* callee_of(const text_site_patch& patch, text_function* host_function) {
+    return patch.previous_callee != nullptr ? patch.previous_callee : host_function;
+}
+
 } // namespace
 
 void install_text_shift() {
-    patch_text_site(backup_of_site_a(), host_address::hud_text_a_call_site, &shifted_hud_text_a);
-    patch_text_site(backup_of_site_b(), host_address::hud_text_b_call_site, &shifted_hud_text_b);
+    patch_text_site(patch_of_site_a(), host_address::hud_text_a_call_site, host_address::hud_text_a,
+                    &shifted_hud_text_a);
+    patch_text_site(patch_of_site_b(), host_address::hud_text_b_call_site, host_address::hud_text_b,
+                    &shifted_hud_text_b);
 }
 
 std::uint32_t shifted_hud_text_a(float x, float y, std::uint32_t text) {
-    return host_hud_text_a(shifted_x(x), y, text);
+    return callee_of(patch_of_site_a(), &host_hud_text_a)(shifted_x(x), y, text);
 }
 
 std::uint32_t shifted_hud_text_b(float x, float y, std::uint32_t text) {
-    return host_hud_text_b(shifted_x(x), y, text);
+    return callee_of(patch_of_site_b(), &host_hud_text_b)(shifted_x(x), y, text);
 }

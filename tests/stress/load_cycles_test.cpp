@@ -48,3 +48,31 @@ TEST_F(module_test, a_hundred_load_play_unload_cycles_leave_host_memory_and_hand
     EXPECT_LT(at_cycle_100.bytes, at_cycle_10.bytes + 64 * 1024);
     EXPECT_LE(at_cycle_100.handles, at_cycle_10.handles);
 }
+
+TEST_F(module_test, a_played_cycle_leaves_every_site_page_protected_as_before) {
+    const auto protection_at = [](std::uint32_t address) {
+        MEMORY_BASIC_INFORMATION region{};
+        VirtualQuery(reinterpret_cast<const void*>(address), &region, sizeof region);
+        return region.Protect;
+    };
+    std::vector<std::uint32_t> sites = event_sites();
+    for (std::uint32_t site : text_sites()) {
+        sites.push_back(site);
+    }
+    std::vector<DWORD> before;
+    for (std::uint32_t site : sites) {
+        before.push_back(protection_at(site));
+        before.push_back(protection_at(site + 4));
+    }
+    load();
+    sim::run_event_site(sim::event_site::init);
+    enter_vehicle(0.5f);
+    sim::run_event_site(sim::event_site::draw);
+    sim::run_event_site(sim::event_site::shutdown);
+    unload();
+    for (std::size_t i = 0; i < sites.size(); ++i) {
+        EXPECT_EQ(protection_at(sites[i]), before[2 * i]) << std::hex << sites[i];
+        EXPECT_EQ(protection_at(sites[i] + 4), before[2 * i + 1]) << std::hex << sites[i];
+        EXPECT_EQ(before[2 * i], static_cast<DWORD>(PAGE_EXECUTE_READ));
+    }
+}

@@ -1,0 +1,53 @@
+// Code changed in place runs only once the instruction cache is flushed: every
+// write the module makes to host code is followed by a flush of exactly the
+// bytes it wrote.
+#include "simhost/import_tap.hpp"
+#include "module_fixture.hpp"
+
+#include "host/addresses.hpp"
+
+#include <utility>
+
+namespace {
+
+using flush = std::pair<std::uint32_t, std::uint32_t>; // address, size
+
+std::vector<flush>* flushes = nullptr;
+decltype(&FlushInstructionCache) real_flush = nullptr;
+
+BOOL WINAPI traced_flush(HANDLE process, LPCVOID address, SIZE_T size) {
+    if (flushes != nullptr && process == GetCurrentProcess()) {
+        flushes->emplace_back(reinterpret_cast<std::uint32_t>(address), size);
+    }
+    return real_flush(process, address, size);
+}
+
+} // namespace
+
+TEST_F(module_test, every_write_to_host_code_is_flushed_for_exactly_its_bytes) {
+    load();
+    real_flush = reinterpret_cast<decltype(real_flush)>(tap_import(
+        module_, "KERNEL32.dll", "FlushInstructionCache", reinterpret_cast<void*>(&traced_flush)));
+    ASSERT_NE(real_flush, nullptr);
+
+    std::vector<flush> seen;
+    flushes = &seen;
+    sim::run_event_site(sim::event_site::init);
+    unload();
+    flushes = nullptr;
+
+    constexpr std::uint32_t a = host_address::hud_text_a_call_site;
+    constexpr std::uint32_t b = host_address::hud_text_b_call_site;
+    // A call is written as its opcode, then its displacement; a site given
+    // back is written whole.
+    const std::vector<flush> expected = {{a, 1},
+                                         {a + 1, 4},
+                                         {b, 1},
+                                         {b + 1, 4},
+                                         {b, 5},
+                                         {a, 5},
+                                         {host_address::shutdown_call_site, 5},
+                                         {host_address::draw_call_site, 5},
+                                         {host_address::init_call_site, 5}};
+    EXPECT_EQ(seen, expected);
+}
