@@ -10,10 +10,21 @@
 //   function call), whose names are all of the simple "St<length><name>"
 //   form. This handler prints the very same report for them and then aborts,
 //   as the default does.
+// - It registers the module's unwind tables when the module loads, and that
+//   first registration creates a lock (a semaphore handle) that nothing ever
+//   closes: every load would leave a handle behind, though the module raises
+//   an exception only to end the process. The tables are registered instead
+//   when the first exception is raised, so a module that never throws sets up
+//   no unwinding state at all. The link wraps the three entry points below
+//   (see the module's link options).
 // - Its emergency exception pool is taken from the heap when the module loads
 //   and, in this compiler's run-time, never given back, so every load would
 //   leave it behind. The run-time's own release function hands it back when
 //   the module's statics go; nothing can throw after that point.
+#include <windows.h>
+
+#include <unwind.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -25,7 +36,36 @@ namespace __gnu_cxx {
 void __freeres();
 }
 
+extern "C" {
+void __real___register_frame_info(const void* begin, void* object);
+void* __real___deregister_frame_info(const void* begin);
+_Unwind_Reason_Code __real__Unwind_RaiseException(_Unwind_Exception* exception);
+}
+
 namespace {
+
+// The module's unwind tables as the start-up code offered them.
+const void* unwind_tables = nullptr;
+void* unwind_tables_record = nullptr;
+// 0: not registered; 1: being registered; 2: registered.
+volatile LONG unwind_tables_state = 0;
+
+void register_unwind_tables_once() {
+    if (InterlockedCompareExchange(&unwind_tables_state, 1, 0) == 0) {
+        __real___register_frame_info(unwind_tables, unwind_tables_record);
+        InterlockedExchange(&unwind_tables_state, 2);
+    }
+    while (unwind_tables_state != 2) {
+        Sleep(0); // another thread is raising the module's first exception
+    }
+}
+
+struct exception_pool_release {
+    ~exception_pool_release() { __gnu_cxx::__freeres(); }
+};
+
+// Created first among the module's statics, so it is destroyed last.
+[[gnu::init_priority(101)]] exception_pool_release release_exception_pool_at_unload;
 
 // Writes "std::length_error" for "St12length_error", "name" for "4name"; any
 // other form as it stands, as the default handler does when it cannot demangle.
@@ -47,14 +87,27 @@ void put_type_name(const char* mangled) {
     std::fputs(end, stderr);
 }
 
-struct pool_release {
-    ~pool_release() { __gnu_cxx::__freeres(); }
-};
-
 } // namespace
 
-// Created first among the module's statics, so it is destroyed last.
-[[gnu::init_priority(101)]] pool_release release_exception_pool_at_unload;
+extern "C" void __wrap___register_frame_info(const void* begin, void* object) {
+    unwind_tables = begin;
+    unwind_tables_record = object;
+}
+
+extern "C" void* __wrap___deregister_frame_info(const void* begin) {
+    if (unwind_tables_state != 2) {
+        return unwind_tables_record;
+    }
+    unwind_tables_state = 0;
+    return __real___deregister_frame_info(begin);
+}
+
+extern "C" _Unwind_Reason_Code __wrap__Unwind_RaiseException(_Unwind_Exception* exception) {
+    if (unwind_tables != nullptr) {
+        register_unwind_tables_once();
+    }
+    return __real__Unwind_RaiseException(exception);
+}
 
 namespace __gnu_cxx {
 
