@@ -8,3 +8,5 @@ std::uint64_t heap_allocations(); // operator new calls so far in this program
 void run_display_benchmark();
 void run_hooking_benchmark();
 void run_host_check_benchmark();
+void run_module_frame_benchmark(); // through the real DLL beside the program
+void run_module_load_benchmark();  // LoadLibrary of the DLL and of a module that does nothing

@@ -1,0 +1,19 @@
+#include "bench_files.hpp"
+
+#include <windows.h>
+
+std::string bench_folder() {
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path, length);
+    const std::size_t separator = folder.find_last_of("\\/");
+    return separator == std::string::npos ? std::string() : folder.substr(0, separator + 1);
+}
+
+std::int64_t file_size(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA attributes;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &attributes)) {
+        return -1;
+    }
+    return static_cast<std::int64_t>(attributes.nFileSizeHigh) << 32 | attributes.nFileSizeLow;
+}

@@ -1,0 +1,11 @@
+#pragma once
+// Files the benchmark keeps beside its own program: the DLLs it loads and the
+// dictionary the module's game start reads.
+#include <cstdint>
+#include <string>
+
+// The folder of this program, ending in a path separator.
+std::string bench_folder();
+
+// The size of a file in bytes, or -1 when it cannot be read.
+std::int64_t file_size(const std::string& path);
