@@ -87,6 +87,10 @@ void* vehicle_record();                         // null when on foot
 void set_hud_text_result(std::uint32_t value);  // what both text functions return
 std::uint32_t selected_texture();               // last value of render state 1
 void set_render_engine_present(bool present);   // engine pointer null or not
+// Puts bare returns in place of the host's drawing functions (colour and
+// rectangle makers, quad fill, 2-D render, render state), so that a benchmark
+// sees what a frame costs the module alone; false puts the simulator's back.
+void set_host_drawing_stubbed(bool stubbed);
 // Back to the state after install: log cleared and on, player on foot, text
 // result 0, callee results 0 and counts 0, no texture selected, engine present,
 // 1920 x 1080 screen, rasteriser on, bilinear filtering, black frame. Leaves
