@@ -116,7 +116,7 @@ std::uint32_t render_2d(std::int32_t primitive, screen_vertex* vertices, std::in
     const std::uint32_t texture = texture_selection();
     log_render_batch(primitive, texture, vertices, count);
     std::uint32_t drawn = 0;
-    if (rasteriser_enabled()) {
+    if (drawing_enabled()) {
         drawn = draw_primitive(primitive, vertices, count, find_texture(texture));
     }
     log_call(host_fn::render_2d, {word(primitive), word(vertices), word(count)}, drawn);

@@ -107,7 +107,7 @@ TEST_F(module_test, unloading_writes_the_event_sites_back_last_taken_first) {
 TEST_F(module_test, a_hundred_load_run_unload_cycles_leave_the_host_and_memory_as_they_were) {
     const std::size_t dictionaries = sim::loaded_dictionary_count();
     enter_vehicle(0.7f, 2);
-    sim::set_rasteriser_enabled(false);
+    sim::set_drawing_enabled(false);
     sim::set_call_logging(false);
     std::size_t after_warm_up = 0;
     for (int cycle = 0; cycle < 100; ++cycle) {

@@ -20,11 +20,11 @@ class frame_pictures : public display_test {
         display_test::SetUp();
         static host_texture* const atlas = test_atlas::add_to_host();
         speedometer_texture = atlas;
-        sim::set_rasteriser_enabled(true);
+        sim::set_drawing_enabled(true);
     }
 
     void TearDown() override {
-        sim::set_rasteriser_enabled(false);
+        sim::set_drawing_enabled(false);
         display_test::TearDown();
     }
 };
