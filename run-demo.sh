@@ -20,6 +20,6 @@ mkdir -p out/demo
 cp build/windows/speedometer.asi out/demo/
 cd out
 # It draws through Wine's Direct3D 9, on a virtual X display of its own.
-xvfb-run -a ../tools/wine-run.sh ../build/windows/simhost/simulated_host.exe \
+../tools/with-display.sh ../tools/wine-run.sh ../build/windows/simhost/simulated_host.exe \
   demo/speedometer.asi assets demo
 echo "frames: $(pwd)/demo/*.png"

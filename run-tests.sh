@@ -8,7 +8,7 @@ cd "$(dirname "$0")"
 ./tools/setup.sh
 cmake --preset windows >/dev/null
 cmake --build --preset windows
-xvfb-run -a ctest --preset windows "$@"
+tools/with-display.sh ctest --preset windows "$@"
 
 # The atlas artwork tool is a native program with tests of its own.
 cmake -S tools/atlas -B build/atlas-tool -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
