@@ -19,5 +19,7 @@ cmake --build --preset windows --target speedometer_module simulated_host
 mkdir -p out/demo
 cp build/windows/speedometer.asi out/demo/
 cd out
-../tools/wine-run.sh ../build/windows/simhost/simulated_host.exe demo/speedometer.asi assets demo
+# It draws through Wine's Direct3D 9, on a virtual X display of its own.
+../tools/with-display.sh ../tools/wine-run.sh ../build/windows/simhost/simulated_host.exe \
+  demo/speedometer.asi assets demo
 echo "frames: $(pwd)/demo/*.png"

@@ -20,8 +20,6 @@ constexpr std::size_t dictionary_struct_size = 4;
 constexpr std::size_t name_field_size = 32;
 
 constexpr std::uint32_t platform_id = 9;
-constexpr std::uint8_t filter_linear = 2;
-constexpr std::uint8_t addressing_clamp_clamp = 0x33;
 constexpr std::uint32_t raster_format_8888 = 0x0500;
 constexpr std::uint32_t pixel_format_argb = 21;
 constexpr std::uint8_t bits_per_pixel = 32;
@@ -71,12 +69,27 @@ std::size_t texture_chunk_size(const texture_image& t) {
     return chunk_header_size + texture_struct_size(t) + chunk_header_size;
 }
 
+// With one level only the plain filters make sense; a mip filter would sample
+// levels that are not there.
+bool is_single_level_filter(std::uint8_t filter) {
+    return filter == 1 || filter == 2;
+}
+
+// Wrap, mirror, clamp or border for both u and v: the device has no other.
+bool is_addressing(std::uint8_t addressing) {
+    const int u = addressing & 0x0F;
+    const int v = addressing >> 4;
+    return u >= 1 && u <= 4 && v >= 1 && v <= 4;
+}
+
 // Only what the reader would accept back: a truncated name or a short pixel
 // buffer would give a file that loads but shows the wrong thing.
 bool is_writable(const texture_image& t) {
     return !t.name.empty() && t.name.size() < name_field_size &&
            t.name.find('\0') == std::string::npos && t.width > 0 && t.height > 0 &&
-           t.width <= max_dimension && t.height <= max_dimension && t.rgba.size() == level_size(t);
+           t.width <= max_dimension && t.height <= max_dimension &&
+           t.rgba.size() == level_size(t) && is_single_level_filter(t.filter_mode) &&
+           is_addressing(t.addressing);
 }
 
 // The host looks textures up by name; lower case is what its own files use.
@@ -93,8 +106,8 @@ void write_texture(byte_writer& out, const texture_image& t) {
     out.chunk_header(chunk_texture, texture_chunk_size(t));
     out.chunk_header(chunk_struct, texture_struct_size(t));
     out.u32(platform_id);
-    out.u8(filter_linear);
-    out.u8(addressing_clamp_clamp);
+    out.u8(t.filter_mode);
+    out.u8(t.addressing);
     out.u16(0);
     write_name(out, t.name);
     out.zeros(name_field_size); // mask name
@@ -197,12 +210,6 @@ std::optional<std::string> read_name(byte_reader& in) {
     return name;
 }
 
-// With one level only the plain filters make sense; a mip filter would sample
-// levels that are not there.
-bool is_single_level_filter(std::uint8_t filter) {
-    return filter == 1 || filter == 2;
-}
-
 std::optional<texture_image> read_texture(byte_reader& in) {
     const auto texture_size = expect_chunk(in, chunk_texture);
     if (!texture_size)
@@ -216,7 +223,7 @@ std::optional<texture_image> read_texture(byte_reader& in) {
 
     const std::uint32_t platform = in.u32();
     const std::uint8_t filter = in.u8();
-    in.u8();  // addressing
+    const std::uint8_t addressing = in.u8();
     in.u16(); // padding
     auto name = read_name(in);
     if (!name)
@@ -233,10 +240,10 @@ std::optional<texture_image> read_texture(byte_reader& in) {
     // Only plain 32-bit textures with alpha: cube, compressed or self-mipping
     // rasters would be laid out differently from what follows.
     if (!in.ok() || platform != platform_id || !is_single_level_filter(filter) ||
-        raster_format != raster_format_8888 || pixel_format != pixel_format_argb ||
-        depth != bits_per_pixel || levels != 1 || raster_type != raster_type_texture ||
-        flags != flag_has_alpha || width <= 0 || height <= 0 || width > max_dimension ||
-        height > max_dimension)
+        !is_addressing(addressing) || raster_format != raster_format_8888 ||
+        pixel_format != pixel_format_argb || depth != bits_per_pixel || levels != 1 ||
+        raster_type != raster_type_texture || flags != flag_has_alpha || width <= 0 ||
+        height <= 0 || width > max_dimension || height > max_dimension)
         return std::nullopt;
 
     const std::size_t expected_level = static_cast<std::size_t>(width) * height * 4;
@@ -254,6 +261,8 @@ std::optional<texture_image> read_texture(byte_reader& in) {
     image.name = std::move(*name);
     image.width = width;
     image.height = height;
+    image.filter_mode = filter;
+    image.addressing = addressing;
     image.rgba.resize(expected_level);
     for (std::size_t i = 0; i < expected_level; i += 4) {
         image.rgba[i + 0] = pixels[i + 2];

@@ -91,7 +91,7 @@ void run_module_frame_benchmark() {
     sim::set_asset_root(asset_root);
     sim::set_screen(1920, 1080);
     sim::set_call_logging(false);
-    sim::set_rasteriser_enabled(false);
+    sim::set_drawing_enabled(false);
     enter_fast_vehicle();
 
     // The in-process benchmarks leave their own code in spare host pages;

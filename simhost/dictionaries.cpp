@@ -67,7 +67,8 @@ void* load_dictionary(const char* path) {
     }
     auto loaded = std::make_unique<dictionary>();
     for (const txd::texture_image& image : *images) {
-        loaded->textures.push_back(store_texture(image.width, image.height, packed_texels(image)));
+        loaded->textures.push_back(store_texture(image.width, image.height, packed_texels(image),
+                                                 {image.filter_mode, image.addressing}));
     }
     void* handle = loaded.get();
     registry.loaded.emplace(handle, std::move(loaded));

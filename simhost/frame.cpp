@@ -1,6 +1,6 @@
 #include "simhost/frame.hpp"
 
-#include "simhost/rasteriser.hpp"
+#include "simhost/drawing_device.hpp"
 #include "simhost/sim_host.hpp"
 
 #include <algorithm>
@@ -13,17 +13,65 @@ constexpr std::uint32_t opaque_black = 0xFF000000;
 // the frame stops growing.
 constexpr std::int32_t max_frame_side = 16384;
 
+// Which copy of the frame holds the latest picture: ours, the device's
+// render target, or both. Copies move only when needed, so that a frame is
+// uploaded once before its first draw and read back once when looked at.
+enum class latest { host, device, both };
+
 struct frame_state {
     int width = 0;
     int height = 0;
+    // Allocated when first looked at or drawn into, so that screens set only
+    // for the module's arithmetic cost no memory.
     std::vector<std::uint32_t> pixels;
-    bool rasteriser_on = true;
-    texture_filter filter = texture_filter::bilinear;
+    latest holder = latest::host;
+    bool drawing_on = false;
+    bool lost_draws = false;
 };
 
 frame_state& the_frame() {
     static frame_state frame;
     return frame;
+}
+
+std::size_t pixel_count(const frame_state& frame) {
+    return static_cast<std::size_t>(frame.width) * static_cast<std::size_t>(frame.height);
+}
+
+// Our copy, up to date, for reading.
+std::vector<std::uint32_t>& host_pixels() {
+    frame_state& frame = the_frame();
+    if (frame.pixels.size() != pixel_count(frame)) {
+        frame.pixels.assign(pixel_count(frame), opaque_black);
+    }
+    if (frame.holder == latest::device) {
+        frame.lost_draws |= !detail::device_read(frame.pixels.data());
+        frame.holder = latest::both;
+    }
+    return frame.pixels;
+}
+
+// Our copy, for overwriting: the device's picture is stale from now on.
+std::vector<std::uint32_t>& pixels_to_paint() {
+    frame_state& frame = the_frame();
+    if (frame.pixels.size() != pixel_count(frame)) {
+        frame.pixels.assign(pixel_count(frame), opaque_black);
+    }
+    frame.holder = latest::host;
+    frame.lost_draws = false;
+    return frame.pixels;
+}
+
+bool device_holds_the_frame() {
+    frame_state& frame = the_frame();
+    if (!detail::device_target(frame.width, frame.height)) {
+        return false;
+    }
+    if (frame.holder == latest::host && !detail::device_upload(host_pixels().data())) {
+        return false;
+    }
+    frame.holder = latest::device;
+    return true;
 }
 
 } // namespace
@@ -34,7 +82,10 @@ void resize_frame(std::int32_t width, std::int32_t height) {
     frame_state& frame = the_frame();
     frame.width = std::clamp(width, 0, max_frame_side);
     frame.height = std::clamp(height, 0, max_frame_side);
-    frame.pixels.assign(static_cast<std::size_t>(frame.width) * frame.height, opaque_black);
+    frame.pixels.clear();
+    frame.pixels.shrink_to_fit();
+    frame.holder = latest::host;
+    frame.lost_draws = false;
 }
 
 int frame_width() {
@@ -45,8 +96,8 @@ int frame_height() {
     return the_frame().height;
 }
 
-bool rasteriser_enabled() {
-    return the_frame().rasteriser_on;
+bool drawing_enabled() {
+    return the_frame().drawing_on;
 }
 
 std::uint32_t draw_primitive(std::int32_t primitive, const screen_vertex* vertices,
@@ -56,51 +107,46 @@ std::uint32_t draw_primitive(std::int32_t primitive, const screen_vertex* vertic
         return 0;
     }
     frame_state& frame = the_frame();
-    const frame_view target{frame.width, frame.height, frame.pixels.data()};
-    texture_view source;
-    source.filter = frame.filter;
-    if (texture != nullptr) {
-        source.width = texture->width;
-        source.height = texture->height;
-        source.texels = texture->texels.data();
+    if (frame.width == 0 || frame.height == 0) {
+        return 0; // nothing to look at
     }
-    for (std::int32_t i = 0; i + 2 < count; ++i) {
-        if (primitive == primitive_triangle_fan) {
-            fill_triangle(target, vertices[0], vertices[i + 1], vertices[i + 2], source);
-        } else {
-            fill_triangle(target, vertices[i], vertices[i + 1], vertices[i + 2], source);
-        }
+    if (!device_holds_the_frame() || !device_draw(primitive, vertices, count, texture)) {
+        frame.lost_draws = true;
+        return 0;
     }
     return static_cast<std::uint32_t>(count - 2);
 }
 
+bool frame_lost_draws() {
+    return the_frame().lost_draws;
+}
+
 void reset_frame_settings() {
-    frame_state& frame = the_frame();
-    frame.rasteriser_on = true;
-    frame.filter = texture_filter::bilinear;
+    the_frame().drawing_on = false;
 }
 
 } // namespace detail
 
-void set_rasteriser_enabled(bool enabled) {
+void set_drawing_enabled(bool enabled) {
     install();
-    the_frame().rasteriser_on = enabled;
+    the_frame().drawing_on = enabled;
 }
 
-void set_texture_filter(texture_filter filter) {
+std::string drawing_error() {
     install();
-    the_frame().filter = filter;
+    return detail::device_error();
 }
 
 void clear_frame(std::uint32_t rgba) {
     install();
-    auto& pixels = the_frame().pixels;
+    auto& pixels = pixels_to_paint();
     std::fill(pixels.begin(), pixels.end(), rgba);
 }
 
 void paint_backdrop() {
     install();
-    frame_state& frame = the_frame();
+    auto& pixels = pixels_to_paint();
+    const frame_state& frame = the_frame();
     constexpr int checker = 32;
     for (int y = 0; y < frame.height; ++y) {
         // From a dusk sky at the top to asphalt at the bottom.
@@ -110,7 +156,7 @@ void paint_backdrop() {
         const auto b = static_cast<std::uint32_t>(150 + (48 - 150) * t);
         for (int x = 0; x < frame.width; ++x) {
             const std::uint32_t lift = ((x / checker + y / checker) % 2) * 10;
-            frame.pixels[static_cast<std::size_t>(y) * frame.width + x] =
+            pixels[static_cast<std::size_t>(y) * frame.width + x] =
                 (r + lift) | (g + lift) << 8 | (b + lift) << 16 | opaque_black;
         }
     }
@@ -118,7 +164,7 @@ void paint_backdrop() {
 
 const std::vector<std::uint32_t>& frame() {
     install();
-    return the_frame().pixels;
+    return host_pixels();
 }
 
 std::uint32_t pixel(int x, int y) {
@@ -127,7 +173,7 @@ std::uint32_t pixel(int x, int y) {
     if (x < 0 || y < 0 || x >= frame.width || y >= frame.height) {
         return 0;
     }
-    return frame.pixels[static_cast<std::size_t>(y) * frame.width + x];
+    return host_pixels()[static_cast<std::size_t>(y) * frame.width + x];
 }
 
 } // namespace sim

@@ -118,7 +118,7 @@ std::uint32_t render_2d(std::int32_t primitive, screen_vertex* vertices, std::in
     observe_render(primitive, vertices, count);
     log_render_batch(primitive, texture, vertices, count);
     std::uint32_t drawn = 0;
-    if (rasteriser_enabled()) {
+    if (drawing_enabled()) {
         drawn = draw_primitive(primitive, vertices, count, find_texture(texture));
     }
     log_call(host_fn::render_2d, {word(primitive), word(vertices), word(count)}, drawn);

@@ -19,10 +19,14 @@ bool write_frame_png(const std::string& path) {
     if (width == 0 || height == 0) {
         return false;
     }
+    const auto& pixels = frame(); // reads the device's picture back
+    if (detail::frame_lost_draws()) {
+        return false;
+    }
     // Frame pixels hold the bytes R, G, B, A in memory order, as PNG wants.
     constexpr int channels = 4;
-    return stbi_write_png(path.c_str(), width, height, channels, frame().data(),
-                          width * channels) != 0;
+    return stbi_write_png(path.c_str(), width, height, channels, pixels.data(), width * channels) !=
+           0;
 }
 
 bool write_png(const std::string& path, int width, int height,

@@ -71,10 +71,11 @@ using render_observer = void (*)(std::int32_t primitive, const screen_vertex* ve
 void set_render_observer(render_observer observer);
 
 // Host state.
-// Also resizes the frame: negative sides give an empty frame, sides above
-// 16384 are capped there; the globals keep the values as given.
+// Also resizes the frame (and clears it to black): negative sides give an
+// empty frame, sides above 16384 are capped there; the globals keep the
+// values as given.
 void set_screen(std::int32_t width, std::int32_t height);
-// Only the globals: the frame keeps its size, for runs with the rasteriser off.
+// Only the globals: the frame keeps its size, for runs with drawing off.
 void set_screen_globals(std::int32_t width, std::int32_t height);
 struct vehicle_state {
     std::int32_t kind = 0;
@@ -93,8 +94,8 @@ void set_render_engine_present(bool present);   // engine pointer null or not
 void set_host_drawing_stubbed(bool stubbed);
 // Back to the state after install: log cleared and on, player on foot, text
 // result 0, callee results 0 and counts 0, no texture selected, engine present,
-// 1920 x 1080 screen, rasteriser on, bilinear filtering, black frame. Leaves
-// the code image, textures and dictionaries alone.
+// 1920 x 1080 screen, drawing off, black frame. Leaves the code image,
+// textures and dictionaries alone.
 void reset_state();
 
 // Texture dictionaries: host_load_txd reads files relative to this folder.
@@ -128,22 +129,41 @@ void restore_code();
 // Replaces the entry point in the host image's PE header.
 void set_entry_point(std::uint32_t address_of_entry_point);
 
-// Rasteriser and frame buffer (RGBA, row-major, screen-sized).
-void set_rasteriser_enabled(bool enabled); // off: render calls are logged only
+// The frame: what the host's 2-D pass leaves on the screen (RGBA, row-major,
+// screen-sized). With drawing on, render calls go to a real Direct3D 9 device
+// (Wine's, so an X display is needed) and the frame is read back from it when
+// looked at. With drawing off, the default, render calls are only logged and
+// no device or display is needed. Frames with a side beyond 8192 get no
+// pixels from the device; 0-sized frames have none.
+void set_drawing_enabled(bool enabled);
+// Empty while drawing works; otherwise why the device gave no pixels and
+// what is missing (also printed to stderr when it happens).
+std::string drawing_error();
 void clear_frame(std::uint32_t rgba = 0xFF000000);
 void paint_backdrop(); // an opaque gradient with a faint checker, for demo frames
-enum class texture_filter { nearest, bilinear };
-void set_texture_filter(texture_filter filter); // bilinear by default
-const std::vector<std::uint32_t>& frame();      // pixel = R | G << 8 | B << 16 | A << 24
-std::uint32_t pixel(int x, int y);              // 0 outside the frame
+// Pixel = R | G << 8 | B << 16 | A << 24; pixels the device drew are opaque.
+const std::vector<std::uint32_t>& frame();
+std::uint32_t pixel(int x, int y); // 0 outside the frame
+// False for an empty frame, or when draws of this frame could not reach the
+// device (drawing_error() says why): no picture rather than a wrong one.
 bool write_frame_png(const std::string& path);
 // Any picture in the frame's pixel layout, for sheets composed from frames.
 bool write_png(const std::string& path, int width, int height,
                const std::vector<std::uint32_t>& rgba);
 
+// How the device samples a texture, in the texture dictionary's terms: filter
+// mode 1 nearest or 2 linear; addressing with u in the low 4 bits and v in
+// the high 4 (1 wrap, 2 mirror, 3 clamp, 4 border).
+struct texture_sampling {
+    std::uint8_t filter_mode = 2;
+    std::uint8_t addressing = 0x33;
+};
+
 // Registers an in-memory texture and returns its texture record (for tests
 // that draw without a dictionary file). Texels are packed like frame pixels,
-// rows top first. Throws std::invalid_argument when the size does not match.
-host_texture* add_texture(int width, int height, const std::vector<std::uint32_t>& rgba);
+// rows top first. Throws std::invalid_argument when the size does not match
+// or the sampling has no such mode.
+host_texture* add_texture(int width, int height, const std::vector<std::uint32_t>& rgba,
+                          texture_sampling sampling = {});
 
 } // namespace sim

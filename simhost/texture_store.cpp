@@ -1,5 +1,6 @@
 #include "simhost/texture_store.hpp"
 
+#include "simhost/drawing_device.hpp"
 #include "simhost/sim_host.hpp"
 
 #include <map>
@@ -25,17 +26,19 @@ texture_store& the_store() {
 
 namespace detail {
 
-host_texture* store_texture(int width, int height, std::vector<std::uint32_t> texels) {
+host_texture* store_texture(int width, int height, std::vector<std::uint32_t> texels,
+                            texture_sampling sampling) {
     texture_store& store = the_store();
     const std::uint32_t id = store.next_id++;
     auto texture = std::make_unique<stored_texture>(
-        stored_texture{host_texture{id}, width, height, std::move(texels)});
+        stored_texture{host_texture{id}, width, height, std::move(texels), sampling});
     host_texture* record = &texture->record;
     store.textures.emplace(id, std::move(texture));
     return record;
 }
 
 void drop_texture(std::uint32_t render_id) {
+    device_forget_texture(render_id);
     the_store().textures.erase(render_id);
 }
 
@@ -47,13 +50,20 @@ const stored_texture* find_texture(std::uint32_t render_id) {
 
 } // namespace detail
 
-host_texture* add_texture(int width, int height, const std::vector<std::uint32_t>& rgba) {
+host_texture* add_texture(int width, int height, const std::vector<std::uint32_t>& rgba,
+                          texture_sampling sampling) {
     install();
     if (width <= 0 || height <= 0 ||
         rgba.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {
         throw std::invalid_argument("texture size does not match its texels");
     }
-    return detail::store_texture(width, height, rgba);
+    const int u = sampling.addressing & 0x0F;
+    const int v = sampling.addressing >> 4;
+    if ((sampling.filter_mode != 1 && sampling.filter_mode != 2) || u < 1 || u > 4 || v < 1 ||
+        v > 4) {
+        throw std::invalid_argument("no such filter or addressing mode");
+    }
+    return detail::store_texture(width, height, rgba, sampling);
 }
 
 } // namespace sim

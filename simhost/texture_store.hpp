@@ -1,7 +1,8 @@
 #pragma once
 // The host's textures: each has a texture record whose render id selects it
-// through render state 1, and its texels for the rasteriser.
+// through render state 1, its texels and how the device samples them.
 #include "host/types.hpp"
+#include "simhost/sim_host.hpp"
 
 #include <cstdint>
 #include <vector>
@@ -13,9 +14,11 @@ struct stored_texture {
     int width;
     int height;
     std::vector<std::uint32_t> texels; // R | G << 8 | B << 16 | A << 24, rows top first
+    texture_sampling sampling;
 };
 
-host_texture* store_texture(int width, int height, std::vector<std::uint32_t> texels);
+host_texture* store_texture(int width, int height, std::vector<std::uint32_t> texels,
+                            texture_sampling sampling);
 void drop_texture(std::uint32_t render_id);
 const stored_texture* find_texture(std::uint32_t render_id); // null for 0 or unknown ids
 

@@ -74,6 +74,7 @@ bool play_scene(const scene& s, const std::string& out_dir) {
 bool run_session(const std::string& module_path, const std::string& asset_root,
                  const std::string& out_dir) {
     sim::install();
+    sim::set_drawing_enabled(true);
     sim::set_asset_root(asset_root);
     CreateDirectoryA(out_dir.c_str(), nullptr);
     bool ok = true;

@@ -43,5 +43,6 @@ bool write_sweep_sheet(const std::string& path) {
         sim::run_event_site(sim::event_site::draw);
         copy_corner_into(sheet, sheet_width, i % columns, i / columns);
     }
-    return sim::write_png(path, sheet_width, rows * cell, sheet);
+    // Frames the device could not draw make no sheet.
+    return sim::drawing_error().empty() && sim::write_png(path, sheet_width, rows * cell, sheet);
 }

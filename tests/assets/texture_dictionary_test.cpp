@@ -133,6 +133,13 @@ TEST(TextureDictionaryWriting, RefusesWhatCannotBeStoredFaithfully) {
         EXPECT_TRUE(txd::encode({t}).empty());
         EXPECT_FALSE(txd::write_file("refused.txd", {t}));
     }
+    auto mip_filter = small_texture();
+    mip_filter.filter_mode = 3;
+    auto unknown_addressing = small_texture();
+    unknown_addressing.addressing = 0x35;
+    for (const auto& t : {mip_filter, unknown_addressing}) {
+        EXPECT_TRUE(txd::encode({t}).empty());
+    }
     auto longest_name = small_texture();
     longest_name.name = std::string(31, 'a');
     EXPECT_FALSE(txd::encode({longest_name}).empty());
@@ -144,6 +151,8 @@ TEST(TextureDictionaryRoundTrip, DecodesWhatItEncodes) {
     second.width = 1;
     second.height = 1;
     second.rgba = {1, 2, 3, 4};
+    second.filter_mode = 1;
+    second.addressing = 0x21; // v mirrored, u wrapped
     const auto decoded = txd::decode(txd::encode({small_texture(), second}));
     ASSERT_TRUE(decoded);
     ASSERT_EQ(decoded->size(), 2u);
@@ -154,6 +163,10 @@ TEST(TextureDictionaryRoundTrip, DecodesWhatItEncodes) {
     EXPECT_EQ((*decoded)[0].rgba, original.rgba);
     EXPECT_EQ((*decoded)[1].name, "other");
     EXPECT_EQ((*decoded)[1].rgba, second.rgba);
+    EXPECT_EQ((*decoded)[0].filter_mode, 2);
+    EXPECT_EQ((*decoded)[0].addressing, 0x33);
+    EXPECT_EQ((*decoded)[1].filter_mode, 1);
+    EXPECT_EQ((*decoded)[1].addressing, 0x21);
 }
 
 TEST(TextureDictionaryRoundTrip, ThroughAFile) {
@@ -234,6 +247,8 @@ TEST(TextureDictionaryReading, RefusesTexturesOfAnotherKind) {
         {"platform", h + 0x00, 8, 4},
         {"no filter", h + 0x04, 0, 1},
         {"mip filter", h + 0x04, 3, 1},
+        {"no addressing", h + 0x05, 0x00, 1},
+        {"unknown v addressing", h + 0x05, 0x53, 1},
         {"24-bit raster", h + 0x48, 0x0600, 4},
         {"raster with mip levels", h + 0x48, 0x8500, 4},
         {"format without alpha", h + 0x4C, 22, 4},

@@ -14,13 +14,27 @@ namespace {
 
 const std::string asset_root = "host_test_assets";
 
-txd::texture_image two_by_one(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+txd::texture_image two_by_one(std::uint8_t r, std::uint8_t g, std::uint8_t b,
+                              std::uint8_t filter_mode = 1, std::uint8_t addressing = 0x33) {
     txd::texture_image image;
     image.name = "atlas";
     image.width = 2;
     image.height = 1;
     image.rgba = {r, g, b, 255, 0, 0, 0, 255};
+    image.filter_mode = filter_mode;
+    image.addressing = addressing;
     return image;
+}
+
+// The texture on a strip two pixels high from the left edge, u from 0 to u_right.
+void draw_strip(const host_texture* texture, float width, float u_right) {
+    host_set_render_state(render_state_texture, texture->render_id);
+    host_rect rect{};
+    host_color white{};
+    host_make_rect(rect, 0.0f, 0.0f, width, 2.0f);
+    host_make_color(white, 255, 255, 255, 255);
+    host_draw_textured_quad(rect, white, white, white, white, 0, 0, u_right, 0, 0, 1, u_right, 1);
+    host_render_2d(primitive_triangle_fan, host_quad_vertices(), 4);
 }
 
 class dictionaries : public ::testing::Test {
@@ -30,6 +44,16 @@ class dictionaries : public ::testing::Test {
         CreateDirectoryA((asset_root + "/models").c_str(), nullptr);
         ASSERT_TRUE(txd::write_file(asset_root + "/models/two.txd",
                                     {two_by_one(250, 120, 10), two_by_one(1, 2, 3)}));
+        const struct {
+            const char* name;
+            std::uint8_t filter_mode, addressing;
+        } samplings[] = {{"nearest_clamp", 1, 0x33}, {"linear_clamp", 2, 0x33},
+                         {"linear_wrap", 2, 0x11},   {"linear_mirror", 2, 0x22},
+                         {"linear_u_wrap", 2, 0x31}, {"linear_v_wrap", 2, 0x13}};
+        for (const auto& s : samplings) {
+            ASSERT_TRUE(txd::write_file(asset_root + "/models/" + s.name + ".txd",
+                                        {two_by_one(200, 0, 0, s.filter_mode, s.addressing)}));
+        }
         std::ofstream(asset_root + "/models/broken.txd", std::ios::binary) << "not a dictionary";
     }
 
@@ -37,6 +61,8 @@ class dictionaries : public ::testing::Test {
         sim::reset_state();
         sim::set_asset_root(asset_root);
         sim::set_screen(16, 16);
+        sim::set_drawing_enabled(true);
+        sim::clear_frame(0xFF000000);
     }
 };
 
@@ -50,14 +76,7 @@ TEST_F(dictionaries, a_loaded_dictionary_gives_its_first_texture_to_draw_with) {
     EXPECT_NE(texture->render_id, 0u);
     EXPECT_EQ(host_txd_texture(handle), texture);
 
-    host_set_render_state(render_state_texture, texture->render_id);
-    sim::set_texture_filter(sim::texture_filter::nearest);
-    host_rect rect{};
-    host_color white{};
-    host_make_rect(rect, 0.0f, 0.0f, 4.0f, 2.0f);
-    host_make_color(white, 255, 255, 255, 255);
-    host_draw_textured_quad(rect, white, white, white, white, 0, 0, 1, 0, 0, 1, 1, 1);
-    host_render_2d(primitive_triangle_fan, host_quad_vertices(), 4);
+    draw_strip(texture, 4.0f, 1.0f);
     EXPECT_EQ(sim::pixel(0, 0), 0xFF0A78FAu) << "the first texture's first texel";
     EXPECT_EQ(sim::pixel(3, 1), 0xFF000000u);
 
@@ -68,6 +87,33 @@ TEST_F(dictionaries, a_loaded_dictionary_gives_its_first_texture_to_draw_with) {
 
     host_release_txd(handle);
     EXPECT_EQ(sim::loaded_dictionary_count(), loaded);
+}
+
+// A red and a black texel twice across 16 pixels: pixel x samples at u x/8,
+// 4 pixels a texel, centres at x 2, 6, 10 and 14 (the texels that follow
+// are the addressing's business).
+TEST_F(dictionaries, the_files_filter_and_addressing_decide_the_sampling) {
+    const struct {
+        const char* path;
+        int red_at[4]; // x 0, 3, 10 and 14
+    } cases[] = {{"models\\nearest_clamp.txd", {200, 200, 0, 0}},
+                 {"models\\linear_clamp.txd", {200, 150, 0, 0}},
+                 {"models\\linear_wrap.txd", {100, 150, 200, 0}},
+                 {"models\\linear_mirror.txd", {200, 150, 0, 200}},
+                 {"models\\linear_u_wrap.txd", {100, 150, 200, 0}},
+                 {"models\\linear_v_wrap.txd", {200, 150, 0, 0}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        host_txd_handle handle = host_load_txd(c.path);
+        ASSERT_NE(handle, nullptr);
+        sim::clear_frame(0xFF000000);
+        draw_strip(host_txd_texture(handle), 16.0f, 2.0f);
+        host_release_txd(handle);
+        const int xs[4] = {0, 3, 10, 14};
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_NEAR(static_cast<int>(sim::pixel(xs[i], 0) & 0xFF), c.red_at[i], 2) << xs[i];
+        }
+    }
 }
 
 TEST_F(dictionaries, missing_or_malformed_files_give_no_handle) {

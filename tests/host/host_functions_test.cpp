@@ -259,7 +259,7 @@ TEST_F(host_functions, render_state_goes_through_the_engine_record) {
 // Each host function, called as host code calls it: what it removes from the
 // stack and where its result comes back.
 TEST_F(host_functions, each_function_keeps_the_host_calling_convention) {
-    sim::set_rasteriser_enabled(false);
+    sim::set_drawing_enabled(false);
     const float vector[3] = {0.0f, 6.0f, 8.0f};
     host_color color{};
     host_rect rect{};
@@ -311,7 +311,7 @@ TEST_F(host_functions, each_function_keeps_the_host_calling_convention) {
 // walk the stack away and crash long before the end.
 TEST_F(host_functions, wrappers_survive_a_long_run_of_calls) {
     sim::set_call_logging(false);
-    sim::set_rasteriser_enabled(false);
+    sim::set_drawing_enabled(false);
     sim::set_vehicle({});
     const float vector[3] = {1.0f, 2.0f, 2.0f};
     host_color color{};

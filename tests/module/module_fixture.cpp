@@ -17,7 +17,7 @@ void module_test::SetUpTestSuite() {
 void module_test::SetUp() {
     sim::set_screen(1920, 1080);
     sim::clear_vehicle();
-    sim::set_rasteriser_enabled(true);
+    sim::set_drawing_enabled(true);
     sim::set_call_logging(true);
     sim::clear_calls();
     ASSERT_TRUE(sim::changed_code_bytes().empty()) << "an earlier test left host code changed";

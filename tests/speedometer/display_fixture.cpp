@@ -29,7 +29,7 @@ void display_test::SetUpTestSuite() {
 void display_test::SetUp() {
     sim::set_screen(1920, 1080);
     sim::clear_vehicle();
-    sim::set_rasteriser_enabled(false);
+    sim::set_drawing_enabled(false);
     sim::set_call_logging(true);
     sim::clear_calls();
     speedometer_texture = nullptr;

@@ -22,7 +22,7 @@ footprint measure() {
 TEST_F(module_test, a_hundred_load_play_unload_cycles_leave_host_memory_and_handles_flat) {
     const std::size_t dictionaries = sim::loaded_dictionary_count();
     enter_vehicle(0.7f, 2);
-    sim::set_rasteriser_enabled(false);
+    sim::set_drawing_enabled(false);
     sim::set_call_logging(false);
     footprint at_cycle_10{};
     for (int cycle = 1; cycle <= 100; ++cycle) {

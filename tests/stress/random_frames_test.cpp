@@ -115,7 +115,7 @@ TEST_F(module_test, a_million_random_frames_draw_only_what_the_host_can_take_and
     real_calloc = tap(module_, "calloc", &counted_calloc);
     real_realloc = tap(module_, "realloc", &counted_realloc);
     ASSERT_NE(real_malloc, nullptr);
-    sim::set_rasteriser_enabled(false);
+    sim::set_drawing_enabled(false);
     sim::set_call_logging(false);
     sim::set_render_observer(&check_vertices);
     checks = {};
