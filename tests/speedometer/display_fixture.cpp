@@ -3,6 +3,7 @@
 #include "host/functions.hpp"
 #include "speedometer/frame.hpp"
 #include "speedometer/trig_tables.hpp"
+#include "support/test_atlas.hpp"
 
 #include <bit>
 #include <cstdio>
@@ -114,4 +115,10 @@ void expect_colour(const host_color& actual, int red, int green, int blue, int a
     EXPECT_EQ(actual.green, green);
     EXPECT_EQ(actual.blue, blue);
     EXPECT_EQ(actual.alpha, alpha);
+}
+
+host_texture* display_test::use_test_atlas() {
+    static host_texture* const atlas = test_atlas::add_to_host();
+    speedometer_texture = atlas;
+    return atlas;
 }

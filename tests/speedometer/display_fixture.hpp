@@ -20,6 +20,9 @@ class display_test : public ::testing::Test {
     static void SetUpTestSuite();
     void SetUp() override;
     void TearDown() override;
+
+    // Makes the test atlas, added to the host once, the module's texture.
+    static host_texture* use_test_atlas();
 };
 
 // The host functions in the call log, in order.

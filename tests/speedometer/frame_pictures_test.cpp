@@ -21,8 +21,7 @@ class frame_pictures : public display_test {
   protected:
     void SetUp() override {
         display_test::SetUp();
-        static host_texture* const atlas = test_atlas::add_to_host();
-        speedometer_texture = atlas;
+        use_test_atlas();
         sim::set_drawing_enabled(true);
     }
 

@@ -5,7 +5,6 @@
 #include "speedometer/frame.hpp"
 #include "speedometer/settings.hpp"
 #include "speedometer/text_shift.hpp"
-#include "support/test_atlas.hpp"
 
 #include <cmath>
 #include <cstring>
@@ -16,8 +15,7 @@ class frame_settings : public display_test {
   protected:
     void SetUp() override {
         display_test::SetUp();
-        static host_texture* const atlas = test_atlas::add_to_host();
-        speedometer_texture = atlas;
+        use_test_atlas();
     }
     void TearDown() override {
         active_settings = {};

@@ -4,7 +4,6 @@
 #include "speedometer/frame.hpp"
 #include "speedometer/progress_arc.hpp"
 #include "speedometer/trig_tables.hpp"
-#include "support/test_atlas.hpp"
 
 #include <bit>
 #include <cmath>
@@ -29,9 +28,7 @@ class frame_test : public display_test {
   protected:
     void SetUp() override {
         display_test::SetUp();
-        static host_texture* const atlas = test_atlas::add_to_host();
-        atlas_ = atlas;
-        speedometer_texture = atlas_;
+        atlas_ = use_test_atlas();
     }
 
     static void enter(float speed, std::uint8_t status = 0, std::int32_t kind = 2) {
