@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include <cstdlib>
+#include <cstddef>
 #include <cstring>
 
 speedometer_settings active_settings;
