@@ -1,7 +1,7 @@
 // What the look at the host's code costs at start-up, before the first write.
 #include "benchmarks.hpp"
 
-#include "plugin/host_check.hpp"
+#include "injector/host_check.hpp"
 
 #include <chrono>
 #include <cstdio>

@@ -2,15 +2,14 @@
 
 #include <cstddef>
 
-void run_handlers(const std::vector<handler>& handlers) {
-    // By index over the count fixed at the start: a handler that adds to its
-    // own list may move the storage, but never makes this run read freed
-    // memory or run the new handler early.
-    const std::size_t count = handlers.size();
-    for (std::size_t i = 0; i < count; ++i) {
+void run_handlers(const handler_list& handlers) {
+    // Over the count fixed at the start: a handler that adds to its own list
+    // appends behind this run, which never runs the new handler early.
+    std::size_t remaining = handlers.size();
+    for (auto it = handlers.begin(); remaining > 0; ++it, --remaining) {
         // Each run goes to a fresh copy, so state a handler changes in itself
         // is gone by the next dispatch. An empty copy throws bad_function_call.
-        const handler copy = handlers[i];
+        const handler copy = *it;
         copy();
     }
 }

@@ -8,16 +8,20 @@
 #include <functional>
 #include <list>
 #include <utility>
-#include <vector>
 
 using handler = std::function<void()>;
 
 enum class handler_position { before, after };
 
+// A list, not a vector: growing it can fail only for want of memory, so the
+// module raises no length error and links none of the string-based exception
+// classes that report one.
+using handler_list = std::list<handler>;
+
 struct event_state {
     bool installed = false; // set just before the site is taken over; never cleared
-    std::vector<handler> before_handlers;
-    std::vector<handler> after_handlers;
+    handler_list before_handlers;
+    handler_list after_handlers;
 };
 
 // The hook callback of every event: runs the handler lists of one event_state
@@ -30,7 +34,7 @@ struct dispatch {
 
 // Runs each handler of the list as it stands when the run starts, each through
 // a copy of its own, in order of addition.
-void run_handlers(const std::vector<handler>& handlers);
+void run_handlers(const handler_list& handlers);
 
 // Holds no data: an event is all in its event_state, which is created by the
 // first add, so an event nothing is added to leaves its site alone.
@@ -48,7 +52,7 @@ template <host_address::value Site, handler_position Position> class host_event 
             current.installed = true;
             install();
         }
-        std::vector<handler>& handlers =
+        handler_list& handlers =
             Position == handler_position::before ? current.before_handlers : current.after_handlers;
         handlers.push_back(std::move(pending));
         return *this;

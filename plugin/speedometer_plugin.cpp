@@ -4,7 +4,7 @@
 // back through the exit-time destructors of the hooks. In a host whose code
 // is not what the module expects it takes nothing over at all.
 #include "events/host_events.hpp"
-#include "plugin/host_check.hpp"
+#include "injector/host_check.hpp"
 #include "speedometer/frame.hpp"
 #include "speedometer/resources.hpp"
 

@@ -1,7 +1,7 @@
 #include "speedometer/settings.hpp"
 
-#include "plugin/module_files.hpp"
-#include "plugin/module_log.hpp"
+#include "files/module_files.hpp"
+#include "files/module_log.hpp"
 
 #include <windows.h>
 

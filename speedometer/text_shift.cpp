@@ -5,7 +5,7 @@
 #include "injector/host_version.hpp"
 #include "injector/protected_memory.hpp"
 #include "injector/scoped_call.hpp"
-#include "plugin/host_check.hpp"
+#include "injector/host_check.hpp"
 #include "speedometer/frame.hpp"
 #include "speedometer/placement.hpp"
 #include "speedometer/settings.hpp"

@@ -77,10 +77,10 @@ TEST_F(dispatch_test, an_empty_handler_throws_and_stops_the_run) {
 }
 
 TEST_F(dispatch_test, a_handler_that_adds_to_its_own_list_only_affects_later_runs) {
-    std::vector<handler>& list = state.after_handlers;
+    handler_list& list = state.after_handlers;
     list.push_back([&list] {
         chain_trace += 'g';
-        // Enough appends to move the list's storage during the run.
+        // Appended behind the running handler, they wait for the next run.
         for (int i = 0; i < 8; ++i) {
             list.push_back(tracing('n'));
         }

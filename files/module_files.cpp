@@ -1,4 +1,4 @@
-#include "plugin/module_files.hpp"
+#include "files/module_files.hpp"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // The settings file beside the module, read with the system's profile
 // functions: what each file gives, and the one log line per value refused.
-#include "plugin/module_files.hpp"
-#include "plugin/module_log.hpp"
+#include "files/module_files.hpp"
+#include "files/module_log.hpp"
 #include "speedometer/settings.hpp"
 
 #include <gtest/gtest.h>

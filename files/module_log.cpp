@@ -1,6 +1,6 @@
-#include "plugin/module_log.hpp"
+#include "files/module_log.hpp"
 
-#include "plugin/module_files.hpp"
+#include "files/module_files.hpp"
 
 #include <windows.h>
 

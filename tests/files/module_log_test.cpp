@@ -1,7 +1,7 @@
 // The log beside the module: absent until there is something to say, started
 // afresh by the first line of a load, appended to afterwards.
-#include "plugin/module_files.hpp"
-#include "plugin/module_log.hpp"
+#include "files/module_files.hpp"
+#include "files/module_log.hpp"
 
 #include <gtest/gtest.h>
 #include <windows.h>

@@ -1,9 +1,9 @@
-#include "plugin/host_check.hpp"
+#include "injector/host_check.hpp"
 
 #include "host/addresses.hpp"
 #include "injector/code_check.hpp"
 #include "injector/host_version.hpp"
-#include "plugin/module_log.hpp"
+#include "files/module_log.hpp"
 
 #include <windows.h>
 
