@@ -1,8 +1,8 @@
 // Code changed in place runs only once the instruction cache is flushed: every
 // write the module makes to host code is followed by a flush of exactly the
 // bytes it wrote.
-#include "module_fixture.hpp"
 #include "simhost/import_tap.hpp"
+#include "module_fixture.hpp"
 
 #include "host/addresses.hpp"
 

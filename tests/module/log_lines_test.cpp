@@ -8,63 +8,41 @@
 #include <fstream>
 #include <string>
 
-namespace {
-
-constexpr char log_file[] = "speedometer.log"; // beside speedometer.dll
-
-std::vector<std::string> log_lines() {
-    std::ifstream file(log_file, std::ios::binary);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(file, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-void put_nops_at(const std::vector<std::uint32_t>& sites) {
-    const std::uint8_t nops[5] = {0x90, 0x90, 0x90, 0x90, 0x90};
-    for (std::uint32_t site : sites) {
-        injector::write_bytes(site, nops, 5, true);
-    }
-}
-
-} // namespace
-
 TEST_F(module_test, logs_a_line_for_every_site_found_changed) {
     std::vector<std::uint32_t> all_sites = event_sites();
-    for (std::uint32_t site : text_sites()) {
-        all_sites.push_back(site);
-    }
+    all_sites.insert(all_sites.end(), {text_sites()[0], text_sites()[1]});
     const struct {
         bool at_init; // changed after load, found at the next init
         std::vector<std::uint32_t> sites;
         const char* action;
-    } cases[] = {
-        {false, all_sites, "not running"},
-        {true, text_sites(), "HUD text left in place"},
-    };
+    } cases[] = {{false, all_sites, "not running"}, {true, text_sites(), "HUD text left in place"}};
+    const std::uint8_t nops[5] = {0x90, 0x90, 0x90, 0x90, 0x90};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.action);
-        DeleteFileA(log_file);
-        if (!c.at_init) {
-            put_nops_at(c.sites);
-        }
-        load();
+        DeleteFileA("speedometer.log");
         if (c.at_init) {
-            put_nops_at(c.sites);
+            load();
+        }
+        for (std::uint32_t site : c.sites) {
+            injector::write_bytes(site, nops, 5, true);
+        }
+        if (c.at_init) {
             sim::run_event_site(sim::event_site::init);
+        } else {
+            load();
         }
         unload();
         sim::restore_code();
 
-        const auto lines = log_lines();
-        ASSERT_EQ(lines.size(), c.sites.size());
-        for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::ifstream log("speedometer.log", std::ios::binary);
+        for (std::uint32_t site : c.sites) {
+            std::string line;
             char start[96];
             std::snprintf(start, sizeof start, "%s: the code at 0x%08X (90 90 90 90 90) is no call",
-                          c.action, c.sites[i]);
-            EXPECT_TRUE(lines[i].starts_with(start)) << lines[i];
+                          c.action, site);
+            EXPECT_TRUE(std::getline(log, line) && line.starts_with(start)) << line;
         }
+        EXPECT_TRUE(log.peek() == EOF) << "a line too many";
     }
-    DeleteFileA(log_file);
+    DeleteFileA("speedometer.log");
 }
