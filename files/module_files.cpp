@@ -2,19 +2,19 @@
 
 #include <windows.h>
 
-#include <cstring>
+#include <cwchar>
 
-bool path_beside_module(const char* extension, char* path, std::size_t capacity) {
+bool path_beside_module(const wchar_t* extension, wchar_t* path, std::size_t capacity) {
     HMODULE module = nullptr;
     // Whatever module this code is linked into: the plug-in for players, the
     // test program in tests.
-    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
                                 GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            reinterpret_cast<LPCSTR>(&path_beside_module), &module)) {
+                            reinterpret_cast<LPCWSTR>(&path_beside_module), &module)) {
         return false;
     }
-    char own[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(module, own, MAX_PATH);
+    wchar_t own[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(module, own, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) {
         return false;
     }
@@ -22,19 +22,35 @@ bool path_beside_module(const char* extension, char* path, std::size_t capacity)
     // is appended when the name has none.
     std::size_t stem = length;
     for (std::size_t i = length; i-- > 0;) {
-        if (own[i] == '\\' || own[i] == '/') {
+        if (own[i] == L'\\' || own[i] == L'/') {
             break;
         }
-        if (own[i] == '.') {
+        if (own[i] == L'.') {
             stem = i;
             break;
         }
     }
-    const std::size_t extension_length = std::strlen(extension);
+    const std::size_t extension_length = std::wcslen(extension);
     if (stem + extension_length + 1 > capacity) {
         return false;
     }
-    std::memcpy(path, own, stem);
-    std::memcpy(path + stem, extension, extension_length + 1);
+    std::wmemcpy(path, own, stem);
+    std::wmemcpy(path + stem, extension, extension_length + 1);
     return true;
+}
+
+void to_utf8(const wchar_t* text, char* utf8, std::size_t capacity) {
+    if (capacity == 0) {
+        return;
+    }
+    // Too long for the room: shortened one character at a time, so that no
+    // character is cut in half.
+    int length = static_cast<int>(std::wcslen(text));
+    int written = 0;
+    while (length > 0 &&
+           (written = WideCharToMultiByte(CP_UTF8, 0, text, length, utf8,
+                                          static_cast<int>(capacity - 1), nullptr, nullptr)) == 0) {
+        --length;
+    }
+    utf8[written] = '\0';
 }

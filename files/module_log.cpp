@@ -11,19 +11,29 @@ namespace {
 
 bool log_started = false;
 
+// The first line of a load empties the file; every line, that one too, is
+// then appended through a handle that can do nothing but append, shared with
+// any other writer.
 void append_to_file(const char* text, DWORD length) {
-    char path[MAX_PATH];
-    if (!path_beside_module(".log", path, sizeof path)) {
+    wchar_t path[MAX_PATH];
+    if (!path_beside_module(L".log", path, MAX_PATH)) {
         return;
     }
-    const HANDLE file =
-        CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                    log_started ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    constexpr DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    if (!log_started) {
+        const HANDLE emptied = CreateFileW(path, GENERIC_WRITE, sharing, nullptr, CREATE_ALWAYS,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (emptied == INVALID_HANDLE_VALUE) {
+            return;
+        }
+        CloseHandle(emptied);
+        log_started = true;
+    }
+    const HANDLE file = CreateFileW(path, FILE_APPEND_DATA, sharing, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return;
     }
-    log_started = true;
-    SetFilePointer(file, 0, nullptr, FILE_END);
     DWORD written = 0;
     WriteFile(file, text, length, &written, nullptr);
     CloseHandle(file);

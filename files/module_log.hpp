@@ -1,13 +1,16 @@
 #pragma once
 // The one writer of the module's log, the text file beside the module
 // (speedometer.log for speedometer.asi) where a player finds why the module
-// refused to run, skipped a site or ignored a setting. Nothing creates the
-// file unless there is a line to write; the first line of a process starts it
-// afresh, so it always tells about the last run.
+// refused to run, skipped a site or ignored a setting. The file is UTF-8, so
+// it can name a folder in any language. Nothing creates the file unless there
+// is a line to write; the first line after the module is loaded empties it,
+// so it tells about the last load that had something to say.
 
 // Writes one line, formatted as printf does, to the log and passes the same
-// line to OutputDebugStringA. Lines longer than 511 characters are cut.
-// Allocates nothing; not for per-frame use (it opens the file each time).
+// line to OutputDebugStringA. Lines longer than 511 bytes are cut. Each line
+// is appended in one write to a file opened for appending only, so two
+// writers' lines never interleave. Allocates nothing; not for per-frame use
+// (it opens the file each time).
 void log_line(const char* format, ...) __attribute__((format(ms_printf, 1, 2)));
 
 // Lets the next line start the log afresh, as at a new load.

@@ -47,17 +47,21 @@ namespace {
 // The module's unwind tables as the start-up code offered them.
 const void* unwind_tables = nullptr;
 void* unwind_tables_record = nullptr;
-// 0: not registered; 1: being registered; 2: registered.
-volatile LONG unwind_tables_state = 0;
+// Set up statically, so it makes no handle: each load would otherwise leave
+// one behind.
+INIT_ONCE unwind_tables_registration = INIT_ONCE_STATIC_INIT;
+bool unwind_tables_registered = false;
 
+BOOL CALLBACK register_unwind_tables(PINIT_ONCE, PVOID, PVOID*) {
+    __real___register_frame_info(unwind_tables, unwind_tables_record);
+    unwind_tables_registered = true;
+    return TRUE;
+}
+
+// A thread raising the module's first exception while another registers the
+// tables sleeps until they are registered.
 void register_unwind_tables_once() {
-    if (InterlockedCompareExchange(&unwind_tables_state, 1, 0) == 0) {
-        __real___register_frame_info(unwind_tables, unwind_tables_record);
-        InterlockedExchange(&unwind_tables_state, 2);
-    }
-    while (unwind_tables_state != 2) {
-        Sleep(0); // another thread is raising the module's first exception
-    }
+    InitOnceExecuteOnce(&unwind_tables_registration, register_unwind_tables, nullptr, nullptr);
 }
 
 struct exception_pool_release {
@@ -95,10 +99,10 @@ extern "C" void __wrap___register_frame_info(const void* begin, void* object) {
 }
 
 extern "C" void* __wrap___deregister_frame_info(const void* begin) {
-    if (unwind_tables_state != 2) {
+    if (!unwind_tables_registered) {
         return unwind_tables_record;
     }
-    unwind_tables_state = 0;
+    unwind_tables_registered = false;
     return __real___deregister_frame_info(begin);
 }
 

@@ -126,6 +126,11 @@ std::vector<std::uint32_t> changed_code_bytes();
 // keep their protection.
 void restore_code();
 
+// Shows the simulated host's game window and brings it in front of every
+// other window, as a player's game is while played (a toggle key counts only
+// then). True once it is in front; needs an X display.
+bool bring_host_window_to_front();
+
 // Replaces the entry point in the host image's PE header.
 void set_entry_point(std::uint32_t address_of_entry_point);
 

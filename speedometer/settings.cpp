@@ -7,12 +7,14 @@
 
 #include <cstddef>
 #include <cstring>
+#include <cwchar>
+#include <iterator>
 
 speedometer_settings active_settings;
 
 namespace {
 
-constexpr char section[] = "speedometer";
+constexpr wchar_t section[] = L"speedometer";
 
 // Room for any allowed value and then some; a longer value is not allowed.
 constexpr DWORD value_capacity = 64;
@@ -36,35 +38,61 @@ bool parse_units(const char* value, speedometer_settings& s) {
     return true;
 }
 
-// Plain decimals only ("1", "0.75", ".5"): a general float reader would also
-// take exponents, hexadecimal, "inf" and "nan", which no player means as a
-// size, and would bring its own conversion code into the module. The digits
-// are read as a whole number and divided by the power of ten of the fraction,
-// in double precision, so every value of a few digits comes out as the float
-// nearest to what was written.
-bool parse_scale(const char* value, speedometer_settings& s) {
-    double whole = 0.0;
-    double divisor = 1.0;
-    std::size_t digits = 0;
-    const char* c = value;
-    for (; is_digit(*c); ++c, ++digits) {
-        whole = whole * 10.0 + (*c - '0');
+// Whether the decimal written as these digits lies within 0.5 to 2.0. Decided
+// on the digits themselves: a float would round 2.00000001 to 2 and let it in.
+bool scale_digits_in_range(const char* whole, const char* whole_end, const char* fraction,
+                           const char* fraction_end) {
+    while (whole != whole_end && *whole == '0') {
+        ++whole;
     }
-    if (*c == '.') {
-        for (++c; is_digit(*c); ++c, ++digits) {
-            whole = whole * 10.0 + (*c - '0');
-            divisor *= 10.0;
+    if (whole_end - whole > 1) {
+        return false;
+    }
+    const char units = whole != whole_end ? *whole : '0';
+    if (units == '0') {
+        return fraction != fraction_end && *fraction >= '5';
+    }
+    if (units == '2') {
+        for (; fraction != fraction_end; ++fraction) {
+            if (*fraction != '0') {
+                return false;
+            }
         }
     }
-    if (*c != '\0' || digits == 0) {
+    return units <= '2';
+}
+
+// Plain decimals only ("1", "0.75", ".5"): a general float reader would also
+// take exponents, hexadecimal, "inf" and "nan", which no player means as a
+// size, and would bring its own conversion code into the module. Out of range
+// is a typo, not a wish for the nearest size. The digits are read as a whole
+// number and divided by the power of ten of the fraction, in double
+// precision, so every value of a few digits comes out as the float nearest to
+// what was written.
+bool parse_scale(const char* value, speedometer_settings& s) {
+    const char* whole_end = value;
+    while (is_digit(*whole_end)) {
+        ++whole_end;
+    }
+    const char* fraction = *whole_end == '.' ? whole_end + 1 : whole_end;
+    const char* fraction_end = fraction;
+    while (is_digit(*fraction_end)) {
+        ++fraction_end;
+    }
+    if (*fraction_end != '\0' || (whole_end == value && fraction_end == fraction) ||
+        !scale_digits_in_range(value, whole_end, fraction, fraction_end)) {
         return false;
     }
-    const float scale = static_cast<float>(whole / divisor);
-    // Out of range is a typo, not a wish for the nearest size.
-    if (!(scale >= 0.5f && scale <= 2.0f)) {
-        return false;
+    double whole = 0.0;
+    for (const char* c = value; c != whole_end; ++c) {
+        whole = whole * 10.0 + (*c - '0');
     }
-    s.scale = scale;
+    double divisor = 1.0;
+    for (const char* c = fraction; c != fraction_end; ++c) {
+        whole = whole * 10.0 + (*c - '0');
+        divisor *= 10.0;
+    }
+    s.scale = static_cast<float>(whole / divisor);
     return true;
 }
 
@@ -146,37 +174,80 @@ constexpr key_rule rules[] = {
     {"hud_text_shift", "on or off", parse_hud_text_shift},
 };
 
-// The key's value, or false when the file does not have the key. The profile
-// functions hand back the default for a missing key, so two different
+// Room for the UTF-8 of any value read.
+constexpr std::size_t utf8_capacity = value_capacity * 3;
+
+// The key's value in UTF-8, or false when the file does not have the key. The
+// profile functions hand back the default for a missing key, so two different
 // defaults tell a missing key from one whose value happens to be a default.
-bool read_value(const char* path, const char* key, char (&value)[value_capacity]) {
-    char other[value_capacity];
-    GetPrivateProfileStringA(section, key, "\x01", value, value_capacity, path);
-    GetPrivateProfileStringA(section, key, "\x02", other, value_capacity, path);
-    return std::strcmp(value, other) == 0;
+// A value filling the buffer may have been cut: complete is false then.
+bool read_value(const wchar_t* path, const char* key, char (&value)[utf8_capacity],
+                bool& complete) {
+    wchar_t wide_key[32] = {};
+    for (std::size_t i = 0; key[i] != '\0' && i + 1 < std::size(wide_key); ++i) {
+        wide_key[i] = static_cast<wchar_t>(key[i]); // keys are ASCII
+    }
+    wchar_t wide_value[value_capacity];
+    wchar_t other[value_capacity];
+    GetPrivateProfileStringW(section, wide_key, L"\x01", wide_value, value_capacity, path);
+    GetPrivateProfileStringW(section, wide_key, L"\x02", other, value_capacity, path);
+    if (std::wcscmp(wide_value, other) != 0) {
+        return false;
+    }
+    complete = std::wcslen(wide_value) < value_capacity - 1;
+    to_utf8(wide_value, value, utf8_capacity);
+    return true;
+}
+
+// The refused value last logged for each key, for the life of the module: the
+// same file read again at each new game tells the log nothing new, while a
+// newly refused value is told.
+struct logged_refusal {
+    bool logged = false;
+    char value[utf8_capacity] = {};
+};
+
+logged_refusal logged_refusals[std::size(rules)];
+
+bool refusal_is_new(std::size_t rule, const char* value) {
+    logged_refusal& last = logged_refusals[rule];
+    if (last.logged && std::strcmp(last.value, value) == 0) {
+        return false;
+    }
+    last.logged = true;
+    std::strcpy(last.value, value);
+    return true;
 }
 
 } // namespace
 
 void load_settings() {
     speedometer_settings read;
-    char path[MAX_PATH];
-    if (path_beside_module(".ini", path, sizeof path)) {
-        for (const key_rule& rule : rules) {
-            char value[value_capacity];
-            if (!read_value(path, rule.key, value)) {
+    wchar_t path[MAX_PATH];
+    if (path_beside_module(L".ini", path, MAX_PATH)) {
+        char path_utf8[MAX_PATH * 3];
+        to_utf8(path, path_utf8, sizeof path_utf8);
+        for (std::size_t i = 0; i < std::size(rules); ++i) {
+            const key_rule& rule = rules[i];
+            char value[utf8_capacity];
+            bool complete = false;
+            if (!read_value(path, rule.key, value, complete)) {
                 continue;
             }
-            // A value filling the buffer may have been cut: not one we allow.
-            const bool complete = std::strlen(value) < value_capacity - 1;
             speedometer_settings candidate = read;
             if (complete && rule.parse(value, candidate)) {
                 read = candidate;
-            } else {
-                log_line("%s: %s = \"%s\" is not allowed (%s); the default is used", path, rule.key,
-                         value, rule.allowed);
+            } else if (refusal_is_new(i, value)) {
+                log_line("%s: %s = \"%s\" is not allowed (%s); the default is used", path_utf8,
+                         rule.key, value, rule.allowed);
             }
         }
     }
     active_settings = read;
+}
+
+void forget_logged_refusals_for_testing() {
+    for (logged_refusal& refusal : logged_refusals) {
+        refusal = {};
+    }
 }

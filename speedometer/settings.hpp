@@ -23,5 +23,9 @@ extern speedometer_settings active_settings;
 // Reads the settings file into active_settings; called at each init, so a
 // player's edit applies from the next game. A missing or unreadable file
 // gives the defaults and writes nothing; a value that is not allowed leaves
-// its key at the default and puts one line into the module's log.
+// its key at the default and puts one line into the module's log, unless that
+// key's last line already named the same value.
 void load_settings();
+
+// Lets the next refused value of every key be logged, as at a new load.
+void forget_logged_refusals_for_testing();

@@ -9,11 +9,25 @@ namespace {
 bool hidden = false;
 bool key_was_down = false;
 
+bool toggle_key_down() {
+    return (GetAsyncKeyState(active_settings.toggle_key) & 0x8000) != 0;
+}
+
+// The key is read system-wide: a press typed into a chat or browser window
+// while the game draws behind it is not meant for the game.
+bool host_window_in_front() {
+    DWORD process = 0;
+    const HWND front = GetForegroundWindow();
+    return front != nullptr && GetWindowThreadProcessId(front, &process) != 0 &&
+           process == GetCurrentProcessId();
+}
+
 } // namespace
 
 void show_speedometer() {
     hidden = false;
-    key_was_down = false;
+    // A key held down through init is no press: only a new one flips.
+    key_was_down = active_settings.toggle_key != 0 && toggle_key_down();
 }
 
 bool speedometer_shown_this_frame() {
@@ -21,8 +35,8 @@ bool speedometer_shown_this_frame() {
     if (active_settings.toggle_key == 0) {
         return !hidden;
     }
-    const bool down = (GetAsyncKeyState(active_settings.toggle_key) & 0x8000) != 0;
-    if (down && !key_was_down) {
+    const bool down = toggle_key_down();
+    if (down && !key_was_down && host_window_in_front()) {
         hidden = !hidden;
     }
     key_was_down = down;

@@ -93,6 +93,8 @@ bool play_settings_frames(HMODULE module, const std::string& module_path,
     bool ok = check(tap_import(module, "USER32.dll", "GetAsyncKeyState",
                                reinterpret_cast<void*>(&simulated_key_state)) != nullptr,
                     "the toggle key is read through the module's GetAsyncKeyState import");
+    ok &= check(sim::bring_host_window_to_front(),
+                "the game's window is in front, so the toggle key is for it");
     for (const settings_frame& f : frames) {
         ok &= play(f, module_path, out_dir);
     }

@@ -2,6 +2,7 @@
 // afresh by the first line of a load, appended to afterwards.
 #include "files/module_files.hpp"
 #include "files/module_log.hpp"
+#include "simhost/import_tap.hpp"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -9,44 +10,51 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
-std::string log_path() {
-    char path[MAX_PATH];
-    EXPECT_TRUE(path_beside_module(".log", path, sizeof path));
+std::wstring log_path() {
+    wchar_t path[MAX_PATH];
+    EXPECT_TRUE(path_beside_module(L".log", path, MAX_PATH));
     return path;
 }
 
 std::string log_text() {
-    std::ifstream file(log_path(), std::ios::binary);
+    std::ifstream file(log_path().c_str(), std::ios::binary);
     std::ostringstream text;
     text << file.rdbuf();
     return text.str();
 }
 
+std::vector<std::string> debugger_lines;
+
+void WINAPI capture_debugger_line(LPCSTR line) {
+    debugger_lines.emplace_back(line);
+}
+
 class module_log : public ::testing::Test {
   protected:
     void SetUp() override {
-        DeleteFileA(log_path().c_str());
+        DeleteFileW(log_path().c_str());
         restart_log_for_testing();
     }
-    void TearDown() override { DeleteFileA(log_path().c_str()); }
+    void TearDown() override { DeleteFileW(log_path().c_str()); }
 };
 
 TEST_F(module_log, is_named_after_the_module_file) {
-    char own[MAX_PATH];
-    GetModuleFileNameA(nullptr, own, MAX_PATH);
-    std::string expected = own;
-    expected.replace(expected.rfind('.'), std::string::npos, ".log");
+    wchar_t own[MAX_PATH];
+    GetModuleFileNameW(nullptr, own, MAX_PATH);
+    std::wstring expected = own;
+    expected.replace(expected.rfind(L'.'), std::wstring::npos, L".log");
     EXPECT_EQ(log_path(), expected);
 
-    char tiny[8];
-    EXPECT_FALSE(path_beside_module(".log", tiny, sizeof tiny));
+    wchar_t tiny[8];
+    EXPECT_FALSE(path_beside_module(L".log", tiny, std::size(tiny)));
 }
 
 TEST_F(module_log, starts_afresh_at_each_load_and_appends_after) {
-    EXPECT_EQ(GetFileAttributesA(log_path().c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW(log_path().c_str()), INVALID_FILE_ATTRIBUTES);
     log_line("old run %d", 1);
     restart_log_for_testing();
     log_line("site 0x%08X holds %02X", 0x53E4FFu, 0x90u);
@@ -54,9 +62,39 @@ TEST_F(module_log, starts_afresh_at_each_load_and_appends_after) {
     EXPECT_EQ(log_text(), "site 0x0053E4FF holds 90\r\nsecond\r\n");
 }
 
-TEST_F(module_log, cuts_overlong_lines) {
-    log_line("%s", std::string(2000, 'x').c_str());
-    EXPECT_EQ(log_text(), std::string(511, 'x') + "\r\n");
+TEST_F(module_log, shares_the_file_with_another_writer_and_only_appends) {
+    log_line("first");
+    const HANDLE other =
+        CreateFileW(log_path().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(other, "other\r\n", 7, &written, nullptr);
+    log_line("second");
+    WriteFile(other, "third\r\n", 7, &written, nullptr);
+    CloseHandle(other);
+    EXPECT_EQ(log_text(), "first\r\nother\r\nsecond\r\nthird\r\n");
+}
+
+TEST_F(module_log, sends_each_line_to_the_file_and_the_debugger_cut_alike) {
+    void* real = tap_import(GetModuleHandleW(nullptr), "KERNEL32.dll", "OutputDebugStringA",
+                            reinterpret_cast<void*>(&capture_debugger_line));
+    ASSERT_NE(real, nullptr);
+    const struct {
+        std::size_t length;
+        std::size_t kept;
+    } cases[] = {{511, 511}, {512, 511}, {2000, 511}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.length);
+        DeleteFileW(log_path().c_str());
+        restart_log_for_testing();
+        debugger_lines.clear();
+        log_line("%s", std::string(c.length, 'x').c_str());
+        const std::string line = std::string(c.kept, 'x') + "\r\n";
+        EXPECT_EQ(log_text(), line);
+        EXPECT_EQ(debugger_lines, std::vector<std::string>{"speedometer: " + line});
+    }
+    tap_import(GetModuleHandleW(nullptr), "KERNEL32.dll", "OutputDebugStringA", real);
 }
 
 } // namespace

@@ -7,31 +7,38 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
 
 namespace {
 
-std::string beside_module(const char* extension) {
-    char path[MAX_PATH];
-    EXPECT_TRUE(path_beside_module(extension, path, sizeof path));
+std::wstring beside_module(const wchar_t* extension) {
+    wchar_t path[MAX_PATH];
+    EXPECT_TRUE(path_beside_module(extension, path, MAX_PATH));
     return path;
 }
 
-std::string file_text(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
+template <class Char> std::string file_text(const std::basic_string<Char>& path) {
+    std::ifstream file(path.c_str(), std::ios::binary);
     std::ostringstream text;
     text << file.rdbuf();
     return text.str();
 }
 
-void write_file(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
+void write_file(const std::wstring& path, const std::string& text) {
+    std::ofstream(path.c_str(), std::ios::binary) << text;
 }
 
-bool exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+bool exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string utf8(const std::wstring& text) {
+    char converted[MAX_PATH * 3];
+    to_utf8(text.c_str(), converted, sizeof converted);
+    return converted;
 }
 
 speedometer_settings with(void (*change)(speedometer_settings&)) {
@@ -45,16 +52,17 @@ class settings_file : public ::testing::Test {
     void SetUp() override {
         TearDown();
         restart_log_for_testing();
+        forget_logged_refusals_for_testing();
         active_settings = with([](speedometer_settings& s) { s.scale = 1.5f; }); // stale
     }
     void TearDown() override {
-        DeleteFileA(ini_.c_str());
-        DeleteFileA(log_.c_str());
+        DeleteFileW(ini_.c_str());
+        DeleteFileW(log_.c_str());
         active_settings = {};
     }
 
-    const std::string ini_ = beside_module(".ini");
-    const std::string log_ = beside_module(".log");
+    const std::wstring ini_ = beside_module(L".ini");
+    const std::wstring log_ = beside_module(L".log");
 };
 
 TEST_F(settings_file, missing_gives_the_defaults_and_writes_nothing) {
@@ -66,7 +74,7 @@ TEST_F(settings_file, missing_gives_the_defaults_and_writes_nothing) {
 
 TEST_F(settings_file, unreadable_is_the_same_as_missing) {
     write_file(ini_, "[speedometer]\nunits = mph\n");
-    const HANDLE locked = CreateFileA(ini_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+    const HANDLE locked = CreateFileW(ini_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(locked, INVALID_HANDLE_VALUE);
     load_settings();
@@ -76,7 +84,7 @@ TEST_F(settings_file, unreadable_is_the_same_as_missing) {
 }
 
 TEST_F(settings_file, the_shipped_file_holds_the_defaults) {
-    write_file(ini_, file_text(SHIPPED_SETTINGS_FILE));
+    write_file(ini_, file_text(std::string(SHIPPED_SETTINGS_FILE)));
     ASSERT_NE(file_text(ini_).find("[speedometer]"), std::string::npos);
     load_settings();
     EXPECT_EQ(active_settings, speedometer_settings{});
@@ -108,6 +116,9 @@ TEST_F(settings_file, reads_every_allowed_value) {
          with([](speedometer_settings& s) { s.toggle_key = '9'; })},
         {"[speedometer]\ntoggle_key = F10\n",
          with([](speedometer_settings& s) { s.toggle_key = VK_F10; })},
+        // Digits past the range's ends that are all zeros are still in it.
+        {"[speedometer]\nscale = 2.000\n", with([](speedometer_settings& s) { s.scale = 2.0f; })},
+        {"[speedometer]\nscale = 0.5\n", with([](speedometer_settings& s) { s.scale = 0.5f; })},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -133,6 +144,8 @@ TEST_F(settings_file, a_value_not_allowed_leaves_its_key_at_the_default_and_logs
         {"scale =", scales},
         {"scale = 1.0x", scales},
         {"scale = 0.49", scales},
+        {"scale = 0.4999", scales},
+        {"scale = 2.00000001", scales}, // 2 as a float
         {"scale = 1e0", scales},
         {"scale = nan", scales},
         {"offset_x = -5", offsets},
@@ -147,8 +160,9 @@ TEST_F(settings_file, a_value_not_allowed_leaves_its_key_at_the_default_and_logs
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
-        DeleteFileA(log_.c_str());
+        DeleteFileW(log_.c_str());
         restart_log_for_testing();
+        forget_logged_refusals_for_testing();
         // A good value beside the bad one still counts.
         const bool units_key = std::string(c.line).starts_with("units");
         write_file(ini_, std::string("[speedometer]\n") + c.line + "\n" +
@@ -166,8 +180,32 @@ TEST_F(settings_file, a_value_not_allowed_leaves_its_key_at_the_default_and_logs
         const std::size_t equals = line.find(" =");
         const std::string key = line.substr(0, equals);
         const std::string value = equals + 3 <= line.size() ? line.substr(equals + 3) : "";
-        EXPECT_EQ(file_text(log_), ini_ + ": " + key + " = \"" + value + "\" is not allowed " +
-                                       c.allowed + "; the default is used\r\n");
+        EXPECT_EQ(file_text(log_), utf8(ini_) + ": " + key + " = \"" + value +
+                                       "\" is not allowed " + c.allowed +
+                                       "; the default is used\r\n");
+    }
+}
+
+TEST_F(settings_file, logs_a_refused_value_once_and_a_newly_refused_one_again) {
+    const struct {
+        const char* file;
+        std::size_t lines; // in the log after reading it, at a new game
+    } games[] = {
+        {"scale = 7\n", 1},
+        {"scale = 7\n", 1},                // the same file again
+        {"scale = 1\n", 1},                // mended
+        {"scale = 7\n", 1},                // the value last told of
+        {"scale = 8\n", 2},                // a new one
+        {"scale = 8\nunits = knots\n", 3}, // another key
+        {"scale = 7\nunits = knots\n", 4},
+    };
+    for (const auto& game : games) {
+        SCOPED_TRACE(game.file);
+        write_file(ini_, std::string("[speedometer]\n") + game.file);
+        load_settings();
+        const std::string log = file_text(log_);
+        EXPECT_EQ(static_cast<std::size_t>(std::count(log.begin(), log.end(), '\n')), game.lines)
+            << log;
     }
 }
 

@@ -1,10 +1,12 @@
 // The settings file beside the real module: read when the host starts a game,
-// and the toggle key, pressed through the module's own import of
-// GetAsyncKeyState.
+// wherever the game folder is, and the toggle key, pressed through the
+// module's own import of GetAsyncKeyState while the game's window or another
+// program's is in front.
 #include "module_fixture.hpp"
 #include "simhost/import_tap.hpp"
 
 #include <fstream>
+#include <iterator>
 #include <string>
 
 using sim::host_fn;
@@ -15,10 +17,16 @@ constexpr char settings_file[] = "speedometer.ini"; // beside speedometer.dll
 
 bool key_down = false;
 int key_polls = 0;
+int front_window_looks = 0;
 
 SHORT WINAPI fake_key_state(int key) {
     ++key_polls;
     return key == 'H' && key_down ? static_cast<SHORT>(0x8000) : 0;
+}
+
+HWND WINAPI counted_foreground_window() {
+    ++front_window_looks;
+    return GetForegroundWindow();
 }
 
 class module_settings : public module_test {
@@ -29,9 +37,14 @@ class module_settings : public module_test {
         load();
         key_down = false;
         key_polls = 0;
+        front_window_looks = 0;
         ASSERT_NE(tap_import(module_, "USER32.dll", "GetAsyncKeyState",
                              reinterpret_cast<void*>(&fake_key_state)),
                   nullptr);
+        ASSERT_NE(tap_import(module_, "USER32.dll", "GetForegroundWindow",
+                             reinterpret_cast<void*>(&counted_foreground_window)),
+                  nullptr);
+        ASSERT_TRUE(sim::bring_host_window_to_front());
     }
     void TearDown() override {
         module_test::TearDown();
@@ -66,6 +79,7 @@ TEST_F(module_settings, are_read_at_each_init_not_at_load) {
     enter_vehicle(0.5f);
     EXPECT_EQ(text_x_after_shift(), 1500.0f - 710.0f);
     EXPECT_EQ(key_polls, 0) << "no toggle key, no key look-ups";
+    EXPECT_EQ(front_window_looks, 0);
 }
 
 TEST_F(module_settings, the_toggle_key_hides_and_shows_on_each_press) {
@@ -89,14 +103,89 @@ TEST_F(module_settings, the_toggle_key_hides_and_shows_on_each_press) {
             EXPECT_EQ(text_x_after_shift(), 1500.0f);
         }
     }
-    EXPECT_EQ(key_polls, 7);
+    EXPECT_EQ(key_polls, 8) << "one a frame and one at init";
+    EXPECT_EQ(front_window_looks, 2) << "the window in front is looked at on a press only";
 
-    // A new game starts shown.
+    // A new game starts shown, and a key held down through its init is no
+    // press: only a new one hides.
     key_down = true;
     renders_in_a_frame();
     sim::run_event_site(sim::event_site::init);
-    key_down = false;
-    EXPECT_EQ(renders_in_a_frame(), 9u);
+    const struct {
+        bool down;
+        std::size_t renders;
+    } after_init[] = {{true, 9}, {true, 9}, {false, 9}, {true, 0}};
+    for (const auto& f : after_init) {
+        key_down = f.down;
+        EXPECT_EQ(renders_in_a_frame(), f.renders);
+    }
+}
+
+TEST_F(module_settings, a_press_while_another_programs_window_is_in_front_is_not_for_the_game) {
+    write_settings("[speedometer]\ntoggle_key = H\n");
+    sim::run_event_site(sim::event_site::init);
+    enter_vehicle(0.5f);
+    const auto press = [] {
+        key_down = true;
+        const std::size_t renders = renders_in_a_frame();
+        key_down = false;
+        renders_in_a_frame();
+        return renders;
+    };
+    // A program a player might type into while the game draws behind it.
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION other{};
+    wchar_t command[] = L"notepad.exe";
+    ASSERT_TRUE(CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &other));
+    DWORD front = 0;
+    for (int wait = 0; wait < 250 && front != other.dwProcessId; ++wait, Sleep(20)) {
+        GetWindowThreadProcessId(GetForegroundWindow(), &front);
+    }
+    EXPECT_EQ(front, other.dwProcessId);
+    EXPECT_EQ(press(), 9u) << "typed into the other program";
+    TerminateProcess(other.hProcess, 0);
+    WaitForSingleObject(other.hProcess, 5000);
+    CloseHandle(other.hThread);
+    CloseHandle(other.hProcess);
+    ASSERT_TRUE(sim::bring_host_window_to_front());
+    EXPECT_EQ(press(), 0u) << "pressed in the game";
+}
+
+TEST_F(module_settings, are_found_in_a_folder_named_in_any_language) {
+    unload();
+    for (const wchar_t* name : {L"\u0418\u0433\u0440\u0430", L"\u6e38\u620f"}) {
+        wchar_t folder[MAX_PATH];
+        ASSERT_NE(GetFullPathNameW(name, MAX_PATH, folder, nullptr), 0u);
+        const std::wstring dll = std::wstring(folder) + L"\\speedometer.dll";
+        const std::wstring ini = std::wstring(folder) + L"\\speedometer.ini";
+        const std::wstring log = std::wstring(folder) + L"\\speedometer.log";
+        CreateDirectoryW(folder, nullptr);
+        ASSERT_TRUE(CopyFileW(L"speedometer.dll", dll.c_str(), FALSE));
+        std::ofstream(ini.c_str(), std::ios::binary) << "[speedometer]\nscale = 2\nunits = knots\n";
+
+        module_ = LoadLibraryW(dll.c_str());
+        ASSERT_NE(module_, nullptr);
+        sim::run_event_site(sim::event_site::init);
+        enter_vehicle(0.5f);
+        EXPECT_EQ(text_x_after_shift(), 1500.0f - 710.0f) << "the file was read";
+        unload();
+
+        char ini_utf8[MAX_PATH * 3];
+        WideCharToMultiByte(CP_UTF8, 0, ini.c_str(), -1, ini_utf8, sizeof ini_utf8, nullptr,
+                            nullptr);
+        std::ifstream file(log.c_str(), std::ios::binary);
+        const std::string text{std::istreambuf_iterator<char>(file), {}};
+        file.close();
+        EXPECT_EQ(text,
+                  std::string(ini_utf8) +
+                      ": units = \"knots\" is not allowed (kmh or mph); the default is used\r\n");
+        for (const std::wstring& path : {dll, ini, log}) {
+            DeleteFileW(path.c_str());
+        }
+        RemoveDirectoryW(folder);
+    }
 }
 
 } // namespace

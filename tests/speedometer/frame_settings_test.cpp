@@ -34,6 +34,12 @@ class frame_settings : public display_test {
     }
 };
 
+// The speed at which a player is going this many miles per hour: the host's
+// speed 1 is 175 km/h.
+constexpr float at_mph(double mph) {
+    return static_cast<float>(mph * 1.609344 / 175.0);
+}
+
 TEST_F(frame_settings, shows_both_units_with_leading_zeros_dimmed_alike) {
     constexpr int dim = 30, lit = 255;
     const struct {
@@ -51,6 +57,11 @@ TEST_F(frame_settings, shows_both_units_with_leading_zeros_dimmed_alike) {
         {speed_units::mph, 108.73996f, 10.5f / 108.73996f, {0, 1, 0}, {dim, lit, lit}},
         {speed_units::mph, 108.73996f, 99.5f / 108.73996f, {0, 9, 9}, {dim, lit, lit}},
         {speed_units::mph, 108.73996f, 100.5f / 108.73996f, {1, 0, 0}, {lit, lit, lit}},
+        // A tenth of a percent either side of a step: a factor off by more shows.
+        {speed_units::mph, 108.73996f, at_mph(9.99), {0, 0, 9}, {dim, dim, lit}},
+        {speed_units::mph, 108.73996f, at_mph(10.01), {0, 1, 0}, {dim, lit, lit}},
+        {speed_units::mph, 108.73996f, at_mph(99.9), {0, 9, 9}, {dim, lit, lit}},
+        {speed_units::mph, 108.73996f, at_mph(100.1), {1, 0, 0}, {lit, lit, lit}},
         {speed_units::mph, 108.73996f, 1.2f, {1, 3, 0}, {lit, lit, lit}}, // at the cap
         {speed_units::mph, 108.73996f, 5.0f, {1, 3, 0}, {lit, lit, lit}},
     };

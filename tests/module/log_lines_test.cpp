@@ -1,0 +1,48 @@
+// Every site the module finds other than it expects gets a line of its own in
+// the log: all five at load, both HUD text sites at init.
+#include "module_fixture.hpp"
+
+#include "injector/protected_memory.hpp"
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+TEST_F(module_test, logs_a_line_for_every_site_found_changed) {
+    std::vector<std::uint32_t> all_sites = event_sites();
+    all_sites.insert(all_sites.end(), {text_sites()[0], text_sites()[1]});
+    const struct {
+        bool at_init; // changed after load, found at the next init
+        std::vector<std::uint32_t> sites;
+        const char* action;
+    } cases[] = {{false, all_sites, "not running"}, {true, text_sites(), "HUD text left in place"}};
+    const std::uint8_t nops[5] = {0x90, 0x90, 0x90, 0x90, 0x90};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.action);
+        DeleteFileA("speedometer.log");
+        if (c.at_init) {
+            load();
+        }
+        for (std::uint32_t site : c.sites) {
+            injector::write_bytes(site, nops, 5, true);
+        }
+        if (c.at_init) {
+            sim::run_event_site(sim::event_site::init);
+        } else {
+            load();
+        }
+        unload();
+        sim::restore_code();
+
+        std::ifstream log("speedometer.log", std::ios::binary);
+        for (std::uint32_t site : c.sites) {
+            std::string line;
+            char start[96];
+            std::snprintf(start, sizeof start, "%s: the code at 0x%08X (90 90 90 90 90) is no call",
+                          c.action, site);
+            EXPECT_TRUE(std::getline(log, line) && line.starts_with(start)) << line;
+        }
+        EXPECT_TRUE(log.peek() == EOF) << "a line too many";
+    }
+    DeleteFileA("speedometer.log");
+}
