@@ -158,25 +158,28 @@ bool read_value(const char* path, const char* key, char (&value)[value_capacity]
 
 } // namespace
 
-void load_settings() {
+speedometer_settings read_settings_file(const char* path) {
     speedometer_settings read;
-    char path[MAX_PATH];
-    if (path_beside_module(".ini", path, sizeof path)) {
-        for (const key_rule& rule : rules) {
-            char value[value_capacity];
-            if (!read_value(path, rule.key, value)) {
-                continue;
-            }
-            // A value filling the buffer may have been cut: not one we allow.
-            const bool complete = std::strlen(value) < value_capacity - 1;
-            speedometer_settings candidate = read;
-            if (complete && rule.parse(value, candidate)) {
-                read = candidate;
-            } else {
-                log_line("%s: %s = \"%s\" is not allowed (%s); the default is used", path, rule.key,
-                         value, rule.allowed);
-            }
+    for (const key_rule& rule : rules) {
+        char value[value_capacity];
+        if (!read_value(path, rule.key, value)) {
+            continue;
+        }
+        // A value filling the buffer may have been cut: not one we allow.
+        const bool complete = std::strlen(value) < value_capacity - 1;
+        speedometer_settings candidate = read;
+        if (complete && rule.parse(value, candidate)) {
+            read = candidate;
+        } else {
+            log_line("%s: %s = \"%s\" is not allowed (%s); the default is used", path, rule.key,
+                     value, rule.allowed);
         }
     }
-    active_settings = read;
+    return read;
+}
+
+void load_settings() {
+    char path[MAX_PATH];
+    active_settings = path_beside_module(".ini", path, sizeof path) ? read_settings_file(path)
+                                                                    : speedometer_settings{};
 }

@@ -1,10 +1,12 @@
-// The settings file beside the real module: read when the host starts a game,
-// and the toggle key, pressed through the module's own import of
-// GetAsyncKeyState.
+// The settings file beside the real module: read when the host starts a game
+// and followed while it runs, with the module's clock (GetTickCount) and
+// toggle key (GetAsyncKeyState) answered through its own imports.
 #include "module_fixture.hpp"
 #include "simhost/import_tap.hpp"
 
+#include <algorithm>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 using sim::host_fn;
@@ -21,6 +23,12 @@ SHORT WINAPI fake_key_state(int key) {
     return key == 'H' && key_down ? static_cast<SHORT>(0x8000) : 0;
 }
 
+DWORD clock_ms = 0;
+
+DWORD WINAPI fake_tick_count() {
+    return clock_ms;
+}
+
 class module_settings : public module_test {
   protected:
     void SetUp() override {
@@ -29,13 +37,51 @@ class module_settings : public module_test {
         load();
         key_down = false;
         key_polls = 0;
+        clock_ms = 0;
         ASSERT_NE(tap_import(module_, "USER32.dll", "GetAsyncKeyState",
                              reinterpret_cast<void*>(&fake_key_state)),
+                  nullptr);
+        ASSERT_NE(tap_import(module_, "KERNEL32.dll", "GetTickCount",
+                             reinterpret_cast<void*>(&fake_tick_count)),
                   nullptr);
     }
     void TearDown() override {
         module_test::TearDown();
         DeleteFileA(settings_file);
+        DeleteFileA(log_file);
+    }
+
+    static constexpr char log_file[] = "speedometer.log";
+
+    // nullptr: the file is deleted.
+    static void write_or_delete(const char* text) {
+        if (text == nullptr) {
+            DeleteFileA(settings_file);
+        } else {
+            write_settings((std::string("[speedometer]\n") + text + "\n").c_str());
+        }
+    }
+    // A frame after the clock moved on.
+    static void frame_after(DWORD ms) {
+        clock_ms += ms;
+        sim::clear_calls();
+        sim::run_event_site(sim::event_site::draw);
+    }
+    static float dial_left() {
+        const auto batches = sim::render_batches();
+        if (batches.empty()) {
+            return -1.0f;
+        }
+        const auto& v = batches[0].vertices;
+        return std::min_element(v.begin(), v.end(), [](auto& a, auto& b) { return a.x < b.x; })->x;
+    }
+    static std::vector<std::string> log_lines() {
+        std::ifstream file(log_file, std::ios::binary);
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(file, line);) {
+            lines.push_back(line);
+        }
+        return lines;
     }
 
     static void write_settings(const char* text) {
@@ -97,6 +143,110 @@ TEST_F(module_settings, the_toggle_key_hides_and_shows_on_each_press) {
     sim::run_event_site(sim::event_site::init);
     key_down = false;
     EXPECT_EQ(renders_in_a_frame(), 9u);
+}
+
+// Words of every host call in the log, to compare two frames call for call.
+std::vector<std::vector<std::uint32_t>> call_words() {
+    std::vector<std::vector<std::uint32_t>> words;
+    for (const auto& call : sim::calls()) {
+        std::vector<std::uint32_t> w{static_cast<std::uint32_t>(call.fn), call.result};
+        w.insert(w.end(), call.args.begin(), call.args.begin() + call.arg_count);
+        words.push_back(w);
+    }
+    return words;
+}
+
+TEST_F(module_settings, a_change_shows_within_a_second_and_a_missing_file_keeps_the_last_read) {
+    clock_ms = static_cast<DWORD>(-2000); // the count wraps during the game
+    sim::run_event_site(sim::event_site::init);
+    enter_vehicle(0.5f);
+    frame_after(0);
+    const auto unchecked = call_words();
+    frame_after(1000);
+    EXPECT_EQ(call_words(), unchecked) << "without a file, looking at it changes no host call";
+
+    const struct {
+        const char* file; // nullptr: deleted
+        DWORD ms;
+        float shift;
+        float dial_left;
+    } steps[] = {
+        {"offset_x = 100", 999, 355.0f, 1566.0f}, // not looked at yet
+        {"offset_x = 100", 1, 455.0f, 1466.0f},   // a second later, across the wrap
+        {nullptr, 1000, 455.0f, 1466.0f},         // gone: kept
+        {"scale = 2", 1000, 710.0f, 1212.0f},     // back: read
+        {"scale = 9.0", 1000, 355.0f, 1566.0f},   // refused: the default
+        {"scale = 0.5\noffset_y = 4", 1000, 177.0f, 1743.0f},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.file != nullptr ? s.file : "(deleted)");
+        write_or_delete(s.file);
+        frame_after(s.ms);
+        EXPECT_EQ(dial_left(), s.dial_left);
+        EXPECT_EQ(text_x_after_shift(), 1500.0f - s.shift);
+    }
+    const auto lines = log_lines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("scale = \"9.0\" is not allowed"), std::string::npos) << lines[0];
+}
+
+TEST_F(module_settings, units_and_hud_text_shift_wait_for_the_next_game_and_are_logged_once) {
+    sim::run_event_site(sim::event_site::init);
+    enter_vehicle(0.5f);
+    frame_after(0);
+    const float kmh_face_u = sim::render_batches().at(0).vertices.at(0).u;
+    const struct {
+        const char* file;
+        std::size_t log_lines;
+        float shift;
+    } steps[] = {
+        {"hud_text_shift = off", 1, 355.0f},
+        {"hud_text_shift = off\nscale = 2", 1, 710.0f}, // asked already
+        {"hud_text_shift = off\nscale = 2\nunits = mph", 2, 710.0f},
+        {"scale = 2", 2, 710.0f},            // asks for what is in force
+        {"hud_text_shift = OFF", 3, 355.0f}, // and then again
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.file);
+        write_or_delete(s.file);
+        frame_after(1000);
+        EXPECT_EQ(sim::render_batches().at(0).vertices.at(0).u, kmh_face_u);
+        EXPECT_EQ(text_x_after_shift(), 1500.0f - s.shift);
+        EXPECT_EQ(log_lines().size(), s.log_lines);
+    }
+    const auto lines = log_lines();
+    EXPECT_TRUE(lines[0].ends_with(": hud_text_shift = off takes effect at the next game\r"))
+        << lines[0];
+    EXPECT_TRUE(lines[1].ends_with(": units = mph takes effect at the next game\r")) << lines[1];
+
+    sim::run_event_site(sim::event_site::shutdown);
+    write_or_delete("hud_text_shift = off\nunits = mph");
+    sim::run_event_site(sim::event_site::init);
+    frame_after(0);
+    EXPECT_NE(sim::render_batches().at(0).vertices.at(0).u, kmh_face_u);
+    EXPECT_EQ(text_x_after_shift(), 1500.0f);
+}
+
+TEST_F(module_settings, a_reload_keeps_the_toggle_state_unless_the_key_changed) {
+    write_settings("[speedometer]\ntoggle_key = H\n");
+    sim::run_event_site(sim::event_site::init);
+    enter_vehicle(0.5f);
+    key_down = true;
+    frame_after(0);
+    key_down = false;
+    const struct {
+        const char* file;
+        bool shown;
+    } steps[] = {
+        {"toggle_key = H\nscale = 2", false},
+        {"toggle_key = J\nscale = 2", true},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.file);
+        write_or_delete(s.file);
+        frame_after(1000);
+        EXPECT_EQ(renders_in_a_frame(), s.shown ? 9u : 0u);
+    }
 }
 
 } // namespace
