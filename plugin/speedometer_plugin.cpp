@@ -7,6 +7,7 @@
 #include "injector/host_check.hpp"
 #include "speedometer/frame.hpp"
 #include "speedometer/resources.hpp"
+#include "speedometer/settings_reload.hpp"
 
 namespace {
 
@@ -19,7 +20,12 @@ class plugin {
             return;
         }
         init_event.add([] { load_resources(); });
-        draw_event.add([] { draw_speedometer(); });
+        // The file is looked at before the frame, whether the gauge is shown or
+        // not: a new toggle key must be able to bring it back.
+        draw_event.add([] {
+            follow_settings_file();
+            draw_speedometer();
+        });
         shutdown_event.add([] { release_resources(); });
     }
 };

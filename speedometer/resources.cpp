@@ -2,6 +2,7 @@
 
 #include "speedometer/frame.hpp"
 #include "speedometer/settings.hpp"
+#include "speedometer/settings_reload.hpp"
 #include "speedometer/text_shift.hpp"
 #include "speedometer/trig_tables.hpp"
 #include "speedometer/visibility_toggle.hpp"
@@ -9,9 +10,9 @@
 host_txd_handle txd_handle = nullptr;
 
 void load_resources() {
-    // A player edits the settings between games; each new game reads them
-    // afresh and starts with the speedometer shown.
-    load_settings();
+    // Each new game reads the settings afresh and starts with the speedometer
+    // shown; during the game the drawing handler follows the file.
+    load_settings_for_new_game();
     show_speedometer();
     // Each new game loads the dictionary again; hand the previous one back
     // first so repeated starts don't pile up dictionaries in the host.

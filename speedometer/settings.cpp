@@ -221,29 +221,32 @@ bool refusal_is_new(std::size_t rule, const char* value) {
 
 } // namespace
 
-void load_settings() {
+speedometer_settings read_settings_file(const wchar_t* path) {
     speedometer_settings read;
-    wchar_t path[MAX_PATH];
-    if (path_beside_module(L".ini", path, MAX_PATH)) {
-        char path_utf8[MAX_PATH * 3];
-        to_utf8(path, path_utf8, sizeof path_utf8);
-        for (std::size_t i = 0; i < std::size(rules); ++i) {
-            const key_rule& rule = rules[i];
-            char value[utf8_capacity];
-            bool complete = false;
-            if (!read_value(path, rule.key, value, complete)) {
-                continue;
-            }
-            speedometer_settings candidate = read;
-            if (complete && rule.parse(value, candidate)) {
-                read = candidate;
-            } else if (refusal_is_new(i, value)) {
-                log_line("%s: %s = \"%s\" is not allowed (%s); the default is used", path_utf8,
-                         rule.key, value, rule.allowed);
-            }
+    char path_utf8[MAX_PATH * 3];
+    to_utf8(path, path_utf8, sizeof path_utf8);
+    for (std::size_t i = 0; i < std::size(rules); ++i) {
+        const key_rule& rule = rules[i];
+        char value[utf8_capacity];
+        bool complete = false;
+        if (!read_value(path, rule.key, value, complete)) {
+            continue;
+        }
+        speedometer_settings candidate = read;
+        if (complete && rule.parse(value, candidate)) {
+            read = candidate;
+        } else if (refusal_is_new(i, value)) {
+            log_line("%s: %s = \"%s\" is not allowed (%s); the default is used", path_utf8,
+                     rule.key, value, rule.allowed);
         }
     }
-    active_settings = read;
+    return read;
+}
+
+void load_settings() {
+    wchar_t path[MAX_PATH];
+    active_settings = path_beside_module(L".ini", path, MAX_PATH) ? read_settings_file(path)
+                                                                  : speedometer_settings{};
 }
 
 void forget_logged_refusals_for_testing() {

@@ -20,11 +20,15 @@ struct speedometer_settings {
 // The settings in force. A plain static, so frames read it without any work.
 extern speedometer_settings active_settings;
 
-// Reads the settings file into active_settings; called at each init, so a
-// player's edit applies from the next game. A missing or unreadable file
-// gives the defaults and writes nothing; a value that is not allowed leaves
-// its key at the default and puts one line into the module's log, unless that
-// key's last line already named the same value.
+// Reads the settings file at path and hands back what it holds, by the rules
+// below; active_settings is left alone.
+speedometer_settings read_settings_file(const wchar_t* path);
+
+// Reads the settings file into active_settings; called at each init. A
+// missing or unreadable file gives the defaults and writes nothing; a value
+// that is not allowed leaves its key at the default and puts one line into
+// the module's log, unless that key's last line already named the same value.
+// During a game the file is followed by settings_reload.hpp.
 void load_settings();
 
 // Lets the next refused value of every key be logged, as at a new load.

@@ -81,6 +81,52 @@ bool play(const settings_frame& f, const std::string& module_path, const std::st
     return ok;
 }
 
+float text_shift_now() {
+    sim::clear_calls();
+    sim::run_text_site(sim::text_site::a, 1800.0f, 40.0f, 0);
+    const auto text = sim::calls_of(sim::host_fn::hud_text_a);
+    return text.empty() ? -1.0f : 1800.0f - text.back().float_arg(0);
+}
+
+bool write_frame_with_settings(const std::string& out_dir, const char* name, const char* settings) {
+    const std::string picture = out_dir + "/" + name + ".png";
+    sim::paint_backdrop();
+    sim::run_event_site(sim::event_site::draw);
+    std::printf("  %-32s -> %s with %s/%s.ini (HUD text moved %.0f)\n", name, picture.c_str(),
+                out_dir.c_str(), name, text_shift_now());
+    return sim::write_frame_png(picture) && write_text(out_dir + "/" + name + ".ini", settings);
+}
+
+// One game in which the player saves a new size and place: frames keep coming
+// at about 20 a second, on the real clock, until the gauge has moved.
+bool play_change_during_a_game(const std::string& module_path, const std::string& out_dir) {
+    const char before[] = "[speedometer]\nscale = 1.0\n";
+    const char after[] = "[speedometer]\nscale = 1.2\noffset_x = 40\noffset_y = 60\n";
+    bool ok = write_text(settings_path(module_path), before);
+    sim::run_event_site(sim::event_site::shutdown);
+    sim::run_event_site(sim::event_site::init);
+    sim::set_screen(1920, 1080);
+    sim::vehicle_state vehicle;
+    vehicle.speed[0] = 0.8f;
+    vehicle.status = 1;
+    sim::set_vehicle(vehicle);
+    ok &= write_frame_with_settings(out_dir, "1920x1080_in_game_before_edit", before);
+
+    ok &= write_text(settings_path(module_path), after);
+    const DWORD saved = GetTickCount();
+    DWORD waited = 0;
+    while (text_shift_now() != 466.0f && waited < 3000) {
+        Sleep(50);
+        sim::run_event_site(sim::event_site::draw);
+        waited = GetTickCount() - saved;
+    }
+    ok &= write_frame_with_settings(out_dir, "1920x1080_in_game_after_edit", after);
+    std::printf("  the same game, %lu ms after the file was saved\n", waited);
+    ok &= check(text_shift_now() == 466.0f, "the edit shows in the same game");
+    ok &= check(waited <= 1200, "within about a second");
+    return ok;
+}
+
 } // namespace
 
 void remove_settings_file(const std::string& module_path) {
@@ -98,6 +144,7 @@ bool play_settings_frames(HMODULE module, const std::string& module_path,
     for (const settings_frame& f : frames) {
         ok &= play(f, module_path, out_dir);
     }
+    ok &= play_change_during_a_game(module_path, out_dir);
     remove_settings_file(module_path);
     sim::run_event_site(sim::event_site::shutdown);
     sim::run_event_site(sim::event_site::init);

@@ -1,7 +1,7 @@
 // The settings file beside the real module: read when the host starts a game,
-// wherever the game folder is, and the toggle key, pressed through the
-// module's own import of GetAsyncKeyState while the game's window or another
-// program's is in front.
+// wherever the game folder is, and followed while it runs, with the module's
+// clock (GetTickCount) and toggle key (GetAsyncKeyState) answered through its
+// own imports, while the game's window or another program's is in front.
 #include "module_fixture.hpp"
 #include "simhost/import_tap.hpp"
 
@@ -29,6 +29,12 @@ HWND WINAPI counted_foreground_window() {
     return GetForegroundWindow();
 }
 
+DWORD clock_ms = 0;
+
+DWORD WINAPI fake_tick_count() {
+    return clock_ms;
+}
+
 class module_settings : public module_test {
   protected:
     void SetUp() override {
@@ -38,21 +44,47 @@ class module_settings : public module_test {
         key_down = false;
         key_polls = 0;
         front_window_looks = 0;
+        clock_ms = 0;
         ASSERT_NE(tap_import(module_, "USER32.dll", "GetAsyncKeyState",
                              reinterpret_cast<void*>(&fake_key_state)),
                   nullptr);
         ASSERT_NE(tap_import(module_, "USER32.dll", "GetForegroundWindow",
                              reinterpret_cast<void*>(&counted_foreground_window)),
                   nullptr);
+        ASSERT_NE(tap_import(module_, "KERNEL32.dll", "GetTickCount",
+                             reinterpret_cast<void*>(&fake_tick_count)),
+                  nullptr);
         ASSERT_TRUE(sim::bring_host_window_to_front());
     }
     void TearDown() override {
         module_test::TearDown();
         DeleteFileA(settings_file);
+        DeleteFileA("speedometer.log");
     }
 
     static void write_settings(const char* text) {
         std::ofstream(settings_file, std::ios::binary) << text;
+    }
+    // nullptr: deleted; "": left as it is.
+    static void write_or_delete(const char* text) {
+        if (text == nullptr) {
+            DeleteFileA(settings_file);
+        } else if (*text != '\0') {
+            write_settings((std::string("[speedometer]\n") + text + "\n").c_str());
+        }
+    }
+    static void frame_after(DWORD ms) {
+        clock_ms += ms;
+        sim::clear_calls();
+        sim::run_event_site(sim::event_site::draw);
+    }
+    static std::vector<std::string> log_lines() {
+        std::ifstream file("speedometer.log", std::ios::binary);
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(file, line);) {
+            lines.push_back(line);
+        }
+        return lines;
     }
     static std::size_t renders_in_a_frame() {
         sim::clear_calls();
@@ -186,6 +218,96 @@ TEST_F(module_settings, are_found_in_a_folder_named_in_any_language) {
         }
         RemoveDirectoryW(folder);
     }
+}
+
+std::vector<host_fn> called() {
+    std::vector<host_fn> fns;
+    for (const auto& call : sim::calls()) {
+        fns.push_back(call.fn);
+    }
+    return fns;
+}
+
+TEST_F(module_settings, a_change_shows_within_a_second_and_a_missing_file_keeps_the_last_read) {
+    clock_ms = static_cast<DWORD>(-2000); // the count wraps during the game
+    sim::run_event_site(sim::event_site::init);
+    enter_vehicle(0.5f);
+    frame_after(0);
+    const auto unchecked = called();
+    frame_after(1000);
+    EXPECT_EQ(called(), unchecked) << "without a file, looking at it calls nothing of the host's";
+
+    const struct {
+        const char* file; // nullptr: deleted; "": as it was
+        DWORD ms;
+        bool held_shut; // by an editor, say
+        float shift;
+        float dial_left;
+    } steps[] = {
+        {"offset_x = 100", 999, false, 355.0f, 1566.0f}, // not looked at yet
+        {"", 1, false, 455.0f, 1466.0f},                 // a second later, across the wrap
+        {nullptr, 1000, false, 455.0f, 1466.0f},         // gone: kept
+        {"scale = 2", 1000, false, 710.0f, 1212.0f},     // back: read
+        {"scale = 9.0", 1000, false, 355.0f, 1566.0f},   // refused: the default
+        {"scale = 0.5", 1000, true, 355.0f, 1566.0f},    // kept until it can be read
+        {"", 1000, false, 177.0f, 1743.0f},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.file != nullptr ? s.file : "(deleted)");
+        write_or_delete(s.file);
+        const HANDLE held = s.held_shut ? CreateFileA(settings_file, GENERIC_READ, 0, nullptr,
+                                                      OPEN_EXISTING, 0, nullptr)
+                                        : INVALID_HANDLE_VALUE;
+        frame_after(s.ms);
+        EXPECT_EQ(sim::render_batches().at(0).vertices.at(0).x, s.dial_left);
+        EXPECT_EQ(text_x_after_shift(), 1500.0f - s.shift);
+        CloseHandle(held);
+    }
+    const auto lines = log_lines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("scale = \"9.0\" is not allowed"), std::string::npos) << lines[0];
+}
+
+TEST_F(module_settings, units_and_hud_text_shift_wait_for_the_next_game_and_are_logged_once) {
+    sim::run_event_site(sim::event_site::init);
+    enter_vehicle(0.5f);
+    frame_after(0);
+    const float kmh_face_u = sim::render_batches().at(0).vertices.at(0).u;
+    const struct {
+        const char* file;
+        std::size_t log_lines;
+        float shift;
+    } steps[] = {
+        {"hud_text_shift = off", 1, 355.0f},
+        {"hud_text_shift = off\nscale = 2", 1, 710.0f}, // asked already
+        {"hud_text_shift = off\nscale = 2\nunits = mph", 2, 710.0f},
+        {"scale = 2", 2, 710.0f},            // asks for what is in force
+        {"hud_text_shift = OFF", 3, 355.0f}, // and then again
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.file);
+        write_or_delete(s.file);
+        frame_after(1000);
+        EXPECT_EQ(sim::render_batches().at(0).vertices.at(0).u, kmh_face_u);
+        EXPECT_EQ(text_x_after_shift(), 1500.0f - s.shift);
+        EXPECT_EQ(log_lines().size(), s.log_lines);
+    }
+    EXPECT_TRUE(log_lines().at(1).ends_with(": units = mph takes effect at the next game\r"));
+}
+
+TEST_F(module_settings, a_reload_keeps_the_toggle_state_unless_the_key_changed) {
+    write_settings("[speedometer]\ntoggle_key = H\n");
+    sim::run_event_site(sim::event_site::init);
+    enter_vehicle(0.5f);
+    key_down = true;
+    frame_after(0);
+    key_down = false;
+    write_or_delete("toggle_key = H\nscale = 2");
+    frame_after(1000);
+    EXPECT_EQ(renders_in_a_frame(), 0u) << "the same key: still hidden";
+    write_or_delete("toggle_key = J\nscale = 2");
+    frame_after(1000);
+    EXPECT_EQ(renders_in_a_frame(), 9u) << "a new key: shown";
 }
 
 } // namespace
