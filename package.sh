@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Assembles what a player installs: the module as speedometer.asi, the atlas
-# dictionary, the commented settings file with the defaults and a short
+# dictionaries (km/h and mph faces), the commented settings file with the defaults and a short
 # readme, zipped as out/speedometer.zip.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -16,8 +16,9 @@ rm -rf "$stage" out/speedometer.zip
 mkdir -p "$stage/models"
 cp build/windows/speedometer.asi "$stage/"
 build/atlas-tool/speedometer_atlas out/atlas.png "$stage/models/speedometer.txd"
+build/atlas-tool/speedometer_atlas --mph out/atlas_mph.png "$stage/models/speedometer_mph.txd"
 cp package/README.txt "$stage/README.txt"
 cp package/speedometer.ini "$stage/speedometer.ini"
 (cd "$stage" && zip -q -X -r ../speedometer.zip speedometer.asi speedometer.ini \
-    models/speedometer.txd README.txt)
+    models/speedometer.txd models/speedometer_mph.txd README.txt)
 unzip -l out/speedometer.zip

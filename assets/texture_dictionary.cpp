@@ -21,6 +21,8 @@ constexpr std::size_t name_field_size = 32;
 
 constexpr std::uint32_t platform_id = 9;
 constexpr std::uint32_t raster_format_8888 = 0x0500;
+// The file carries every level itself: the automatic-levels bit stays clear.
+constexpr std::uint32_t raster_format_has_mip_levels = 0x8000;
 constexpr std::uint32_t pixel_format_argb = 21;
 constexpr std::uint8_t bits_per_pixel = 32;
 constexpr std::uint8_t raster_type_texture = 4;
@@ -56,12 +58,28 @@ class byte_writer {
     std::vector<std::uint8_t> bytes_;
 };
 
+std::size_t level_size(int width, int height, int level) {
+    return static_cast<std::size_t>(mip_level_side(width, level)) *
+           static_cast<std::size_t>(mip_level_side(height, level)) * 4;
+}
+
 std::size_t level_size(const texture_image& t) {
-    return static_cast<std::size_t>(t.width) * static_cast<std::size_t>(t.height) * 4;
+    return level_size(t.width, t.height, 0);
+}
+
+int level_count(const texture_image& t) {
+    return 1 + static_cast<int>(t.mip_levels.size());
+}
+
+const std::vector<std::uint8_t>& level_pixels(const texture_image& t, int level) {
+    return level == 0 ? t.rgba : t.mip_levels[static_cast<std::size_t>(level) - 1];
 }
 
 std::size_t texture_struct_size(const texture_image& t) {
-    return texture_header_size + 4 + level_size(t);
+    std::size_t size = texture_header_size;
+    for (int level = 0; level < level_count(t); ++level)
+        size += 4 + level_size(t.width, t.height, level);
+    return size;
 }
 
 // Texture chunk body: its struct chunk and an empty extension chunk.
@@ -73,6 +91,27 @@ std::size_t texture_chunk_size(const texture_image& t) {
 // levels that are not there.
 bool is_single_level_filter(std::uint8_t filter) {
     return filter == 1 || filter == 2;
+}
+
+// The mip modes: nearest or linear within a level, and between levels.
+bool is_mip_filter(std::uint8_t filter) {
+    return filter >= 3 && filter <= 6;
+}
+
+bool is_filter_for(std::uint8_t filter, bool has_mip_levels) {
+    return has_mip_levels ? is_mip_filter(filter) : is_single_level_filter(filter);
+}
+
+// A partial chain would leave the device sampling levels that are not there.
+bool has_whole_mip_chain(const texture_image& t) {
+    if (t.mip_levels.empty())
+        return true;
+    if (level_count(t) != mip_level_count(t.width, t.height))
+        return false;
+    for (int level = 1; level < level_count(t); ++level)
+        if (level_pixels(t, level).size() != level_size(t.width, t.height, level))
+            return false;
+    return true;
 }
 
 // Wrap, mirror, clamp or border for both u and v: the device has no other.
@@ -88,8 +127,8 @@ bool is_writable(const texture_image& t) {
     return !t.name.empty() && t.name.size() < name_field_size &&
            t.name.find('\0') == std::string::npos && t.width > 0 && t.height > 0 &&
            t.width <= max_dimension && t.height <= max_dimension &&
-           t.rgba.size() == level_size(t) && is_single_level_filter(t.filter_mode) &&
-           is_addressing(t.addressing);
+           t.rgba.size() == level_size(t) && has_whole_mip_chain(t) &&
+           is_filter_for(t.filter_mode, !t.mip_levels.empty()) && is_addressing(t.addressing);
 }
 
 // The host looks textures up by name; lower case is what its own files use.
@@ -111,25 +150,29 @@ void write_texture(byte_writer& out, const texture_image& t) {
     out.u16(0);
     write_name(out, t.name);
     out.zeros(name_field_size); // mask name
-    out.u32(raster_format_8888);
+    out.u32(t.mip_levels.empty() ? raster_format_8888
+                                 : raster_format_8888 | raster_format_has_mip_levels);
     out.u32(pixel_format_argb);
     out.u16(static_cast<std::uint16_t>(t.width));
     out.u16(static_cast<std::uint16_t>(t.height));
     out.u8(bits_per_pixel);
-    out.u8(1); // level count
+    out.u8(static_cast<std::uint8_t>(level_count(t)));
     out.u8(raster_type_texture);
     out.u8(flag_has_alpha);
 
-    const std::size_t size = level_size(t);
-    out.u32(static_cast<std::uint32_t>(size));
-    auto& bytes = out.bytes();
-    const std::size_t start = bytes.size();
-    bytes.resize(start + size);
-    for (std::size_t i = 0; i < size; i += 4) {
-        bytes[start + i + 0] = t.rgba[i + 2];
-        bytes[start + i + 1] = t.rgba[i + 1];
-        bytes[start + i + 2] = t.rgba[i + 0];
-        bytes[start + i + 3] = t.rgba[i + 3];
+    for (int level = 0; level < level_count(t); ++level) {
+        const auto& rgba = level_pixels(t, level);
+        const std::size_t size = rgba.size();
+        out.u32(static_cast<std::uint32_t>(size));
+        auto& bytes = out.bytes();
+        const std::size_t start = bytes.size();
+        bytes.resize(start + size);
+        for (std::size_t i = 0; i < size; i += 4) {
+            bytes[start + i + 0] = rgba[i + 2];
+            bytes[start + i + 1] = rgba[i + 1];
+            bytes[start + i + 2] = rgba[i + 0];
+            bytes[start + i + 3] = rgba[i + 3];
+        }
     }
     out.chunk_header(chunk_extension, 0);
 }
@@ -237,24 +280,16 @@ std::optional<texture_image> read_texture(byte_reader& in) {
     const std::uint8_t levels = in.u8();
     const std::uint8_t raster_type = in.u8();
     const std::uint8_t flags = in.u8();
-    // Only plain 32-bit textures with alpha: cube, compressed or self-mipping
-    // rasters would be laid out differently from what follows.
-    if (!in.ok() || platform != platform_id || !is_single_level_filter(filter) ||
-        !is_addressing(addressing) || raster_format != raster_format_8888 ||
-        pixel_format != pixel_format_argb || depth != bits_per_pixel || levels != 1 ||
+    // Only plain 32-bit textures with alpha, with one level or the whole chain
+    // of levels stored: cube, compressed or self-mipping rasters would be laid
+    // out differently from what follows.
+    const bool mipped = raster_format == (raster_format_8888 | raster_format_has_mip_levels);
+    if (!in.ok() || platform != platform_id || !is_filter_for(filter, mipped) ||
+        !is_addressing(addressing) || (raster_format != raster_format_8888 && !mipped) ||
+        pixel_format != pixel_format_argb || depth != bits_per_pixel ||
         raster_type != raster_type_texture || flags != flag_has_alpha || width <= 0 ||
-        height <= 0 || width > max_dimension || height > max_dimension)
-        return std::nullopt;
-
-    const std::size_t expected_level = static_cast<std::size_t>(width) * height * 4;
-    const std::uint32_t level_bytes = in.u32();
-    if (!in.ok() || level_bytes != expected_level || in.position() + level_bytes != struct_end)
-        return std::nullopt;
-    const auto pixels = in.take_span(level_bytes);
-    if (!in.ok())
-        return std::nullopt;
-
-    if (!expect_empty_extension(in) || in.position() != texture_end)
+        height <= 0 || width > max_dimension || height > max_dimension ||
+        levels != (mipped ? mip_level_count(width, height) : 1))
         return std::nullopt;
 
     texture_image image;
@@ -263,13 +298,25 @@ std::optional<texture_image> read_texture(byte_reader& in) {
     image.height = height;
     image.filter_mode = filter;
     image.addressing = addressing;
-    image.rgba.resize(expected_level);
-    for (std::size_t i = 0; i < expected_level; i += 4) {
-        image.rgba[i + 0] = pixels[i + 2];
-        image.rgba[i + 1] = pixels[i + 1];
-        image.rgba[i + 2] = pixels[i + 0];
-        image.rgba[i + 3] = pixels[i + 3];
+    for (int level = 0; level < levels; ++level) {
+        const std::size_t expected = level_size(width, height, level);
+        const std::uint32_t level_bytes = in.u32();
+        if (!in.ok() || level_bytes != expected || level_bytes > struct_end - in.position())
+            return std::nullopt;
+        const auto pixels = in.take_span(level_bytes);
+        if (!in.ok())
+            return std::nullopt;
+        auto& rgba = level == 0 ? image.rgba : image.mip_levels.emplace_back();
+        rgba.resize(expected);
+        for (std::size_t i = 0; i < expected; i += 4) {
+            rgba[i + 0] = pixels[i + 2];
+            rgba[i + 1] = pixels[i + 1];
+            rgba[i + 2] = pixels[i + 0];
+            rgba[i + 3] = pixels[i + 3];
+        }
     }
+    if (in.position() != struct_end || !expect_empty_extension(in) || in.position() != texture_end)
+        return std::nullopt;
     return image;
 }
 
@@ -337,6 +384,18 @@ bool write_file(const std::string& path, const std::vector<texture_image>& textu
               static_cast<std::streamsize>(bytes.size()));
     out.close();
     return static_cast<bool>(out);
+}
+
+int mip_level_count(int width, int height) {
+    int levels = 1;
+    for (int side = width > height ? width : height; side > 1; side /= 2)
+        ++levels;
+    return levels;
+}
+
+int mip_level_side(int side, int level) {
+    const int halved = side >> level;
+    return halved < 1 ? 1 : halved;
 }
 
 std::optional<std::vector<texture_image>> read_file(const std::string& path) {

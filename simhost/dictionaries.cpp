@@ -39,10 +39,9 @@ std::string file_path(const std::string& root, const char* path) {
 }
 
 // The file's bytes R, G, B, A are the texel packing's bytes in memory order.
-std::vector<std::uint32_t> packed_texels(const txd::texture_image& image) {
-    std::vector<std::uint32_t> texels(static_cast<std::size_t>(image.width) *
-                                      static_cast<std::size_t>(image.height));
-    std::memcpy(texels.data(), image.rgba.data(), std::min(texels.size() * 4, image.rgba.size()));
+std::vector<std::uint32_t> packed_texels(const std::vector<std::uint8_t>& rgba) {
+    std::vector<std::uint32_t> texels(rgba.size() / 4);
+    std::memcpy(texels.data(), rgba.data(), texels.size() * 4);
     return texels;
 }
 
@@ -67,8 +66,13 @@ void* load_dictionary(const char* path) {
     }
     auto loaded = std::make_unique<dictionary>();
     for (const txd::texture_image& image : *images) {
-        loaded->textures.push_back(store_texture(image.width, image.height, packed_texels(image),
-                                                 {image.filter_mode, image.addressing}));
+        std::vector<std::vector<std::uint32_t>> mip_levels;
+        for (const auto& level : image.mip_levels) {
+            mip_levels.push_back(packed_texels(level));
+        }
+        loaded->textures.push_back(
+            store_texture(image.width, image.height, packed_texels(image.rgba),
+                          {image.filter_mode, image.addressing}, std::move(mip_levels)));
     }
     void* handle = loaded.get();
     registry.loaded.emplace(handle, std::move(loaded));

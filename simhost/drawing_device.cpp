@@ -4,6 +4,7 @@
 
 #include <d3d9.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -157,14 +158,60 @@ bool open_device() {
     return true;
 }
 
+struct filters {
+    DWORD within_level;
+    DWORD between_levels;
+};
+
+// The raster's filter modes: 1 nearest, 2 linear, and with mip levels 3
+// nearest within and between levels, 4 nearest within and linear between,
+// 5 linear within and nearest between, 6 linear within and between.
+filters filters_of(std::uint8_t mode) {
+    switch (mode) {
+    case 1:
+        return {D3DTEXF_POINT, D3DTEXF_NONE};
+    case 3:
+        return {D3DTEXF_POINT, D3DTEXF_POINT};
+    case 4:
+        return {D3DTEXF_POINT, D3DTEXF_LINEAR};
+    case 5:
+        return {D3DTEXF_LINEAR, D3DTEXF_POINT};
+    case 6:
+        return {D3DTEXF_LINEAR, D3DTEXF_LINEAR};
+    default:
+        return {D3DTEXF_LINEAR, D3DTEXF_NONE};
+    }
+}
+
 // Sampler settings straight from the raster's header: its filter mode and
 // addressing nibbles have the device's own numbering.
 void set_sampler(IDirect3DDevice9& device, const texture_sampling& sampling) {
-    const DWORD filter = sampling.filter_mode == 1 ? D3DTEXF_POINT : D3DTEXF_LINEAR;
-    device.SetSamplerState(0, D3DSAMP_MINFILTER, filter);
-    device.SetSamplerState(0, D3DSAMP_MAGFILTER, filter);
+    const filters filter = filters_of(sampling.filter_mode);
+    device.SetSamplerState(0, D3DSAMP_MINFILTER, filter.within_level);
+    device.SetSamplerState(0, D3DSAMP_MAGFILTER, filter.within_level);
+    device.SetSamplerState(0, D3DSAMP_MIPFILTER, filter.between_levels);
     device.SetSamplerState(0, D3DSAMP_ADDRESSU, sampling.addressing & 0x0F);
     device.SetSamplerState(0, D3DSAMP_ADDRESSV, sampling.addressing >> 4);
+}
+
+bool fill_level(IDirect3DTexture9& texture, UINT level, int width, int height,
+                const std::uint32_t* texels) {
+    D3DLOCKED_RECT locked{};
+    if (FAILED(texture.LockRect(level, &locked, nullptr, 0))) {
+        return fail("locking a new texture", D3DERR_INVALIDCALL);
+    }
+    // Texels are bytes R, G, B, A; the device's format wants B, G, R, A.
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(locked.pBits) +
+                                                     static_cast<std::size_t>(y) * locked.Pitch);
+        const std::uint32_t* source = texels + static_cast<std::size_t>(y) * width;
+        for (int x = 0; x < width; ++x) {
+            const std::uint32_t t = source[x];
+            row[x] = (t & 0xFF00FF00u) | (t & 0xFF) << 16 | (t >> 16 & 0xFF);
+        }
+    }
+    texture.UnlockRect(level);
+    return true;
 }
 
 IDirect3DTexture9* device_texture(const stored_texture& texture) {
@@ -173,32 +220,26 @@ IDirect3DTexture9* device_texture(const stored_texture& texture) {
     if (found != state.textures.end()) {
         return found->second.get();
     }
+    // Every level the file carries, and no more: the device makes none itself.
+    const UINT levels = static_cast<UINT>(1 + texture.mip_levels.size());
     IDirect3DTexture9* created = nullptr;
     const HRESULT result = state.device->CreateTexture(
-        static_cast<UINT>(texture.width), static_cast<UINT>(texture.height), 1, 0, D3DFMT_A8R8G8B8,
-        D3DPOOL_MANAGED, &created, nullptr);
+        static_cast<UINT>(texture.width), static_cast<UINT>(texture.height), levels, 0,
+        D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &created, nullptr);
     if (FAILED(result)) {
         fail("CreateTexture", result);
         return nullptr;
     }
     com_ptr<IDirect3DTexture9> owned(created);
-    D3DLOCKED_RECT locked{};
-    if (FAILED(created->LockRect(0, &locked, nullptr, 0))) {
-        fail("locking a new texture", D3DERR_INVALIDCALL);
-        return nullptr;
-    }
-    // Texels are bytes R, G, B, A; the device's format wants B, G, R, A.
-    for (int y = 0; y < texture.height; ++y) {
-        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(locked.pBits) +
-                                                     static_cast<std::size_t>(y) * locked.Pitch);
-        const std::uint32_t* source =
-            texture.texels.data() + static_cast<std::size_t>(y) * texture.width;
-        for (int x = 0; x < texture.width; ++x) {
-            const std::uint32_t t = source[x];
-            row[x] = (t & 0xFF00FF00u) | (t & 0xFF) << 16 | (t >> 16 & 0xFF);
+    for (UINT level = 0; level < levels; ++level) {
+        const int width = std::max(1, texture.width >> level);
+        const int height = std::max(1, texture.height >> level);
+        const std::uint32_t* texels =
+            level == 0 ? texture.texels.data() : texture.mip_levels[level - 1].data();
+        if (!fill_level(*created, level, width, height, texels)) {
+            return nullptr;
         }
     }
-    created->UnlockRect(0);
     return state.textures.emplace(texture.record.render_id, std::move(owned)).first->second.get();
 }
 

@@ -157,15 +157,16 @@ bool write_png(const std::string& path, int width, int height,
                const std::vector<std::uint32_t>& rgba);
 
 // How the device samples a texture, in the texture dictionary's terms: filter
-// mode 1 nearest or 2 linear; addressing with u in the low 4 bits and v in
-// the high 4 (1 wrap, 2 mirror, 3 clamp, 4 border).
+// mode 1 nearest or 2 linear, and for a texture with mip levels 3 to 6
+// (nearest or linear within a level, and between levels); addressing with u in the low 4 bits and v
+// in the high 4 (1 wrap, 2 mirror, 3 clamp, 4 border).
 struct texture_sampling {
     std::uint8_t filter_mode = 2;
     std::uint8_t addressing = 0x33;
 };
 
-// Registers an in-memory texture and returns its texture record (for tests
-// that draw without a dictionary file). Texels are packed like frame pixels,
+// Registers an in-memory texture of one level and returns its texture record
+// (for tests that draw without a dictionary file). Texels are packed like frame pixels,
 // rows top first. Throws std::invalid_argument when the size does not match
 // or the sampling has no such mode.
 host_texture* add_texture(int width, int height, const std::vector<std::uint32_t>& rgba,

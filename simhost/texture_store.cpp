@@ -27,11 +27,12 @@ texture_store& the_store() {
 namespace detail {
 
 host_texture* store_texture(int width, int height, std::vector<std::uint32_t> texels,
-                            texture_sampling sampling) {
+                            texture_sampling sampling,
+                            std::vector<std::vector<std::uint32_t>> mip_levels) {
     texture_store& store = the_store();
     const std::uint32_t id = store.next_id++;
-    auto texture = std::make_unique<stored_texture>(
-        stored_texture{host_texture{id}, width, height, std::move(texels), sampling});
+    auto texture = std::make_unique<stored_texture>(stored_texture{
+        host_texture{id}, width, height, std::move(texels), sampling, std::move(mip_levels)});
     host_texture* record = &texture->record;
     store.textures.emplace(id, std::move(texture));
     return record;

@@ -1,7 +1,10 @@
 #pragma once
-// Where each sprite lives in the speedometer atlas, in atlas pixels. The
-// module draws from these regions and the artwork tool draws into them, so
-// the two always agree.
+// Where each sprite lives in the speedometer atlas, in layout pixels: a grid
+// of 1024 by 512 over the texture, whatever its size. The module's texture
+// coordinates are fractions of the grid, so a texture drawn at twice the size
+// (as the artwork tool draws it) needs no change here. The module draws from
+// these regions and the artwork tool draws into them, so the two always
+// agree. The km/h and the mph dictionaries share this layout.
 namespace atlas_layout {
 
 inline constexpr int width = 1024;
@@ -15,10 +18,6 @@ struct pixel_rect {
 };
 
 inline constexpr pixel_rect dial_face{0, 0, 291, 291};
-// The dial face with a miles-per-hour scale. No free square of the atlas holds
-// a 291-pixel copy, so this is the whole face drawn smaller, in the largest
-// free square; the module stretches it over the same screen square.
-inline constexpr pixel_rect dial_face_mph{889, 0, 1023, 134};
 inline constexpr pixel_rect progress_arc{291, 0, 582, 291}; // a circle inscribed in the square
 inline constexpr pixel_rect needle{658, 0, 674, 118};       // standing straight up
 inline constexpr pixel_rect hub{582, 0, 658, 76};

@@ -49,7 +49,6 @@ constexpr atlas_uv atlas_region(const atlas_layout::pixel_rect& r) {
 }
 
 constexpr sprite dial_face{354, 330, 64, 40, atlas_region(atlas_layout::dial_face)};
-constexpr sprite dial_face_mph{354, 330, 64, 40, atlas_region(atlas_layout::dial_face_mph)};
 constexpr sprite needle{217, 330, 201, 214, atlas_region(atlas_layout::needle)};
 constexpr sprite hub{247, 223, 171, 147, atlas_region(atlas_layout::hub)};
 constexpr sprite status_sprite{238, 214, 180, 156, atlas_region(atlas_layout::status_sprite)};
@@ -197,7 +196,7 @@ void draw_speedometer() {
     host_rect rect;
 
     make_white(white);
-    draw_sprite(rect, white, edges, in_mph ? dial_face_mph : dial_face);
+    draw_sprite(rect, white, edges, dial_face);
 
     if (speed > 0.0f) {
         draw_progress_arc(atlas_width, atlas_height, arc_region_left, arc_region_top,

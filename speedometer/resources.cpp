@@ -19,7 +19,9 @@ void load_resources() {
     if (txd_handle != nullptr) {
         release_resources();
     }
-    txd_handle = host_load_txd(speedometer_dictionary_path);
+    txd_handle =
+        host_load_txd(active_settings.units == speed_units::mph ? speedometer_mph_dictionary_path
+                                                                : speedometer_dictionary_path);
     speedometer_texture = txd_handle != nullptr ? host_txd_texture(txd_handle) : nullptr;
     build_trig_tables();
     if (active_settings.hud_text_shift) {

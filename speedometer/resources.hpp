@@ -4,6 +4,9 @@
 #include "host/functions.hpp"
 
 inline constexpr const char speedometer_dictionary_path[] = "models\\speedometer.txd";
+// The same atlas with the mph scale on its dial face, loaded instead with
+// units = mph.
+inline constexpr const char speedometer_mph_dictionary_path[] = "models\\speedometer_mph.txd";
 
 extern host_txd_handle txd_handle;
 

@@ -1,6 +1,7 @@
 #include "simhost/main/session.hpp"
 
 #include "simhost/main/settings_frames.hpp"
+#include "simhost/main/sharpness_frames.hpp"
 #include "simhost/main/sweep_sheet.hpp"
 
 #include "host/addresses.hpp"
@@ -103,6 +104,7 @@ bool run_session(const std::string& module_path, const std::string& asset_root,
     ok &= check(write_sweep_sheet(sheet), "the needle sweep from rest to the cap is drawn");
 
     ok &= play_settings_frames(module, module_path, out_dir);
+    ok &= play_sharpness_frames(module_path, out_dir);
 
     std::printf("shutting the game down\n");
     sim::run_event_site(sim::event_site::shutdown);

@@ -47,12 +47,8 @@ bool check(bool condition, const char* what) {
 bool play(const settings_frame& f, const std::string& module_path, const std::string& out_dir) {
     const std::string picture = out_dir + "/" + f.name + ".png";
     const std::string settings = out_dir + "/" + f.name + ".ini";
-    bool ok =
-        write_text(settings_path(module_path), f.settings) && write_text(settings, f.settings);
+    bool ok = start_game_with_settings(module_path, f.settings) && write_text(settings, f.settings);
 
-    // A new game reads the file.
-    sim::run_event_site(sim::event_site::shutdown);
-    sim::run_event_site(sim::event_site::init);
     sim::set_screen(1920, 1080);
     sim::vehicle_state vehicle;
     vehicle.speed[0] = 0.8f;
@@ -128,6 +124,13 @@ bool play_change_during_a_game(const std::string& module_path, const std::string
 }
 
 } // namespace
+
+bool start_game_with_settings(const std::string& module_path, const char* settings) {
+    const bool written = write_text(settings_path(module_path), settings);
+    sim::run_event_site(sim::event_site::shutdown);
+    sim::run_event_site(sim::event_site::init);
+    return written;
+}
 
 void remove_settings_file(const std::string& module_path) {
     DeleteFileA(settings_path(module_path).c_str());

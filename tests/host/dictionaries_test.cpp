@@ -37,6 +37,25 @@ void draw_strip(const host_texture* texture, float width, float u_right) {
     host_render_2d(primitive_triangle_fan, host_quad_vertices(), 4);
 }
 
+// 8 by 8 with its four levels each one colour, whatever a filter would make:
+// red, green, blue, white from the largest down.
+txd::texture_image levels_in_colours() {
+    const std::uint32_t colours[] = {0xFF0000FF, 0xFF00FF00, 0xFFFF0000, 0xFFFFFFFF};
+    txd::texture_image image;
+    image.name = "levels";
+    image.width = 8;
+    image.height = 8;
+    image.filter_mode = 3; // nearest within and between levels
+    for (int level = 0; level < 4; ++level) {
+        const int side = 8 >> level;
+        auto& rgba = level == 0 ? image.rgba : image.mip_levels.emplace_back();
+        for (int i = 0; i < side * side; ++i)
+            for (int byte = 0; byte < 4; ++byte)
+                rgba.push_back(static_cast<std::uint8_t>(colours[level] >> (8 * byte)));
+    }
+    return image;
+}
+
 class dictionaries : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
@@ -54,6 +73,7 @@ class dictionaries : public ::testing::Test {
             ASSERT_TRUE(txd::write_file(asset_root + "/models/" + s.name + ".txd",
                                         {two_by_one(200, 0, 0, s.filter_mode, s.addressing)}));
         }
+        ASSERT_TRUE(txd::write_file(asset_root + "/models/levels.txd", {levels_in_colours()}));
         std::ofstream(asset_root + "/models/broken.txd", std::ios::binary) << "not a dictionary";
     }
 
@@ -114,6 +134,29 @@ TEST_F(dictionaries, the_files_filter_and_addressing_decide_the_sampling) {
             EXPECT_NEAR(static_cast<int>(sim::pixel(xs[i], 0) & 0xFF), c.red_at[i], 2) << xs[i];
         }
     }
+}
+
+// The device gets every level of the file and the file's mip filter: drawn
+// at half the size per level, the texture shows the next level's colour.
+TEST_F(dictionaries, a_texture_drawn_smaller_samples_the_files_own_levels) {
+    host_txd_handle handle = host_load_txd("models\\levels.txd");
+    ASSERT_NE(handle, nullptr);
+    const struct {
+        float side;
+        std::uint32_t pixel;
+    } cases[] = {{8, 0xFF0000FF}, {4, 0xFF00FF00}, {2, 0xFFFF0000}, {1, 0xFFFFFFFF}};
+    for (const auto& c : cases) {
+        sim::clear_frame(0xFF000000);
+        host_set_render_state(render_state_texture, host_txd_texture(handle)->render_id);
+        host_rect rect{};
+        host_color white{};
+        host_make_rect(rect, 0.0f, 0.0f, c.side, c.side);
+        host_make_color(white, 255, 255, 255, 255);
+        host_draw_textured_quad(rect, white, white, white, white, 0, 0, 1, 0, 0, 1, 1, 1);
+        host_render_2d(primitive_triangle_fan, host_quad_vertices(), 4);
+        EXPECT_EQ(sim::pixel(0, 0), c.pixel) << "drawn " << c.side << " pixels wide";
+    }
+    host_release_txd(handle);
 }
 
 TEST_F(dictionaries, missing_or_malformed_files_give_no_handle) {

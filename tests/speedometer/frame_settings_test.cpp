@@ -81,7 +81,9 @@ TEST_F(frame_settings, shows_both_units_with_leading_zeros_dimmed_alike) {
     }
 }
 
-TEST_F(frame_settings, mph_takes_its_own_dial_face_and_moves_nothing_else) {
+// The mph face comes from its own dictionary at the km/h face's place, so
+// only the number differs.
+TEST_F(frame_settings, mph_draws_the_face_from_the_same_region_and_moves_nothing_else) {
     enter(0.7f);
     const auto kmh = draw_frame();
     const auto kmh_quads = quad_draws();
@@ -90,10 +92,11 @@ TEST_F(frame_settings, mph_takes_its_own_dial_face_and_moves_nothing_else) {
     const auto mph_quads = quad_draws();
     ASSERT_EQ(mph.size(), kmh.size());
     ASSERT_EQ(mph_quads.size(), 8u);
-    expect_uv(mph_quads[0].uv, atlas_uv(889, 0, 1023, 134));
+    expect_uv(mph_quads[0].uv, atlas_uv(0, 0, 291, 291));
     expect_rect(mph_quads[0].rect, 1566, 750, 1856, 1040);
-    // The arc and the needle follow the fraction of the cap, whatever the unit.
-    for (std::size_t i = 1; i < 3; ++i) {
+    // Face, arc, needle, hub and status follow the fraction of the cap,
+    // whatever the unit.
+    for (std::size_t i = 0; i < 5; ++i) {
         ASSERT_EQ(mph[i].vertices.size(), kmh[i].vertices.size());
         EXPECT_EQ(std::memcmp(mph[i].vertices.data(), kmh[i].vertices.data(),
                               mph[i].vertices.size() * sizeof(screen_vertex)),

@@ -4,14 +4,13 @@
 
 namespace atlas {
 
-void draw_atlas(canvas& target) {
-    draw_dial_face(target);
+void draw_atlas(canvas& target, const dial_scale& dial) {
+    draw_dial_face(target, dial);
     draw_progress_band(target);
     draw_needle(target);
     draw_hub(target);
     draw_status_sprite(target);
     draw_digit_strips(target);
-    draw_dial_face_mph(target);
 }
 
 } // namespace atlas

@@ -7,8 +7,14 @@
 
 namespace atlas {
 
+// Layout pixels: the grid the module's texture coordinates are fractions of.
 constexpr int atlas_width = atlas_layout::width;
 constexpr int atlas_height = atlas_layout::height;
+// The texture has this many of its pixels to each layout pixel, so a 291-pixel
+// face is drawn with 582 and stays sharp when screens draw it twice as large.
+constexpr int texture_scale = 2;
+constexpr int texture_width = atlas_width * texture_scale;
+constexpr int texture_height = atlas_height * texture_scale;
 
 struct region {
     int left;
@@ -27,7 +33,6 @@ constexpr region region_of(const atlas_layout::pixel_rect& r) {
 }
 
 constexpr region dial_face_region = region_of(atlas_layout::dial_face);
-constexpr region dial_face_mph_region = region_of(atlas_layout::dial_face_mph);
 constexpr region progress_band_region = region_of(atlas_layout::progress_arc);
 constexpr region hub_region = region_of(atlas_layout::hub);
 constexpr region needle_region = region_of(atlas_layout::needle);
@@ -46,14 +51,13 @@ constexpr region small_digit_cell(int digit) {
 }
 
 // Every region, for checks that sprites stay inside their own.
-inline std::array<region, 26> all_regions() {
-    std::array<region, 26> regions{dial_face_region, progress_band_region, hub_region,
+inline std::array<region, 25> all_regions() {
+    std::array<region, 25> regions{dial_face_region, progress_band_region, hub_region,
                                    needle_region, status_sprite_region};
     for (int d = 0; d < 10; ++d) {
         regions[5 + d] = large_digit_cell(d);
         regions[15 + d] = small_digit_cell(d);
     }
-    regions[25] = dial_face_mph_region;
     return regions;
 }
 
@@ -73,10 +77,17 @@ constexpr double speed_angle(double speed) {
     return scale_angle(speed, scale_top_speed);
 }
 
+// Empty layout pixels a sprite keeps between its ink and an edge it shares
+// with another sprite. The smaller mip levels blend texels across a region's
+// edge: at 1280 x 720 and half scale the device samples levels 2 and 3, whose
+// texels are 2 and 4 layout pixels wide, so ink closer than this to the edge
+// would show as a faint fringe on its neighbour.
+constexpr double neighbour_margin = 4.0;
+
 // Radii shared by the dial face and the progress band, in atlas pixels from
 // the centre of their 291-pixel squares. The band image is mapped onto the
 // dial at the same scale, so equal radii line up on screen.
-constexpr double bezel_outer_radius = 143.5;
+constexpr double bezel_outer_radius = 145.5 - neighbour_margin;
 constexpr double bezel_inner_radius = 136.0;
 constexpr double band_outer_radius = 131.0;
 constexpr double band_inner_radius = 119.0;

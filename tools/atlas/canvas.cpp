@@ -5,9 +5,11 @@
 
 namespace atlas {
 
-canvas::canvas(int width, int height)
-    : width_(width), height_(height),
-      surface_(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height)),
+canvas::canvas(int layout_width, int layout_height, double scale, double pixel_offset)
+    : width_(static_cast<int>(std::lround(layout_width * scale))),
+      height_(static_cast<int>(std::lround(layout_height * scale))), scale_(scale),
+      pixel_offset_(pixel_offset),
+      surface_(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width_, height_)),
       cairo_(cairo_create(surface_)) {
     // A new image surface is already transparent; clear anyway so the
     // background never depends on that.
@@ -15,6 +17,8 @@ canvas::canvas(int width, int height)
     cairo_set_operator(cairo_, CAIRO_OPERATOR_CLEAR);
     cairo_paint(cairo_);
     cairo_restore(cairo_);
+    cairo_translate(cairo_, pixel_offset, pixel_offset);
+    cairo_scale(cairo_, scale, scale);
 }
 
 canvas::~canvas() {

@@ -116,30 +116,8 @@ std::vector<dial_label> dial_labels(const dial_scale& scale) {
     return labels;
 }
 
-void draw_dial_face(canvas& target) {
-    draw_face_in(target, dial_face_region, kmh_dial);
-}
-
-void draw_dial_face_mph(canvas& target) {
-    // Drawn full size first and then shrunk into its smaller region, so the
-    // artwork is the same face, only coarser.
-    const region full{0, 0, dial_face_region.width, dial_face_region.height};
-    canvas face(full.width, full.height);
-    draw_face_in(face, full, mph_dial);
-
-    const region& r = dial_face_mph_region;
-    cairo_t* cr = target.context();
-    cairo_save(cr);
-    // The region's one-pixel margin stays empty, as every sprite's does.
-    cairo_rectangle(cr, r.left + 1, r.top + 1, r.width - 2, r.height - 2);
-    cairo_clip(cr);
-    cairo_translate(cr, r.left, r.top);
-    cairo_scale(cr, static_cast<double>(r.width) / full.width,
-                static_cast<double>(r.height) / full.height);
-    cairo_set_source_surface(cr, cairo_get_target(face.context()), 0, 0);
-    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
-    cairo_paint(cr);
-    cairo_restore(cr);
+void draw_dial_face(canvas& target, const dial_scale& scale, const region& where) {
+    draw_face_in(target, where, scale);
 }
 
 } // namespace atlas

@@ -9,7 +9,7 @@ namespace atlas {
 // so what shows is a bevelled ring around it.
 void draw_hub(canvas& target) {
     const region& r = hub_region;
-    const double radius = r.width * 0.5 - 1.5;
+    const double radius = r.width * 0.5 - neighbour_margin;
     cairo_t* cr = target.context();
     cairo_save(cr);
     cairo_translate(cr, r.centre_x(), r.centre_y());

@@ -1,11 +1,14 @@
 // Draws the speedometer atlas and writes it as a PNG, for looking at, and as
-// the texture dictionary the game loads.
+// the texture dictionary the game loads: with the km/h scale on the dial face
+// by default, with the mph scale given --mph.
+#include "assets/mip_chain.hpp"
 #include "assets/texture_dictionary.hpp"
 #include "atlas.hpp"
 #include "atlas_layout.hpp"
 #include "canvas.hpp"
 
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 
@@ -13,6 +16,8 @@ namespace {
 
 // The module asks the host for the texture by this name.
 constexpr const char* texture_name = "speedometer";
+// Linear within a level and between levels: no shimmer when drawn small.
+constexpr std::uint8_t mip_filter_linear = 6;
 
 // The dictionary goes into the game's models folder, which may not exist yet.
 void create_parent_directory(const char* path) {
@@ -25,23 +30,31 @@ void create_parent_directory(const char* path) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s ATLAS.png SPEEDOMETER.txd\n", argv[0]);
+    const bool mph = argc == 4 && std::strcmp(argv[1], "--mph") == 0;
+    if (argc != 3 && !mph) {
+        std::fprintf(stderr, "usage: %s [--mph] ATLAS.png DICTIONARY.txd\n", argv[0]);
         return 2;
     }
+    const char* png_path = argv[argc - 2];
+    const char* dictionary_path = argv[argc - 1];
     try {
-        create_parent_directory(argv[1]);
-        create_parent_directory(argv[2]);
-        atlas::canvas canvas(atlas::atlas_width, atlas::atlas_height);
-        atlas::draw_atlas(canvas);
-        if (!canvas.write_png(argv[1])) {
-            std::fprintf(stderr, "cannot write %s\n", argv[1]);
+        create_parent_directory(png_path);
+        create_parent_directory(dictionary_path);
+        atlas::canvas canvas(atlas::atlas_width, atlas::atlas_height, atlas::texture_scale);
+        atlas::draw_atlas(canvas, mph ? atlas::mph_dial : atlas::kmh_dial);
+        if (!canvas.write_png(png_path)) {
+            std::fprintf(stderr, "cannot write %s\n", png_path);
             return 1;
         }
-        txd::texture_image texture{texture_name, atlas::atlas_width, atlas::atlas_height,
-                                   canvas.straight_rgba()};
-        if (!txd::write_file(argv[2], {texture})) {
-            std::fprintf(stderr, "cannot write %s\n", argv[2]);
+        txd::texture_image texture;
+        texture.name = texture_name;
+        texture.width = canvas.width();
+        texture.height = canvas.height();
+        texture.rgba = canvas.straight_rgba();
+        texture.mip_levels = txd::make_mip_levels(texture.width, texture.height, texture.rgba);
+        texture.filter_mode = mip_filter_linear;
+        if (!txd::write_file(dictionary_path, {texture})) {
+            std::fprintf(stderr, "cannot write %s\n", dictionary_path);
             return 1;
         }
     } catch (const std::exception& e) {

@@ -56,16 +56,24 @@ colour band_sample(double dx, double dy, const band_style& style) {
 } // namespace
 
 void draw_speed_band(canvas& target, const region& where, const band_style& style) {
+    // Computed on the canvas's own pixels, sampled in layout pixels.
+    const double scale = target.scale();
+    const double offset = target.pixel_offset();
     const double cx = where.width * 0.5;
     const double cy = where.height * 0.5;
-    // One pixel of margin stays empty so filtering never reaches a neighbour.
-    for (int y = 1; y < where.height - 1; ++y) {
-        for (int x = 1; x < where.width - 1; ++x) {
+    const int left = static_cast<int>(std::lround(where.left * scale));
+    const int top = static_cast<int>(std::lround(where.top * scale));
+    const int width = static_cast<int>(std::lround(where.width * scale));
+    const int height = static_cast<int>(std::lround(where.height * scale));
+    // One layout pixel of margin stays empty.
+    const int margin = static_cast<int>(std::ceil(scale));
+    for (int y = margin; y < height - margin; ++y) {
+        for (int x = margin; x < width - margin; ++x) {
             double r = 0, g = 0, b = 0, a = 0;
             for (int sy = 0; sy < samples_per_axis; ++sy) {
                 for (int sx = 0; sx < samples_per_axis; ++sx) {
-                    const double px = x + (sx + 0.5) / samples_per_axis;
-                    const double py = y + (sy + 0.5) / samples_per_axis;
+                    const double px = (x + (sx + 0.5) / samples_per_axis - offset) / scale;
+                    const double py = (y + (sy + 0.5) / samples_per_axis - offset) / scale;
                     const colour s = band_sample(px - cx, py - cy, style);
                     r += s.r * s.a;
                     g += s.g * s.a;
@@ -76,7 +84,7 @@ void draw_speed_band(canvas& target, const region& where, const band_style& styl
             if (a <= 0)
                 continue;
             constexpr double n = samples_per_axis * samples_per_axis;
-            target.blend_pixel(where.left + x, where.top + y, {r / a, g / a, b / a, a / n});
+            target.blend_pixel(left + x, top + y, {r / a, g / a, b / a, a / n});
         }
     }
 }

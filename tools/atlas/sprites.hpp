@@ -1,13 +1,15 @@
 #pragma once
 // Each sprite of the atlas, drawn inside its own region with one pixel of
 // margin left empty, so bilinear filtering never picks up a neighbour.
+#include "atlas_layout.hpp"
 #include "canvas.hpp"
+#include "dial_scale.hpp"
 
 namespace atlas {
 
-void draw_dial_face(canvas& target);
-// The same face with a miles-per-hour scale, smaller, in its own region.
-void draw_dial_face_mph(canvas& target);
+// The face with the given speed scale, in the dial face's region or another.
+void draw_dial_face(canvas& target, const dial_scale& scale,
+                    const region& where = dial_face_region);
 void draw_progress_band(canvas& target);
 void draw_needle(canvas& target);
 void draw_hub(canvas& target);

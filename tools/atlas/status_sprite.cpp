@@ -10,7 +10,7 @@ namespace atlas {
 // middle, so everything here is grey: white takes the tint fully, black none.
 void draw_status_sprite(canvas& target) {
     const region& r = status_sprite_region;
-    const double outer = r.width * 0.5 - 1.5;
+    const double outer = r.width * 0.5 - neighbour_margin;
     const double ring = 4.0;
     cairo_t* cr = target.context();
     cairo_save(cr);

@@ -1,3 +1,4 @@
+#include "assets/mip_chain.hpp"
 #include "assets/texture_dictionary.hpp"
 #include "atlas.hpp"
 #include "atlas_layout.hpp"
@@ -6,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <set>
@@ -21,8 +23,10 @@ struct pixel {
 class AtlasTest : public testing::Test {
   protected:
     static void SetUpTestSuite() {
+        // At one texture pixel a layout pixel, so the checks below read the
+        // artwork in the module's own coordinates.
         atlas::canvas canvas(atlas::atlas_width, atlas::atlas_height);
-        atlas::draw_atlas(canvas);
+        atlas::draw_atlas(canvas, atlas::kmh_dial);
         rgba_ = new std::vector<std::uint8_t>(canvas.straight_rgba());
     }
     static void TearDownTestSuite() {
@@ -139,7 +143,7 @@ TEST_F(AtlasTest, StatusSpriteIsGreyWithADarkMiddleForTheDigit) {
     const pixel middle = at(static_cast<int>(r.centre_x()), static_cast<int>(r.centre_y()) + 4);
     EXPECT_EQ(middle.a, 255);
     EXPECT_LT(middle.r, 60);
-    const pixel rim = at(r.left + 3, static_cast<int>(r.centre_y()));
+    const pixel rim = at(r.left + 5, static_cast<int>(r.centre_y()));
     EXPECT_GT(rim.r, 200);
 }
 
@@ -208,8 +212,16 @@ TEST_F(AtlasTest, MphLabelsStandWhereTheNeedlePointsAtThatSpeed) {
     // The module turns the needle to 120 + 200 s degrees and shows s x 108.73996
     // as miles per hour, so v mph is at 120 + 200 v / 108.73996 degrees.
     const auto needle_degrees = [](double mph) { return 120.0 + 200.0 * mph / 108.73996; };
-    const region& r = atlas::dial_face_mph_region;
-    const double shrink = static_cast<double>(r.width) / atlas::dial_face_region.width;
+    atlas::canvas mph(atlas::atlas_width, atlas::atlas_height);
+    atlas::draw_atlas(mph, atlas::mph_dial);
+    const auto mph_rgba = mph.straight_rgba();
+    const auto mph_at = [&](int x, int y) {
+        const std::size_t i = (static_cast<std::size_t>(y) * atlas::atlas_width + x) * 4;
+        return pixel{mph_rgba[i], mph_rgba[i + 1], mph_rgba[i + 2], mph_rgba[i + 3]};
+    };
+    // The mph face takes the km/h face's place, at full size.
+    const region& r = atlas::dial_face_region;
+    const double shrink = 1.0;
     const auto labels = atlas::dial_labels(atlas::mph_dial);
     ASSERT_EQ(labels.size(), 7u); // 0 to 120 in steps of 20
     for (const auto& label : labels) {
@@ -230,7 +242,7 @@ TEST_F(AtlasTest, MphLabelsStandWhereTheNeedlePointsAtThatSpeed) {
                 const bool near_label = std::hypot(cx - px, cy - py) < 8;
                 const bool inside_ticks =
                     std::hypot(cx - r.centre_x(), cy - r.centre_y()) < 92 * shrink;
-                const pixel p = at(x, y);
+                const pixel p = mph_at(x, y);
                 if (near_label && inside_ticks && p.a > 200 && p.r > 128) {
                     weight += p.r;
                     sum_x += p.r * cx;
@@ -246,15 +258,71 @@ TEST_F(AtlasTest, MphLabelsStandWhereTheNeedlePointsAtThatSpeed) {
     }
 }
 
-TEST_F(AtlasTest, WritesTheHostsDictionaryLayout) {
-    const txd::texture_image texture{"speedometer", atlas::atlas_width, atlas::atlas_height,
-                                     *rgba_};
-    const auto bytes = txd::encode({texture});
-    EXPECT_EQ(bytes.size(), 2097320u);
-    const auto decoded = txd::decode(bytes);
+// The texture as the game gets it: twice the layout's size with every mip
+// level, in which no sprite reaches into another's region at the levels a
+// 1280 x 720 screen at half scale samples (the face is 97 pixels there, 6
+// texels a pixel: levels 2 and 3).
+TEST(FullSizeAtlas, IsADictionaryOfTwelveLevelsWhoseSpritesKeepApart) {
+    atlas::canvas canvas(atlas::atlas_width, atlas::atlas_height, atlas::texture_scale);
+    atlas::draw_atlas(canvas, atlas::kmh_dial);
+    txd::texture_image texture;
+    texture.name = "speedometer";
+    texture.width = canvas.width();
+    texture.height = canvas.height();
+    texture.rgba = canvas.straight_rgba();
+    ASSERT_EQ(texture.width, 2048);
+    ASSERT_EQ(texture.height, 1024);
+    texture.mip_levels = txd::make_mip_levels(texture.width, texture.height, texture.rgba);
+    texture.filter_mode = 6;
+    const auto decoded = txd::decode(txd::encode({texture}));
     ASSERT_TRUE(decoded);
-    ASSERT_EQ(decoded->size(), 1u);
-    EXPECT_EQ((*decoded)[0].rgba, *rgba_);
+    ASSERT_EQ((*decoded)[0].mip_levels.size(), 11u);
+    EXPECT_EQ((*decoded)[0].mip_levels, texture.mip_levels);
+
+    // The rest of the atlas without the region: its levels, sampled bilinearly
+    // anywhere on the region's outline, must show (almost) nothing, so the
+    // sprite's quad draws no fringe of its neighbours.
+    constexpr int deepest_level = 3;
+    for (const region& r : atlas::all_regions()) {
+        std::vector<std::uint8_t> others = texture.rgba;
+        for (int y = r.top * 2; y < r.bottom() * 2; ++y)
+            for (int x = r.left * 2; x < r.right() * 2; ++x)
+                others[(static_cast<std::size_t>(y) * texture.width + x) * 4 + 3] = 0;
+        const auto levels = txd::make_mip_levels(texture.width, texture.height, others);
+        for (int level = 1; level <= deepest_level; ++level) {
+            const auto& pixels = levels[static_cast<std::size_t>(level) - 1];
+            const int w = texture.width >> level;
+            const int h = texture.height >> level;
+            const double texels_per_layout = 2.0 / (1 << level);
+            const auto alpha = [&](int x, int y) {
+                x = std::clamp(x, 0, w - 1);
+                y = std::clamp(y, 0, h - 1);
+                return pixels[(static_cast<std::size_t>(y) * w + x) * 4 + 3];
+            };
+            // The worst place is the region's edge itself: a bilinear sample
+            // there takes the two texels around it.
+            double worst = 0;
+            for (double t = 0; t <= 1; t += 1.0 / 256) {
+                const double edge_points[4][2] = {{r.left + t * r.width, double(r.top)},
+                                                  {r.left + t * r.width, double(r.bottom())},
+                                                  {double(r.left), r.top + t * r.height},
+                                                  {double(r.right()), r.top + t * r.height}};
+                for (const auto& point : edge_points) {
+                    const double fx = point[0] * texels_per_layout - 0.5;
+                    const double fy = point[1] * texels_per_layout - 0.5;
+                    const int x = static_cast<int>(std::floor(fx));
+                    const int y = static_cast<int>(std::floor(fy));
+                    const double wx = fx - x;
+                    const double wy = fy - y;
+                    const double sampled =
+                        (alpha(x, y) * (1 - wx) + alpha(x + 1, y) * wx) * (1 - wy) +
+                        (alpha(x, y + 1) * (1 - wx) + alpha(x + 1, y + 1) * wx) * wy;
+                    worst = std::max(worst, sampled);
+                }
+            }
+            EXPECT_LE(worst, 8.0) << "level " << level << ", region at " << r.left << ", " << r.top;
+        }
+    }
 }
 
 } // namespace

@@ -1,0 +1,72 @@
+// The settings' units choose the dictionary a new game loads: the mph atlas
+// differs from the km/h one only in its dial face, at the same place.
+#include "module_fixture.hpp"
+
+#include "assets/texture_dictionary.hpp"
+#include "support/test_atlas.hpp"
+
+#include <fstream>
+
+using sim::host_fn;
+
+namespace {
+
+constexpr char settings_file[] = "speedometer.ini"; // beside speedometer.dll
+
+class units_dictionary : public module_test {
+  protected:
+    static void SetUpTestSuite() {
+        module_test::SetUpTestSuite();
+        ASSERT_TRUE(
+            txd::write_file("assets/models/speedometer_mph.txd", {make_test_atlas_image()}));
+    }
+    void TearDown() override {
+        module_test::TearDown();
+        DeleteFileA(settings_file);
+    }
+};
+
+TEST_F(units_dictionary, a_game_loads_draws_from_and_releases_the_dictionary_of_its_units) {
+    const struct {
+        const char* settings;
+        const char* path;
+    } cases[] = {
+        {nullptr, "models\\speedometer.txd"},
+        {"[speedometer]\nunits = kmh\n", "models\\speedometer.txd"},
+        {"[speedometer]\nunits = mph\n", "models\\speedometer_mph.txd"},
+    };
+    load();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        DeleteFileA(settings_file);
+        if (c.settings != nullptr) {
+            std::ofstream(settings_file, std::ios::binary) << c.settings;
+        }
+        const std::size_t dictionaries = sim::loaded_dictionary_count();
+        sim::clear_calls();
+        sim::run_event_site(sim::event_site::init);
+        const auto loads = sim::calls_of(host_fn::load_txd);
+        ASSERT_EQ(loads.size(), 1u);
+        EXPECT_EQ(loads[0].text_arg(0), c.path);
+        EXPECT_EQ(sim::loaded_dictionary_count(), dictionaries + 1);
+        const auto textures = sim::calls_of(host_fn::txd_texture);
+        ASSERT_EQ(textures.size(), 1u);
+
+        enter_vehicle(0.5f);
+        sim::clear_calls();
+        sim::run_event_site(sim::event_site::draw);
+        const auto states = sim::calls_of(host_fn::set_render_state);
+        ASSERT_FALSE(states.empty());
+        EXPECT_EQ(states[0].args[1], *reinterpret_cast<const std::uint32_t*>(
+                                         static_cast<std::uintptr_t>(textures[0].result)));
+
+        sim::clear_calls();
+        sim::run_event_site(sim::event_site::shutdown);
+        const auto releases = sim::calls_of(host_fn::release_txd);
+        ASSERT_EQ(releases.size(), 1u);
+        EXPECT_EQ(releases[0].args[0], loads[0].result);
+        EXPECT_EQ(sim::loaded_dictionary_count(), dictionaries);
+    }
+}
+
+} // namespace
