@@ -98,6 +98,13 @@ TEST_F(module_test, a_site_another_plugin_took_first_runs_its_call_within_the_mo
                 EXPECT_EQ(sim::calls_of(shared.host_callee)[0].float_arg(0), 1500.0f - 355.0f);
             }
             unload();
+
+            // Its call stays, and leads straight to the host's callee.
+            sim::clear_calls();
+            run_site(shared.site);
+            EXPECT_EQ(other.passes(), passes_before + 2);
+            EXPECT_EQ(sim::count_of(shared.host_callee), 1u);
+            EXPECT_EQ(sim::count_of(shared.called_by_module), 0u);
             other.unload();
             EXPECT_TRUE(sim::changed_code_bytes().empty());
         }
