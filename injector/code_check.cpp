@@ -11,15 +11,6 @@ namespace {
 constexpr std::uint8_t relative_call = 0xE8;
 constexpr std::uint32_t relative_call_length = 5;
 
-const IMAGE_NT_HEADERS32* headers_of(address_t image) {
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image);
-    if (dos->e_magic != IMAGE_DOS_SIGNATURE) {
-        return nullptr;
-    }
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(image + dos->e_lfanew);
-    return nt->Signature == IMAGE_NT_SIGNATURE ? nt : nullptr;
-}
-
 } // namespace
 
 address_t image_holding(address_t address) {
@@ -34,25 +25,25 @@ address_t image_holding(address_t address) {
 }
 
 bool is_executable_code(address_t address, std::uint32_t size) {
-    const address_t image = image_holding(address);
-    if (image == 0) {
-        return false;
-    }
-    const IMAGE_NT_HEADERS32* nt = headers_of(image);
-    if (nt == nullptr) {
-        return false;
-    }
-    const std::uint32_t offset = address - image;
-    const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
-    for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section) {
-        const std::uint32_t begin = section->VirtualAddress;
-        const std::uint32_t length = section->Misc.VirtualSize;
-        if (offset >= begin && offset - begin < length) {
-            return (section->Characteristics & IMAGE_SCN_MEM_EXECUTE) != 0 &&
-                   size <= length - (offset - begin);
+    constexpr DWORD executable =
+        PAGE_EXECUTE | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    // The range may cross regions of different protection; each must pass.
+    const std::uint64_t end = static_cast<std::uint64_t>(address) + (size != 0 ? size : 1);
+    std::uint64_t next = address;
+    while (next < end) {
+        MEMORY_BASIC_INFORMATION region{};
+        if (VirtualQuery(reinterpret_cast<const void*>(static_cast<address_t>(next)), &region,
+                         sizeof region) == 0) {
+            return false;
         }
+        if (region.State != MEM_COMMIT || (region.Protect & executable) == 0 ||
+            (region.Protect & PAGE_GUARD) != 0) {
+            return false;
+        }
+        next = reinterpret_cast<address_t>(region.BaseAddress) +
+               static_cast<std::uint64_t>(region.RegionSize);
     }
-    return false;
+    return true;
 }
 
 address_t relative_call_destination(address_t site) {

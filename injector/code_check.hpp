@@ -1,8 +1,7 @@
 #pragma once
 // What a byte of code is, judged before the module changes it: which loaded
-// image holds it, whether that image's headers mark it executable, and where
-// a relative call there leads. Reads are plain reads of mapped images, so the
-// checks change no protection.
+// image holds it, whether it may run as code, and where a relative call there
+// leads. The checks change no protection.
 #include "injector/protected_memory.hpp"
 
 #include <cstdint>
@@ -12,8 +11,9 @@ namespace injector {
 // The base of the loaded image (executable or DLL) that holds address, or 0.
 address_t image_holding(address_t address);
 
-// True when size bytes from address lie in one section of a loaded image
-// whose own headers mark it executable.
+// True when all size bytes from address are committed memory that may run as
+// code: a loaded image's code, or code another plug-in placed in memory it
+// allocated, such as a hooking library's trampoline.
 bool is_executable_code(address_t address, std::uint32_t size = 1);
 
 // Where the five-byte relative call (E8) at site leads, or 0 when the byte

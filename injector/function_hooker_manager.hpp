@@ -1,8 +1,8 @@
 #pragma once
 // The one manager of a hooked host call site. It keeps the hooks registered at
 // the site, takes the site over when the first arrives and gives it back, byte
-// for byte, when the last goes. Its entry thunk is what the host's rewritten
-// call instruction calls.
+// for byte, when the last goes. Its entry thunk is where the host's rewritten
+// call instruction leads, through the site's stub.
 #include "injector/hook_chain.hpp"
 #include "injector/hookable_call.hpp"
 #include "injector/host_version.hpp"
@@ -36,7 +36,7 @@ template <class B, class R, class... A> class function_hooker_manager : public s
 
     callee original_callee = nullptr; // where the site called before it was taken over
     std::list<hook_entry> entries;    // in order of registration
-    bool hooked = false;              // the site calls entry_thunk
+    bool hooked = false;              // the site leads to entry_thunk
 
     // Members go before the base, so the entries are dropped before a backup
     // still held is written back.
@@ -58,7 +58,7 @@ template <class B, class R, class... A> class function_hooker_manager : public s
     // Drops every entry, without telling their owners, and gives the site back.
     void restore_bytes() override;
 
-    // Called by the host's rewritten call instruction. It may run on a stack
+    // Reached from the host's rewritten call instruction. It may run on a stack
     // aligned to 4 bytes only; the module is compiled to cope with that.
     static R entry_thunk();
 

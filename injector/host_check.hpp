@@ -6,9 +6,10 @@
 
 // Checks all five call sites before any host byte changes. Each event site
 // must hold a five-byte call into executable code: the host's, or another
-// plug-in's that hooked the site first. Each HUD text site must hold a call
-// to its host text function or into another plug-in. Writes one log line per
-// site that fails; true when all pass.
+// plug-in's that hooked the site first, in its image or in memory it
+// allocated. Each HUD text site must hold a call to its host text function or
+// into another plug-in. Writes one log line per site that fails; true when
+// all pass.
 bool host_code_is_expected();
 
 // Checks one HUD text site again, just before it is patched. text_function is

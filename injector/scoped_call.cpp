@@ -1,17 +1,27 @@
 #include "injector/scoped_call.hpp"
 
+#include "files/module_log.hpp"
+#include "injector/call_stubs.hpp"
+
 #include <cstring>
 
 namespace injector {
 
 address_t scoped_call::replace_call(address_t site, address_t target) {
     save_bytes(site, call_length, true);
-    const address_t previous = write_call(site, target);
+    stub = acquire_call_stub(target);
+    if (stub == 0) {
+        // Still works, but a plug-in that patches the site after us would be
+        // left calling into the module once it is unloaded.
+        log_line("no memory for a call stub: the call at 0x%08X leads straight into the module",
+                 static_cast<unsigned>(site));
+    }
+    earlier_callee = write_call(site, stub != 0 ? stub : target);
     // The site's pages are readable as they are: comparing them later needs
     // no protection change.
     std::memcpy(written, reinterpret_cast<const void*>(site), call_length);
     call_written = true;
-    return previous;
+    return earlier_callee;
 }
 
 bool scoped_call::site_holds_own_call() const {
@@ -25,11 +35,20 @@ bool scoped_call::site_holds_backup() const {
 }
 
 void scoped_call::restore_bytes() {
-    if (call_written && has_backup && !site_holds_own_call()) {
-        // Someone patched the site after us: our backup would undo their call.
-        has_backup = false;
+    if (call_written) {
+        if (site_holds_own_call()) {
+            // Nothing leads to the stub once the site is the host's again.
+            scoped_basic::restore_bytes();
+            release_call_stub(stub);
+        } else {
+            // Someone patched the site after us: our backup would undo their
+            // call, and their code may still jump to our stub.
+            has_backup = false;
+            leave_call_stub(stub, earlier_callee);
+        }
     }
     call_written = false;
+    stub = 0;
     scoped_basic::restore_bytes();
 }
 

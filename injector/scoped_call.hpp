@@ -1,7 +1,10 @@
 #pragma once
-// The reversible patch of one five-byte call instruction. Other plug-ins may
-// patch the same site after it: it writes the site back only while the site
-// still holds the call it wrote, and otherwise leaves their bytes alone.
+// The reversible patch of one five-byte call instruction. The site calls a
+// stub (injector/call_stubs.hpp) that jumps on to the patch's target. Other
+// plug-ins may patch the same site after it: it writes the site back only
+// while the site still holds the call it wrote; otherwise it leaves their
+// bytes alone and turns the stub, which their code may lead to, into a jump
+// to what the site called before the patch.
 #include "injector/protected_memory.hpp"
 #include "injector/scoped_bytes.hpp"
 
@@ -16,8 +19,8 @@ class scoped_call : public scoped_basic<5> {
     ~scoped_call() override { scoped_call::restore_bytes(); }
 
     // Backs up the five bytes at site, writing any earlier backup back first,
-    // and makes them a call to target. Returns the site's destination from
-    // before the write.
+    // and makes them a call that leads to target. Returns the site's
+    // destination from before the write.
     address_t replace_call(address_t site, address_t target);
 
     // True while the site holds exactly the call this patch wrote.
@@ -28,12 +31,15 @@ class scoped_call : public scoped_basic<5> {
     bool site_holds_backup() const;
 
     // Writes the backup back if the site still holds this patch's call;
-    // otherwise drops it unwritten.
+    // otherwise drops it unwritten and leaves the stub behind, leading to the
+    // site's earlier destination.
     void restore_bytes() override;
 
   private:
     std::uint8_t written[call_length] = {};
     bool call_written = false;
+    address_t stub = 0;           // what the written call leads to; 0: straight to the target
+    address_t earlier_callee = 0; // the site's destination before the write
 };
 
 } // namespace injector

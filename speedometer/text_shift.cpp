@@ -2,10 +2,10 @@
 
 #include "host/addresses.hpp"
 #include "host/functions.hpp"
+#include "injector/host_check.hpp"
 #include "injector/host_version.hpp"
 #include "injector/protected_memory.hpp"
 #include "injector/scoped_call.hpp"
-#include "injector/host_check.hpp"
 #include "speedometer/frame.hpp"
 #include "speedometer/placement.hpp"
 #include "speedometer/settings.hpp"
@@ -21,7 +21,8 @@ constexpr float text_shift_reference_pixels = 355.0f;
 
 // One rewritten text call site. Kept in a static created at the first patch,
 // so that its exit-time destructor writes the site back when the module is
-// unloaded, unless another plug-in has patched the site since.
+// unloaded, or, when another plug-in has patched the site since, points the
+// site's stub past the module.
 struct text_site_patch {
     injector::scoped_call call;
     // What the site called before: the host's text function, or another

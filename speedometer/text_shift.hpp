@@ -7,8 +7,8 @@
 // A site that no longer holds what the module expects is left alone and the
 // log says why. Repeating it leaves the sites as the first call left them. The
 // bytes they held before go back at unload, so the host never calls into a
-// module that is gone, unless another plug-in has put its own call there
-// since: that one stays.
+// module that is gone. A call another plug-in has put there since stays, and
+// what it leads to then jumps straight to what the site called before.
 void install_text_shift();
 
 // Stand in for the host's text functions at the two rewritten call sites:

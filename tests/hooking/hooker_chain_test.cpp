@@ -43,8 +43,8 @@ injector::hook_callback answering(char letter, std::uint32_t value) {
     };
 }
 
-template <int N> scratch::bytes thunk_call() {
-    return scratch::call_bytes(call_at(N), address_of(&manager_at<N>::entry_thunk));
+template <int N> bool leads_to_thunk() {
+    return scratch::final_destination(call_at(N)) == address_of(&manager_at<N>::entry_thunk);
 }
 
 template <int N> scratch::bytes site_bytes(std::uint32_t size = 5) {
@@ -79,7 +79,7 @@ TEST_F(hooker_chain, the_first_hooker_takes_the_site_over_and_the_host_gets_the_
     EXPECT_EQ(manager.backup_address(), call_at(1));
     EXPECT_EQ(scratch::bytes(manager.saved(), manager.saved() + 5), host_call);
     EXPECT_EQ(manager.original_callee, &scratch::first_callee);
-    EXPECT_EQ(site_bytes<1>(), thunk_call<1>());
+    EXPECT_TRUE(leads_to_thunk<1>());
     ASSERT_EQ(manager.entries.size(), 1u);
     EXPECT_EQ(manager.entries.front().owner, &hooker);
 
@@ -127,6 +127,7 @@ TEST_F(hooker_chain, attaching_again_replaces_the_callback_in_place_and_leaves_t
     hooker_at<4> a{passing('A')};
     hooker_at<4> b{passing('B')};
     const auto& manager = *a.manager;
+    const scratch::bytes own_call = site_bytes<4>();
 
     // Were the site read or written again, this stand-in would show it.
     const scratch::bytes stand_in =
@@ -139,7 +140,7 @@ TEST_F(hooker_chain, attaching_again_replaces_the_callback_in_place_and_leaves_t
     ASSERT_EQ(manager.entries.size(), 2u);
     EXPECT_EQ(manager.entries.front().owner, &a);
 
-    scratch::write_site(4, thunk_call<4>());
+    scratch::write_site(4, own_call);
     scratch::run(4);
     EXPECT_EQ(chain_trace, "Bao");
 }
@@ -164,7 +165,7 @@ TEST_F(hooker_chain, a_copy_takes_the_entry_over_at_the_back_and_the_source_leav
     EXPECT_EQ(manager.entries.size(), 2u);
     b.reset();
     EXPECT_TRUE(manager.hooked);
-    EXPECT_EQ(site_bytes<5>(), thunk_call<5>());
+    EXPECT_TRUE(leads_to_thunk<5>());
     copy.reset();
     EXPECT_FALSE(manager.hooked);
     EXPECT_EQ(site_bytes<5>(), host_call);

@@ -113,9 +113,8 @@ TEST(host_events, an_after_event_takes_its_site_over_once_and_runs_after_the_hos
     EXPECT_TRUE(manager->hooked);
     EXPECT_EQ(reinterpret_cast<std::uint32_t>(manager->original_callee),
               sim::callee_address(sim::event_site::draw));
-    EXPECT_EQ(
-        scratch::read(host_address::draw_call_site, 5),
-        scratch::call_bytes(host_address::draw_call_site, address_of(&draw_manager::entry_thunk)));
+    EXPECT_EQ(scratch::final_destination(host_address::draw_call_site),
+              address_of(&draw_manager::entry_thunk));
 
     // A second add must not write the site again: the stand-in stays.
     const auto stand_in =

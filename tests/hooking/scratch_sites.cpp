@@ -45,6 +45,13 @@ void write_site(int n, const bytes& instruction) {
     injector::write_bytes(call_at(n), site.data(), site.size(), true);
 }
 
+address_t final_destination(address_t site) {
+    const address_t destination = injector::branch_destination(site);
+    // A relative call to a stub that jumps through a pointer.
+    const bool stub = read(site, 1)[0] == relative_call && read(destination, 1)[0] == 0xFF;
+    return stub ? injector::branch_destination(destination) : destination;
+}
+
 std::uint32_t run(int n) {
     return reinterpret_cast<std::uint32_t (*)()>(function_at(n))();
 }

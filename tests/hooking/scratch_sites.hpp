@@ -38,6 +38,9 @@ void write_function(int n, address_t callee);
 // one shorter than five bytes is padded with int3.
 void write_site(int n, const bytes& instruction);
 
+// Where the call at site ends up: the stub it calls jumps on to there.
+address_t final_destination(address_t site);
+
 // Runs scratch function n as the host runs its code.
 std::uint32_t run(int n);
 

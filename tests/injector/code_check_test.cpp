@@ -14,7 +14,7 @@ std::uint8_t data_bytes[16];
 
 void function_here() {}
 
-TEST(code_check, only_sections_marked_executable_in_a_loaded_image_are_code) {
+TEST(code_check, only_executable_pages_of_a_loaded_image_are_code) {
     std::vector<std::uint8_t> heap(16);
     const auto kernel32_function =
         reinterpret_cast<address_t>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "Sleep"));
@@ -34,6 +34,45 @@ TEST(code_check, only_sections_marked_executable_in_a_loaded_image_are_code) {
     for (const auto& c : cases) {
         EXPECT_EQ(injector::is_executable_code(c.address), c.code) << c.what;
     }
+}
+
+// Pages a hooking library might allocate for its trampolines, one protection
+// each, with a range of size bytes from address on them.
+TEST(code_check, allocated_memory_is_code_when_every_byte_of_the_range_may_run) {
+    constexpr std::uint32_t page = 4096;
+    auto* block = static_cast<std::uint8_t*>(
+        VirtualAlloc(nullptr, 4 * page, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    ASSERT_NE(block, nullptr);
+    const DWORD protections[] = {PAGE_EXECUTE_READ, PAGE_EXECUTE_READWRITE, PAGE_READWRITE,
+                                 PAGE_EXECUTE_READ | PAGE_GUARD};
+    for (std::uint32_t i = 0; i < 4; ++i) {
+        DWORD previous = 0;
+        ASSERT_TRUE(VirtualProtect(block + i * page, page, protections[i], &previous));
+    }
+    void* reserved = VirtualAlloc(nullptr, page, MEM_RESERVE, PAGE_EXECUTE_READ);
+    ASSERT_NE(reserved, nullptr);
+    const auto at = [block](std::uint32_t offset) {
+        return reinterpret_cast<address_t>(block + offset);
+    };
+    const struct {
+        const char* what;
+        address_t address;
+        std::uint32_t size;
+        bool code;
+    } cases[] = {
+        {"executable, read-only", at(0), 5, true},
+        {"across two executable regions", at(page - 1), 2, true},
+        {"up to the last executable byte", at(2 * page - 5), 5, true},
+        {"one byte past the last executable byte", at(2 * page - 5), 6, false},
+        {"read-write", at(2 * page), 1, false},
+        {"executable but guarded", at(3 * page), 1, false},
+        {"reserved, not committed", reinterpret_cast<address_t>(reserved), 1, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(injector::is_executable_code(c.address, c.size), c.code) << c.what;
+    }
+    VirtualFree(reserved, 0, MEM_RELEASE);
+    VirtualFree(block, 0, MEM_RELEASE);
 }
 
 TEST(code_check, a_relative_call_leads_where_its_displacement_says_and_nothing_else_does) {

@@ -20,7 +20,7 @@ TEST_F(module_test, loading_rewrites_only_the_three_event_sites_and_calls_no_hos
     load();
     std::vector<std::uint32_t> expected;
     for (std::uint32_t site : event_sites()) {
-        EXPECT_TRUE(inside_module(call_target(site))) << std::hex << site;
+        EXPECT_TRUE(reaches_module(site)) << std::hex << site;
         for (std::uint32_t i = 0; i < 5; ++i) {
             expected.push_back(site + i);
         }
@@ -35,7 +35,7 @@ TEST_F(module_test, loading_rewrites_only_the_three_event_sites_and_calls_no_hos
     }
     EXPECT_TRUE(sim::calls().empty());
     for (std::uint32_t site : text_sites()) {
-        EXPECT_FALSE(inside_module(call_target(site)));
+        EXPECT_FALSE(reaches_module(site));
     }
 }
 
@@ -54,7 +54,7 @@ TEST_F(module_test, init_runs_the_host_callee_then_loads_the_atlas_and_shifts_th
     EXPECT_EQ(calls[2].args[0], calls[1].result);
     EXPECT_EQ(sim::loaded_dictionary_count(), dictionaries + 1);
     for (std::uint32_t site : text_sites()) {
-        EXPECT_TRUE(inside_module(call_target(site))) << std::hex << site;
+        EXPECT_TRUE(reaches_module(site)) << std::hex << site;
     }
 
     const auto first_a = bytes_at(host_address::hud_text_a_call_site);

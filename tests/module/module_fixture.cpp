@@ -56,6 +56,20 @@ std::uint32_t module_test::call_target(std::uint32_t site) const {
     return site + 5 + static_cast<std::uint32_t>(displacement);
 }
 
+bool module_test::reaches_module(std::uint32_t site) const {
+    const std::uint32_t stub = call_target(site);
+    if (stub == 0) {
+        return false;
+    }
+    const auto jump = live_bytes(stub, 6);
+    if (jump[0] != 0xFF || jump[1] != 0x25) {
+        return inside_module(stub);
+    }
+    std::uint32_t target_word;
+    std::memcpy(&target_word, &jump[2], 4);
+    return inside_module(*reinterpret_cast<const std::uint32_t*>(target_word));
+}
+
 void module_test::enter_vehicle(float speed, std::uint8_t status, std::int32_t kind) {
     sim::vehicle_state vehicle;
     vehicle.kind = kind;

@@ -20,6 +20,8 @@ class module_test : public ::testing::Test {
     void unload();
     bool inside_module(std::uint32_t address) const;
     std::uint32_t call_target(std::uint32_t site) const; // destination of an E8 at site
+    // The call at site leads into the module, through the stub it calls.
+    bool reaches_module(std::uint32_t site) const;
 
     void enter_vehicle(float speed, std::uint8_t status = 0, std::int32_t kind = 0);
 

@@ -103,7 +103,7 @@ TEST_F(module_settings, are_read_at_each_init_not_at_load) {
     write_settings("[speedometer]\nhud_text_shift = off\n");
     sim::run_event_site(sim::event_site::init);
     for (std::uint32_t site : text_sites()) {
-        EXPECT_FALSE(inside_module(call_target(site))) << std::hex << site;
+        EXPECT_FALSE(reaches_module(site)) << std::hex << site;
     }
     write_settings("[speedometer]\nscale = 2\n");
     sim::run_event_site(sim::event_site::shutdown);

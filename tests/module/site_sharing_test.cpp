@@ -1,9 +1,11 @@
-// Call sites shared with another plug-in: chained when it came first, its
-// bytes kept when it came after, and the host's code back once both are gone,
-// whichever leaves first.
+// Call sites shared with another plug-in: chained when it came first, also
+// through a trampoline outside any image; its bytes kept when it came after,
+// with the site leading past the module once the module is gone; and the
+// host's code back once both are gone, whichever leaves first.
 #include "module_fixture.hpp"
 
 #include "host/addresses.hpp"
+#include "injector/protected_memory.hpp"
 
 using sim::host_fn;
 
@@ -15,10 +17,12 @@ template <class F> F* exported(HMODULE module, const char* name) {
 
 class foreign_plugin {
   public:
-    explicit foreign_plugin(std::uint32_t site) : module(LoadLibraryA("foreign_plugin.dll")) {
+    explicit foreign_plugin(std::uint32_t site, bool through_trampoline = false)
+        : module(LoadLibraryA("foreign_plugin.dll")) {
         EXPECT_NE(module, nullptr);
         if (module != nullptr) {
-            exported<void(std::uint32_t)>(module, "foreign_take_over")(site);
+            exported<void(std::uint32_t, bool)>(module, "foreign_take_over")(site,
+                                                                             through_trampoline);
         }
     }
     ~foreign_plugin() { unload(); }
@@ -72,27 +76,38 @@ void run_site(std::uint32_t site) {
 } // namespace
 
 TEST_F(module_test, a_site_another_plugin_took_first_runs_its_call_within_the_module_handlers) {
-    for (const shared_site& shared : shared_sites) {
-        foreign_plugin other(shared.site);
-        load();
-        enter_vehicle(0.5f);
-        if (shared.site != host_address::init_call_site) {
-            sim::run_event_site(sim::event_site::init);
+    for (bool through_trampoline : {false, true}) {
+        for (const shared_site& shared : shared_sites) {
+            SCOPED_TRACE(through_trampoline ? "through a trampoline" : "straight");
+            SCOPED_TRACE(shared.site);
+            foreign_plugin other(shared.site, through_trampoline);
+            load();
+            enter_vehicle(0.5f);
+            if (shared.site != host_address::init_call_site) {
+                sim::run_event_site(sim::event_site::init);
+            }
+            const std::uint32_t passes_before = other.passes();
+            sim::clear_calls();
+            run_site(shared.site);
+            EXPECT_TRUE(reaches_module(shared.site));
+            EXPECT_EQ(other.passes(), passes_before + 1);
+            EXPECT_EQ(sim::count_of(shared.host_callee), 1u);
+            EXPECT_GE(sim::count_of(shared.called_by_module), 1u);
+            if (shared.host_callee == host_fn::hud_text_a ||
+                shared.host_callee == host_fn::hud_text_b) {
+                EXPECT_EQ(sim::calls_of(shared.host_callee)[0].float_arg(0), 1500.0f - 355.0f);
+            }
+            unload();
+
+            // Its call stays, and leads straight to the host's callee.
+            sim::clear_calls();
+            run_site(shared.site);
+            EXPECT_EQ(other.passes(), passes_before + 2);
+            EXPECT_EQ(sim::count_of(shared.host_callee), 1u);
+            EXPECT_EQ(sim::count_of(shared.called_by_module), 0u);
+            other.unload();
+            EXPECT_TRUE(sim::changed_code_bytes().empty());
         }
-        const std::uint32_t passes_before = other.passes();
-        sim::clear_calls();
-        run_site(shared.site);
-        EXPECT_TRUE(inside_module(call_target(shared.site))) << std::hex << shared.site;
-        EXPECT_EQ(other.passes(), passes_before + 1) << std::hex << shared.site;
-        EXPECT_EQ(sim::count_of(shared.host_callee), 1u) << std::hex << shared.site;
-        EXPECT_GE(sim::count_of(shared.called_by_module), 1u) << std::hex << shared.site;
-        if (shared.host_callee == host_fn::hud_text_a ||
-            shared.host_callee == host_fn::hud_text_b) {
-            EXPECT_EQ(sim::calls_of(shared.host_callee)[0].float_arg(0), 1500.0f - 355.0f);
-        }
-        unload();
-        other.unload();
-        EXPECT_TRUE(sim::changed_code_bytes().empty()) << std::hex << shared.site;
     }
 }
 
@@ -115,15 +130,64 @@ TEST_F(module_test, either_unload_order_gives_the_host_its_code_back) {
     }
 }
 
-TEST_F(module_test, unloading_keeps_the_call_of_a_plugin_that_patched_the_site_after_the_module) {
-    for (std::uint32_t site : {host_address::draw_call_site, host_address::hud_text_a_call_site}) {
+TEST_F(module_test, after_unload_a_site_another_plugin_took_later_leads_past_the_module) {
+    for (const shared_site& shared : shared_sites) {
+        SCOPED_TRACE(shared.site);
+        load();
+        sim::run_event_site(sim::event_site::init);
+        foreign_plugin other(shared.site);
+        const auto its_call = live_bytes(shared.site, 5);
+        unload();
+        EXPECT_EQ(live_bytes(shared.site, 5), its_call);
+
+        // Each pass: the other plug-in once, the host's callee once, nothing
+        // of the module's. Its own unload then puts back the call the module
+        // wrote, which must lead to the host's callee too.
+        enter_vehicle(0.5f);
+        for (bool other_loaded : {true, false}) {
+            const std::uint32_t passes_before = other_loaded ? other.passes() : 0;
+            sim::clear_calls();
+            run_site(shared.site);
+            if (other_loaded) {
+                EXPECT_EQ(other.passes(), passes_before + 1);
+                other.unload();
+            }
+            EXPECT_EQ(sim::count_of(shared.host_callee), 1u);
+            EXPECT_EQ(sim::count_of(shared.called_by_module), 0u);
+            EXPECT_EQ(sim::count_of(host_fn::render_2d), 0u);
+            if (shared.host_callee == host_fn::hud_text_a ||
+                shared.host_callee == host_fn::hud_text_b) {
+                EXPECT_EQ(sim::calls_of(shared.host_callee)[0].float_arg(0), 1500.0f);
+            }
+        }
+        sim::restore_code();
+    }
+}
+
+TEST_F(module_test, a_new_game_takes_a_text_site_again_only_where_the_hosts_call_was_put_back) {
+    const std::uint32_t site = host_address::hud_text_a_call_site;
+    const auto host_call = live_bytes(site, 5);
+    for (bool put_back : {true, false}) {
+        SCOPED_TRACE(put_back ? "the host's call put back" : "another plug-in's call");
         load();
         sim::run_event_site(sim::event_site::init);
         foreign_plugin other(site);
-        const auto its_call = live_bytes(site, 5);
+        if (put_back) {
+            other.unload(); // writes back the module's call
+            injector::write_bytes(site, host_call.data(), 5, true);
+        }
+        const auto before_init = live_bytes(site, 5);
+        sim::run_event_site(sim::event_site::init);
+        EXPECT_EQ(reaches_module(site), put_back);
+        EXPECT_EQ(live_bytes(site, 5) == before_init, !put_back);
+
+        // Either way the text moves, once.
+        enter_vehicle(0.5f);
+        sim::clear_calls();
+        run_site(site);
+        ASSERT_EQ(sim::count_of(host_fn::hud_text_a), 1u);
+        EXPECT_EQ(sim::calls_of(host_fn::hud_text_a)[0].float_arg(0), 1500.0f - 355.0f);
         unload();
-        EXPECT_EQ(live_bytes(site, 5), its_call) << std::hex << site;
-        // Its own unload puts back the module's call, which leads nowhere now.
         other.unload();
         sim::restore_code();
     }

@@ -140,7 +140,7 @@ TEST_F(module_test, a_text_site_changed_between_start_up_and_init_is_left_alone_
     sim::run_event_site(sim::event_site::init);
 
     EXPECT_EQ(live_bytes(host_address::hud_text_a_call_site, 5), nops);
-    EXPECT_TRUE(inside_module(call_target(host_address::hud_text_b_call_site)));
+    EXPECT_TRUE(reaches_module(host_address::hud_text_b_call_site));
     const std::string log = read_log();
     const auto said = log.find("0x0058AE5D (90 90 90 90 90)");
     EXPECT_NE(said, std::string::npos) << log;

@@ -1,0 +1,134 @@
+#include "injector/call_stubs.hpp"
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+
+namespace injector {
+
+namespace {
+
+constexpr std::uint32_t page_size = 4096;
+
+// One stub: FF 25 [target word], an indirect jump through the word at offset
+// 8, which is 4-byte aligned, so one aligned store turns the stub elsewhere
+// while a host thread may be passing through it. Between them, int3.
+constexpr std::uint32_t slot_size = 16;
+constexpr std::uint32_t slot_count = page_size / slot_size;
+constexpr std::uint32_t target_offset = 8;
+constexpr std::uint8_t int3 = 0xCC;
+
+enum class slot_state : std::uint8_t { free, in_use, left_behind };
+
+// Plain data with nothing to destroy, so it registers no destructor: a page
+// with a stub left behind outlives the module on purpose.
+struct stub_page {
+    address_t base;
+    std::uint32_t in_use;
+    bool keep; // a stub was left behind: the page is never freed
+    slot_state slots[slot_count];
+};
+
+stub_page page;
+
+// The page is executable and read-only but for the moment a stub is written.
+// It is the module's own memory, so the change does not go through the
+// watched protection changes of host code.
+class writable_page {
+  public:
+    writable_page() {
+        changed = VirtualProtect(reinterpret_cast<void*>(page.base), page_size,
+                                 PAGE_EXECUTE_READWRITE, &previous) != 0;
+    }
+    ~writable_page() {
+        if (changed) {
+            DWORD scratch = 0;
+            VirtualProtect(reinterpret_cast<void*>(page.base), page_size, previous, &scratch);
+        }
+    }
+    writable_page(const writable_page&) = delete;
+    writable_page& operator=(const writable_page&) = delete;
+
+  private:
+    DWORD previous = 0;
+    bool changed = false;
+};
+
+void flush(address_t address, std::uint32_t size) {
+    FlushInstructionCache(GetCurrentProcess(), reinterpret_cast<const void*>(address), size);
+}
+
+void write_stub(address_t stub, address_t target) {
+    std::uint8_t code[slot_size];
+    std::memset(code, int3, sizeof code);
+    const std::uint32_t target_word = stub + target_offset;
+    code[0] = 0xFF;
+    code[1] = 0x25;
+    std::memcpy(code + 2, &target_word, sizeof target_word);
+    std::memcpy(code + target_offset, &target, sizeof target);
+    writable_page writable;
+    std::memcpy(reinterpret_cast<void*>(stub), code, sizeof code);
+    flush(stub, slot_size);
+}
+
+std::uint32_t slot_of(address_t stub) {
+    return (stub - page.base) / slot_size;
+}
+
+bool is_stub_in_use(address_t stub) {
+    return page.base != 0 && stub >= page.base && stub < page.base + page_size &&
+           page.slots[slot_of(stub)] == slot_state::in_use;
+}
+
+} // namespace
+
+address_t acquire_call_stub(address_t target) {
+    if (page.base == 0) {
+        void* memory =
+            VirtualAlloc(nullptr, page_size, MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READ);
+        if (memory == nullptr) {
+            return 0;
+        }
+        page.base = reinterpret_cast<address_t>(memory);
+    }
+    for (std::uint32_t slot = 0; slot < slot_count; ++slot) {
+        if (page.slots[slot] == slot_state::free) {
+            const address_t stub = page.base + slot * slot_size;
+            write_stub(stub, target);
+            page.slots[slot] = slot_state::in_use;
+            ++page.in_use;
+            return stub;
+        }
+    }
+    return 0;
+}
+
+void release_call_stub(address_t stub) {
+    if (!is_stub_in_use(stub)) {
+        return;
+    }
+    page.slots[slot_of(stub)] = slot_state::free;
+    if (--page.in_use == 0 && !page.keep) {
+        VirtualFree(reinterpret_cast<void*>(page.base), 0, MEM_RELEASE);
+        page = stub_page{};
+    }
+}
+
+void leave_call_stub(address_t stub, address_t earlier_callee) {
+    if (!is_stub_in_use(stub)) {
+        return;
+    }
+    {
+        writable_page writable;
+        std::atomic_ref<std::uint32_t>(*reinterpret_cast<std::uint32_t*>(stub + target_offset))
+            .store(earlier_callee, std::memory_order_release);
+        flush(stub + target_offset, sizeof(std::uint32_t));
+    }
+    page.slots[slot_of(stub)] = slot_state::left_behind;
+    --page.in_use;
+    page.keep = true;
+}
+
+} // namespace injector

@@ -1,0 +1,25 @@
+#pragma once
+// Jumps between the host's patched call sites and the module's code, in one
+// page of memory the module allocates itself. A site the module patched calls
+// its stub, and the stub jumps on to the module. Another plug-in that patches
+// the site after the module leads to the stub too; should the module be
+// unloaded while that plug-in's call stands, the stub is turned into a jump to
+// what the site called before the module, and left behind, so that the host
+// never runs into a module that is gone.
+#include "injector/protected_memory.hpp"
+
+namespace injector {
+
+// A stub that jumps to target, or 0 when no memory could be had for one. The
+// page is allocated with the first stub.
+address_t acquire_call_stub(address_t target);
+
+// The stub is no longer reached by anyone: its slot is free again, and the
+// page goes back to the system with the last stub in use.
+void release_call_stub(address_t stub);
+
+// Someone else's code may still lead to the stub: from now on it jumps to
+// earlier_callee, and it and its page are never freed.
+void leave_call_stub(address_t stub, address_t earlier_callee);
+
+} // namespace injector
