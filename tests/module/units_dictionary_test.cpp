@@ -6,6 +6,8 @@
 #include "support/test_atlas.hpp"
 
 #include <fstream>
+#include <iterator>
+#include <string>
 
 using sim::host_fn;
 
@@ -67,6 +69,27 @@ TEST_F(units_dictionary, a_game_loads_draws_from_and_releases_the_dictionary_of_
         EXPECT_EQ(releases[0].args[0], loads[0].result);
         EXPECT_EQ(sim::loaded_dictionary_count(), dictionaries);
     }
+}
+
+TEST_F(units_dictionary, without_the_mph_dictionary_a_game_shows_kmh_and_the_log_says_so_once) {
+    DeleteFileA("assets/models/speedometer_mph.txd");
+    DeleteFileA("speedometer.log");
+    std::ofstream(settings_file, std::ios::binary) << "[speedometer]\nunits = mph\n";
+    load();
+    for (int game = 0; game < 2; ++game) {
+        sim::clear_calls();
+        sim::run_event_site(sim::event_site::init);
+        const auto loads = sim::calls_of(host_fn::load_txd);
+        ASSERT_EQ(loads.size(), 2u);
+        EXPECT_EQ(loads[1].text_arg(0), "models\\speedometer.txd");
+        EXPECT_NE(loads[1].result, 0u);
+    }
+    std::ifstream log("speedometer.log", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(log), {}),
+              "models\\speedometer_mph.txd could not be loaded; the speed is shown in km/h\r\n");
+    log.close();
+    DeleteFileA("speedometer.log");
+    ASSERT_TRUE(txd::write_file("assets/models/speedometer_mph.txd", {make_test_atlas_image()}));
 }
 
 } // namespace
