@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Usage: name-traps.sh DIR COMMAND...
+# Runs a test program and names the function behind each fault it reports
+# (tests/support/fault_report.cpp prints "fault: ... at MODULE+0xOFFSET"),
+# from the unstripped file of that module in DIR. Fails when the program
+# does or when any fault was reported.
+set -uo pipefail
+shopt -s lastpipe # the loop below runs in this shell and keeps its count
+dir=$1
+shift
+faults=0
+"$@" 2>&1 | while IFS= read -r line; do
+    printf '%s\n' "$line"
+    if [[ $line =~ ^fault:.*\ at\ ([^ +]+)\+0x([0-9A-Fa-f]+) ]]; then
+        faults=$((faults + 1))
+        module=${BASH_REMATCH[1]}
+        offset=${BASH_REMATCH[2]}
+        file=$(find "$dir" -maxdepth 1 -iname "$module" -print -quit)
+        if [[ -z $file ]]; then
+            printf 'fault: no %s in %s to name the function from\n' "$module" "$dir"
+            continue
+        fi
+        # addr2line takes addresses at the image's preferred base.
+        base=$(i686-w64-mingw32-objdump -p "$file" | awk '$1 == "ImageBase" { print $2 }')
+        address=$(printf '0x%X' $((16#$base + 16#$offset)))
+        printf 'fault: in %s\n' "$(i686-w64-mingw32-addr2line -f -C -p -e "$file" "$address")"
+    fi
+done
+status=${PIPESTATUS[0]}
+if ((status == 0 && faults > 0)); then
+    status=1
+fi
+exit $status
