@@ -23,7 +23,16 @@ faults=0
         # addr2line takes addresses at the image's preferred base.
         base=$(i686-w64-mingw32-objdump -p "$file" | awk '$1 == "ImageBase" { print $2 }')
         address=$(printf '0x%X' $((16#$base + 16#$offset)))
-        printf 'fault: in %s\n' "$(i686-w64-mingw32-addr2line -f -C -p -e "$file" "$address")"
+        i686-w64-mingw32-addr2line -f -e "$file" "$address" | {
+            read -r function
+            read -r location
+            # This target's demangler expects C++ names with the leading
+            # underscore its symbols carry.
+            if [[ $function == _Z* ]]; then
+                function=$(i686-w64-mingw32-c++filt "_$function")
+            fi
+            printf 'fault: in %s at %s\n' "$function" "$location"
+        }
     fi
 done
 status=${PIPESTATUS[0]}
