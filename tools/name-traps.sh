@@ -23,16 +23,15 @@ faults=0
         # addr2line takes addresses at the image's preferred base.
         base=$(i686-w64-mingw32-objdump -p "$file" | awk '$1 == "ImageBase" { print $2 }')
         address=$(printf '0x%X' $((16#$base + 16#$offset)))
-        i686-w64-mingw32-addr2line -f -e "$file" "$address" | {
-            read -r function
-            read -r location
-            # This target's demangler expects C++ names with the leading
-            # underscore its symbols carry.
-            if [[ $function == _Z* ]]; then
-                function=$(i686-w64-mingw32-c++filt "_$function")
-            fi
-            printf 'fault: in %s at %s\n' "$function" "$location"
-        }
+        # The function from the symbol table: the last code symbol at or below
+        # the address. Line tables would name an inlined callee, or the place
+        # of another check of the same function, as its checks may share one
+        # trap instruction.
+        function=$(i686-w64-mingw32-nm -n -C --defined-only "$file" |
+            awk -v at="$(printf '%08x' "$address")" \
+                '$2 ~ /^[Tt]$/ && substr($3, 1, 1) != "." && $1 <= at { line = $0 } END { print substr(line, 12) }')
+        printf 'fault: in %s, near %s\n' "${function:-an unknown function}" \
+            "$(i686-w64-mingw32-addr2line -e "$file" "$address")"
     fi
 done
 status=${PIPESTATUS[0]}
