@@ -120,6 +120,13 @@ TEST_F(module_settings, the_toggle_key_hides_and_shows_on_each_press) {
         key_down = f.down;
         EXPECT_EQ(renders_in_a_frame(), f.renders);
     }
+
+    // A reload keeps the gauge hidden, unless the file names another key.
+    key_down = false;
+    write_settings_lines("toggle_key = H\nscale = 2");
+    EXPECT_EQ(frame_after(1000), 0u) << "the same key: still hidden";
+    write_settings_lines("toggle_key = J\nscale = 2");
+    EXPECT_EQ(frame_after(1000), 9u) << "a new key: shown";
 }
 
 TEST_F(module_settings, a_press_while_another_programs_window_is_in_front_is_not_for_the_game) {
@@ -188,11 +195,12 @@ TEST_F(module_settings, are_found_in_a_folder_named_in_any_language) {
     }
 }
 
-TEST_F(module_settings, a_change_shows_within_a_second_and_a_missing_file_keeps_the_last_read) {
+TEST_F(module_settings, a_change_shows_within_a_second_but_units_and_text_shift_wait_for_a_game) {
     clock_ms = static_cast<DWORD>(-2000); // the count wraps during the game
     sim::run_event_site(sim::event_site::init);
     enter_vehicle(0.5f);
     frame_after(0);
+    const float kmh_face_u = sim::render_batches().at(0).vertices.at(0).u;
     const std::size_t unchecked = sim::calls().size();
     frame_after(1000);
     EXPECT_EQ(sim::calls().size(), unchecked) << "without a file, looking at it calls nothing";
@@ -203,14 +211,21 @@ TEST_F(module_settings, a_change_shows_within_a_second_and_a_missing_file_keeps_
         bool held_shut; // by an editor, say
         float shift;
         float dial_left;
+        std::size_t log_lines;
     } steps[] = {
-        {"offset_x = 100", 999, false, 355.0f, 1566.0f}, // not looked at yet
-        {"", 1, false, 455.0f, 1466.0f},                 // a second later, across the wrap
-        {nullptr, 1000, false, 455.0f, 1466.0f},         // gone: kept
-        {"scale = 2", 1000, false, 710.0f, 1212.0f},     // back: read
-        {"scale = 9.0", 1000, false, 355.0f, 1566.0f},   // refused: the default
-        {"scale = 0.5", 1000, true, 355.0f, 1566.0f},    // kept until it can be read
-        {"", 1000, false, 177.0f, 1743.0f},
+        {"offset_x = 100", 999, false, 355.0f, 1566.0f, 0}, // not looked at yet
+        {"", 1, false, 455.0f, 1466.0f, 0},                 // a second later, across the wrap
+        {nullptr, 1000, false, 455.0f, 1466.0f, 0},         // gone: kept
+        {"scale = 2", 1000, false, 710.0f, 1212.0f, 0},     // back: read
+        {"scale = 9.0", 1000, false, 355.0f, 1566.0f, 1},   // refused: the default
+        {"scale = 0.5", 1000, true, 355.0f, 1566.0f, 1},    // kept until it can be read
+        {"", 1000, false, 177.0f, 1743.0f, 1},
+        // Told once that they wait, and again when asked anew.
+        {"hud_text_shift = off", 1000, false, 355.0f, 1566.0f, 2},
+        {"hud_text_shift = off\nscale = 2", 1000, false, 710.0f, 1212.0f, 2},
+        {"hud_text_shift = off\nscale = 2\nunits = mph", 1000, false, 710.0f, 1212.0f, 3},
+        {"scale = 2", 1000, false, 710.0f, 1212.0f, 3}, // asks for what is in force
+        {"hud_text_shift = OFF", 1000, false, 355.0f, 1566.0f, 4},
     };
     for (const auto& s : steps) {
         SCOPED_TRACE(s.file != nullptr ? s.file : "(deleted)");
@@ -222,52 +237,14 @@ TEST_F(module_settings, a_change_shows_within_a_second_and_a_missing_file_keeps_
                                         : INVALID_HANDLE_VALUE;
         frame_after(s.ms);
         EXPECT_EQ(sim::render_batches().at(0).vertices.at(0).x, s.dial_left);
-        EXPECT_EQ(text_x_after_shift(), 1500.0f - s.shift);
-        CloseHandle(held);
-    }
-    const auto lines = log_lines();
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_NE(lines[0].find("scale = \"9.0\" is not allowed"), std::string::npos) << lines[0];
-}
-
-TEST_F(module_settings, units_and_hud_text_shift_wait_for_the_next_game_and_are_logged_once) {
-    sim::run_event_site(sim::event_site::init);
-    enter_vehicle(0.5f);
-    frame_after(0);
-    const float kmh_face_u = sim::render_batches().at(0).vertices.at(0).u;
-    const struct {
-        const char* file;
-        std::size_t log_lines;
-        float shift;
-    } steps[] = {
-        {"hud_text_shift = off", 1, 355.0f},
-        {"hud_text_shift = off\nscale = 2", 1, 710.0f}, // asked already
-        {"hud_text_shift = off\nscale = 2\nunits = mph", 2, 710.0f},
-        {"scale = 2", 2, 710.0f},            // asks for what is in force
-        {"hud_text_shift = OFF", 3, 355.0f}, // and then again
-    };
-    for (const auto& s : steps) {
-        SCOPED_TRACE(s.file);
-        write_settings_lines(s.file);
-        frame_after(1000);
         EXPECT_EQ(sim::render_batches().at(0).vertices.at(0).u, kmh_face_u);
         EXPECT_EQ(text_x_after_shift(), 1500.0f - s.shift);
         EXPECT_EQ(log_lines().size(), s.log_lines);
+        CloseHandle(held);
     }
-    EXPECT_TRUE(log_lines().at(1).ends_with(": units = mph takes effect at the next game\r"));
-}
-
-TEST_F(module_settings, a_reload_keeps_the_toggle_state_unless_the_key_changed) {
-    write_settings_lines("toggle_key = H");
-    sim::run_event_site(sim::event_site::init);
-    enter_vehicle(0.5f);
-    key_down = true;
-    frame_after(0);
-    key_down = false;
-    write_settings_lines("toggle_key = H\nscale = 2");
-    EXPECT_EQ(frame_after(1000), 0u) << "the same key: still hidden";
-    write_settings_lines("toggle_key = J\nscale = 2");
-    EXPECT_EQ(frame_after(1000), 9u) << "a new key: shown";
+    const auto lines = log_lines();
+    EXPECT_NE(lines.at(0).find("scale = \"9.0\" is not allowed"), std::string::npos) << lines[0];
+    EXPECT_TRUE(lines.at(2).ends_with(": units = mph takes effect at the next game\r"));
 }
 
 } // namespace
