@@ -23,7 +23,6 @@ TEST_F(units_dictionary, a_game_loads_draws_from_and_releases_the_dictionary_of_
         const char* settings;
         const char* path;
     } cases[] = {
-        {nullptr, "models\\speedometer.txd"},
         {"units = kmh", "models\\speedometer.txd"},
         {"units = mph", "models\\speedometer_mph.txd"},
     };
