@@ -103,8 +103,8 @@ void write_settings_lines(const char* lines) {
     }
 }
 
-std::vector<std::string> log_lines() {
-    std::ifstream file("speedometer.log", std::ios::binary);
+std::vector<std::string> log_lines(const wchar_t* path) {
+    std::ifstream file(path, std::ios::binary);
     std::vector<std::string> lines;
     for (std::string line; std::getline(file, line);) {
         lines.push_back(line);
