@@ -5,6 +5,7 @@
 #include "support/test_atlas.hpp"
 
 #include <cstring>
+#include <fstream>
 
 void module_test::SetUpTestSuite() {
     sim::install();
@@ -25,6 +26,8 @@ void module_test::SetUp() {
 
 void module_test::TearDown() {
     unload();
+    write_settings_lines(nullptr);
+    DeleteFileA("speedometer.log");
 }
 
 void module_test::load() {
@@ -90,4 +93,21 @@ std::vector<std::uint32_t> text_sites() {
 std::vector<std::uint8_t> live_bytes(std::uint32_t address, std::size_t size) {
     const auto* first = reinterpret_cast<const std::uint8_t*>(address);
     return {first, first + size};
+}
+
+void write_settings_lines(const char* lines) {
+    if (lines == nullptr) {
+        DeleteFileA("speedometer.ini");
+    } else {
+        std::ofstream("speedometer.ini", std::ios::binary) << "[speedometer]\n" << lines << "\n";
+    }
+}
+
+std::vector<std::string> log_lines(const wchar_t* path) {
+    std::ifstream file(path, std::ios::binary);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(file, line);) {
+        lines.push_back(line);
+    }
+    return lines;
 }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 inline constexpr char module_file[] = "speedometer.dll";
@@ -30,6 +31,12 @@ class module_test : public ::testing::Test {
 
 // The bytes at a host address as they are now.
 std::vector<std::uint8_t> live_bytes(std::uint32_t address, std::size_t size);
+
+// The module's files beside it: speedometer.ini written as its section
+// holding lines (nullptr deletes it), and the lines of speedometer.log (or of
+// the log at path). Both are deleted after each test.
+void write_settings_lines(const char* lines);
+std::vector<std::string> log_lines(const wchar_t* path = L"speedometer.log");
 
 // Addresses of the five call sites, in the order the module takes them over.
 std::vector<std::uint32_t> event_sites();
