@@ -26,10 +26,11 @@ faults=0
         # The function from the symbol table: the last code symbol at or below
         # the address. Line tables would name an inlined callee, or the place
         # of another check of the same function, as its checks may share one
-        # trap instruction.
+        # trap instruction. Addresses compare as strings of eight hex digits:
+        # awk would read one such as 005019e0 as the number 5019.
         function=$(i686-w64-mingw32-nm -n -C --defined-only "$file" |
             awk -v at="$(printf '%08x' "$address")" \
-                '$2 ~ /^[Tt]$/ && substr($3, 1, 1) != "." && $1 <= at { line = $0 } END { print substr(line, 12) }')
+                '$2 ~ /^[Tt]$/ && substr($3, 1, 1) != "." && ("" $1) <= ("" at) { line = $0 } END { print substr(line, 12) }')
         printf 'fault: in %s, near %s\n' "${function:-an unknown function}" \
             "$(i686-w64-mingw32-addr2line -e "$file" "$address")"
     fi
