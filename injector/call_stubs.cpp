@@ -12,12 +12,17 @@ namespace {
 
 constexpr std::uint32_t page_size = 4096;
 
-// One stub: FF 25 [target word], an indirect jump through the word at offset
-// 8, which is 4-byte aligned, so one aligned store turns the stub elsewhere
-// while a host thread may be passing through it. Between them, int3.
+// One stub: a relative jump, E9 and its displacement, placed at offset 3 of
+// its 16-byte slot so that the displacement is 4-byte aligned: one aligned
+// store turns the stub elsewhere while a host thread may be passing through
+// it. A direct jump, unlike one through a pointer, costs the host's call next
+// to nothing. The rest of the slot is int3.
 constexpr std::uint32_t slot_size = 16;
 constexpr std::uint32_t slot_count = page_size / slot_size;
-constexpr std::uint32_t target_offset = 8;
+constexpr std::uint32_t entry_offset = 3;
+constexpr std::uint32_t displacement_offset = entry_offset + 1;
+constexpr std::uint32_t jump_length = 5;
+constexpr std::uint8_t relative_jump = 0xE9;
 constexpr std::uint8_t int3 = 0xCC;
 
 enum class slot_state : std::uint8_t { free, in_use, left_behind };
@@ -60,17 +65,20 @@ void flush(address_t address, std::uint32_t size) {
     FlushInstructionCache(GetCurrentProcess(), reinterpret_cast<const void*>(address), size);
 }
 
-void write_stub(address_t stub, address_t target) {
+// The displacement that makes the jump at the stub's entry land on target.
+std::uint32_t displacement_to(address_t entry, address_t target) {
+    return target - (entry + jump_length); // wraps, so it reaches back too
+}
+
+void write_stub(address_t slot_begin, address_t target) {
     std::uint8_t code[slot_size];
     std::memset(code, int3, sizeof code);
-    const std::uint32_t target_word = stub + target_offset;
-    code[0] = 0xFF;
-    code[1] = 0x25;
-    std::memcpy(code + 2, &target_word, sizeof target_word);
-    std::memcpy(code + target_offset, &target, sizeof target);
+    code[entry_offset] = relative_jump;
+    const std::uint32_t displacement = displacement_to(slot_begin + entry_offset, target);
+    std::memcpy(code + displacement_offset, &displacement, sizeof displacement);
     writable_page writable;
-    std::memcpy(reinterpret_cast<void*>(stub), code, sizeof code);
-    flush(stub, slot_size);
+    std::memcpy(reinterpret_cast<void*>(slot_begin), code, sizeof code);
+    flush(slot_begin, slot_size);
 }
 
 std::uint32_t slot_of(address_t stub) {
@@ -95,11 +103,11 @@ address_t acquire_call_stub(address_t target) {
     }
     for (std::uint32_t slot = 0; slot < slot_count; ++slot) {
         if (page.slots[slot] == slot_state::free) {
-            const address_t stub = page.base + slot * slot_size;
-            write_stub(stub, target);
+            const address_t slot_begin = page.base + slot * slot_size;
+            write_stub(slot_begin, target);
             page.slots[slot] = slot_state::in_use;
             ++page.in_use;
-            return stub;
+            return slot_begin + entry_offset;
         }
     }
     return 0;
@@ -122,9 +130,9 @@ void leave_call_stub(address_t stub, address_t earlier_callee) {
     }
     {
         writable_page writable;
-        std::atomic_ref<std::uint32_t>(*reinterpret_cast<std::uint32_t*>(stub + target_offset))
-            .store(earlier_callee, std::memory_order_release);
-        flush(stub + target_offset, sizeof(std::uint32_t));
+        std::atomic_ref<std::uint32_t>(*reinterpret_cast<std::uint32_t*>(stub + 1))
+            .store(displacement_to(stub, earlier_callee), std::memory_order_release);
+        flush(stub + 1, sizeof(std::uint32_t));
     }
     page.slots[slot_of(stub)] = slot_state::left_behind;
     --page.in_use;

@@ -47,8 +47,8 @@ void write_site(int n, const bytes& instruction) {
 
 address_t final_destination(address_t site) {
     const address_t destination = injector::branch_destination(site);
-    // A relative call to a stub that jumps through a pointer.
-    const bool stub = read(site, 1)[0] == relative_call && read(destination, 1)[0] == 0xFF;
+    // A relative call to a stub that jumps on.
+    const bool stub = read(site, 1)[0] == relative_call && read(destination, 1)[0] == 0xE9;
     return stub ? injector::branch_destination(destination) : destination;
 }
 

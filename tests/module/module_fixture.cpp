@@ -64,13 +64,13 @@ bool module_test::reaches_module(std::uint32_t site) const {
     if (stub == 0) {
         return false;
     }
-    const auto jump = live_bytes(stub, 6);
-    if (jump[0] != 0xFF || jump[1] != 0x25) {
+    const auto jump = live_bytes(stub, 5);
+    if (jump[0] != 0xE9) {
         return inside_module(stub);
     }
-    std::uint32_t target_word;
-    std::memcpy(&target_word, &jump[2], 4);
-    return inside_module(*reinterpret_cast<const std::uint32_t*>(target_word));
+    std::int32_t displacement;
+    std::memcpy(&displacement, &jump[1], 4);
+    return inside_module(stub + 5 + static_cast<std::uint32_t>(displacement));
 }
 
 void module_test::enter_vehicle(float speed, std::uint8_t status, std::int32_t kind) {
