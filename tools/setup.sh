@@ -7,7 +7,7 @@ packages=(
   g++-mingw-w64-i686 cmake ninja-build googletest libstb-dev
   wine wine32:i386
   xvfb xauth libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
-  libcairo2-dev fonts-dejavu-core pkgconf zip unzip
+  libcairo2-dev fonts-dejavu-core pkgconf zip unzip libsquish-dev
 )
 
 missing=()
