@@ -3,9 +3,17 @@
 // whole load cost at start-up, and the size of the DLL.
 #include "benchmarks.hpp"
 
+#include "bench_files.hpp"
+#include "simhost/file_version.hpp"
 #include "simhost/sim_host.hpp"
 
+#include <cstdio>
+
 int main() {
+    const sim::file_version_info version =
+        sim::read_file_version(bench_folder() + "speedometer.dll");
+    std::printf("module: speedometer.dll version %s\n",
+                version.product_version.empty() ? "(none)" : version.product_version.c_str());
     sim::install();
     run_display_benchmark();
     run_hooking_benchmark();

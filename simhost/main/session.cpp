@@ -5,6 +5,7 @@
 #include "simhost/main/sweep_sheet.hpp"
 
 #include "host/addresses.hpp"
+#include "simhost/file_version.hpp"
 #include "simhost/sim_host.hpp"
 
 #include <windows.h>
@@ -81,7 +82,9 @@ bool run_session(const std::string& module_path, const std::string& asset_root,
     bool ok = true;
 
     remove_settings_file(module_path); // the scenes show the defaults
-    std::printf("loading %s\n", module_path.c_str());
+    const sim::file_version_info version = sim::read_file_version(module_path);
+    std::printf("loading %s, version %s\n", module_path.c_str(),
+                version.product_version.empty() ? "(none)" : version.product_version.c_str());
     sim::clear_calls();
     HMODULE module = LoadLibraryA(module_path.c_str());
     if (module == nullptr) {

@@ -3,6 +3,7 @@
 #include "module_fixture.hpp"
 
 #include "host/addresses.hpp"
+#include "simhost/file_version.hpp"
 
 #include <algorithm>
 
@@ -175,4 +176,14 @@ TEST_F(module_test, the_module_exports_nothing_and_imports_only_system_libraries
     }
     // USER32 for the settings' toggle key, read with GetAsyncKeyState.
     EXPECT_EQ(names, (std::vector<std::string>{"KERNEL32.dll", "msvcrt.dll", "USER32.dll"}));
+}
+
+// What Windows' file properties show a player who asks which release runs.
+TEST(module_file, carries_the_project_version_in_its_version_resource) {
+    const sim::file_version_info version = sim::read_file_version(module_file);
+    EXPECT_EQ(version.product_version, SPEEDOMETER_VERSION);
+    EXPECT_EQ(version.file_version, SPEEDOMETER_VERSION);
+    EXPECT_EQ(version.fixed_version, SPEEDOMETER_VERSION);
+    EXPECT_EQ(version.product_name, "Speedometer");
+    EXPECT_FALSE(version.description.empty());
 }
