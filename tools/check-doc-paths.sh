@@ -3,7 +3,8 @@
 # checkout that does not exist. Checked: backquoted words with a slash, link
 # targets, and bare file names of source kinds (found anywhere in the
 # checkout). Skipped: what the commands write (out/, build/), the game's own
-# folders (models/), and words with a backslash or a wildcard. A source path
+# folders (models/), what lies outside the checkout (../), and words with a
+# backslash or a wildcard. A source path
 # may be given from src/, the include root, as the code names its headers.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -19,7 +20,7 @@ for doc in README.md docs/*.md; do
   dir=$(dirname "$doc")
   while read -r path; do
     case "$path" in
-      http*|\#*|out/*|build/*|models/*|~*|-*) continue ;;
+      http*|\#*|../*|out/*|build/*|models/*|~*|-*) continue ;;
     esac
     path=${path%%:*} # file:line, file:function
     [[ "$path" =~ ^[A-Za-z0-9_./-]+$ ]] || continue
