@@ -5,6 +5,7 @@
 #include "module_fixture.hpp"
 #include "simhost/import_tap.hpp"
 
+#include <cwchar>
 #include <fstream>
 #include <string>
 
@@ -39,6 +40,22 @@ DWORD WINAPI emptying_profile_string(LPCWSTR section, LPCWSTR key, LPCWSTR fallb
         std::ofstream(path, std::ios::binary).flush();
     }
     return real_profile_string(section, key, fallback, value, capacity, path);
+}
+
+// A module path the system had to cut to MAX_PATH characters, whose first
+// MAX_PATH - 1 name a real settings file beside the module: a cut path is
+// no path of the module's, whatever it happens to name.
+DWORD path_length = 0;
+
+DWORD WINAPI cut_module_file_name(HMODULE, LPWSTR path, DWORD capacity) {
+    wchar_t folder[MAX_PATH];
+    const DWORD folder_length = GetCurrentDirectoryW(MAX_PATH, folder);
+    std::wstring cut = std::wstring(folder, folder_length) + L"\\speedometer.";
+    cut.resize(path_length, L'x');
+    cut.resize(capacity - 1);
+    std::wmemcpy(path, cut.c_str(), capacity);
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return capacity;
 }
 
 // Sets the file's last-write time back to stamp, as a file system with
@@ -342,6 +359,17 @@ TEST_F(module_settings, a_change_is_seen_by_its_size_when_the_time_stays_and_tol
     for (const std::string& line : lines) {
         EXPECT_TRUE(line.starts_with("units = mph takes effect at the next game")) << line;
     }
+}
+
+TEST_F(module_settings, are_not_looked_for_beside_a_module_path_the_system_cut) {
+    ASSERT_NE(tap_import(module_, "KERNEL32.dll", "GetModuleFileNameW",
+                         reinterpret_cast<void*>(&cut_module_file_name)),
+              nullptr);
+    write_settings_lines("scale = 2");
+    path_length = MAX_PATH + 20;
+    sim::run_event_site(sim::event_site::init);
+    enter_vehicle(0.5f);
+    EXPECT_EQ(text_x_after_shift(), 1500.0f - 355.0f) << "the defaults, not a cut path's file";
 }
 
 } // namespace
