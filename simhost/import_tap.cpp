@@ -46,3 +46,31 @@ void* tap_import(HMODULE module, const std::string& dll, const std::string& func
     }
     return nullptr;
 }
+
+void* tap_export(HMODULE dll, const std::string& function, void* replacement) {
+    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(dll);
+    auto* nt = at<IMAGE_NT_HEADERS32>(dll, dos->e_lfanew);
+    const auto& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    if (dir.VirtualAddress == 0) {
+        return nullptr;
+    }
+    auto* exports = at<IMAGE_EXPORT_DIRECTORY>(dll, dir.VirtualAddress);
+    auto* names = at<DWORD>(dll, exports->AddressOfNames);
+    auto* ordinals = at<WORD>(dll, exports->AddressOfNameOrdinals);
+    auto* functions = at<DWORD>(dll, exports->AddressOfFunctions);
+    for (DWORD i = 0; i < exports->NumberOfNames; ++i) {
+        if (std::strcmp(at<char>(dll, names[i]), function.c_str()) != 0) {
+            continue;
+        }
+        DWORD* slot = &functions[ordinals[i]];
+        void* previous = reinterpret_cast<void*>(GetProcAddress(dll, function.c_str()));
+        // An address relative to the image, wrapping around for one below it.
+        const DWORD relative = reinterpret_cast<DWORD>(replacement) - reinterpret_cast<DWORD>(dll);
+        DWORD old = 0;
+        VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &old);
+        *slot = relative;
+        VirtualProtect(slot, sizeof *slot, old, &old);
+        return previous;
+    }
+    return nullptr;
+}

@@ -10,3 +10,8 @@
 // previous target, or null when the module does not import it.
 void* tap_import(HMODULE module, const std::string& dll, const std::string& function,
                  void* replacement);
+
+// Points dll's export of function at replacement, so that modules loaded from
+// now on import the replacement; modules loaded before keep what they have.
+// Returns the previous target, or null when dll exports no such function.
+void* tap_export(HMODULE dll, const std::string& function, void* replacement);

@@ -51,6 +51,11 @@ void log_line(const char* format, ...) {
     va_end(arguments);
     if (length < 0 || length > 511) {
         length = 511;
+        // A path in UTF-8 may run past the cut: end before the character the
+        // cut falls in, not in its middle.
+        while (length > 0 && (static_cast<unsigned char>(line[length]) & 0xC0) == 0x80) {
+            --length;
+        }
     }
     line[length] = '\r';
     line[length + 1] = '\n';

@@ -7,7 +7,8 @@
 // so it tells about the last load that had something to say.
 
 // Writes one line, formatted as printf does, to the log and passes the same
-// line to OutputDebugStringA. Lines longer than 511 bytes are cut. Each line
+// line to OutputDebugStringA. Lines longer than 511 bytes are cut, before the
+// UTF-8 character the cut would split. Each line
 // is appended in one write to a file opened for appending only, so two
 // writers' lines never interleave. Allocates nothing; not for per-frame use
 // (it opens the file each time).

@@ -92,14 +92,21 @@ bool is_stub_in_use(address_t stub) {
 
 } // namespace
 
-address_t acquire_call_stub(address_t target) {
+bool reserve_call_stub_page() {
     if (page.base == 0) {
         void* memory =
             VirtualAlloc(nullptr, page_size, MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READ);
         if (memory == nullptr) {
-            return 0;
+            return false;
         }
         page.base = reinterpret_cast<address_t>(memory);
+    }
+    return true;
+}
+
+address_t acquire_call_stub(address_t target) {
+    if (!reserve_call_stub_page()) {
+        return 0;
     }
     for (std::uint32_t slot = 0; slot < slot_count; ++slot) {
         if (page.slots[slot] == slot_state::free) {

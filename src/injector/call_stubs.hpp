@@ -10,8 +10,13 @@
 
 namespace injector {
 
+// Allocates the page of stubs now, unless it is there already. False when no
+// memory could be had: then no site may be taken. With the page in hand,
+// every site the module takes gets its stub.
+bool reserve_call_stub_page();
+
 // A stub that jumps to target, or 0 when no memory could be had for one. The
-// page is allocated with the first stub.
+// page is allocated with the first stub unless it was reserved.
 address_t acquire_call_stub(address_t target);
 
 // The stub is no longer reached by anyone: its slot is free again, and the

@@ -127,8 +127,11 @@ void function_hooker_manager<B, R, A...>::add_entry(const B* owner, callback_typ
         // the site stays the host's and its entries never run.
         return;
     }
-    original_callee =
-        reinterpret_cast<callee>(replace_call(site, reinterpret_cast<address_t>(thunk)));
+    const address_t earlier = replace_call(site, reinterpret_cast<address_t>(thunk));
+    if (!call_in_place()) {
+        return; // no memory for the site's stub: the site stays the host's
+    }
+    original_callee = reinterpret_cast<callee>(earlier);
     hooked = true;
 }
 

@@ -8,15 +8,18 @@
 namespace injector {
 
 address_t scoped_call::replace_call(address_t site, address_t target) {
-    save_bytes(site, call_length, true);
-    stub = acquire_call_stub(target);
-    if (stub == 0) {
-        // Still works, but a plug-in that patches the site after us would be
-        // left calling into the module once it is unloaded.
-        log_line("no memory for a call stub: the call at 0x%08X leads straight into the module",
+    // A call straight into the module would outlive it: a plug-in that
+    // patches the site after us would be left calling into memory that is
+    // gone once the module is unloaded. So no stub, no patch.
+    const address_t new_stub = acquire_call_stub(target);
+    if (new_stub == 0) {
+        log_line("no memory for a call stub: the call at 0x%08X is left as it is",
                  static_cast<unsigned>(site));
+        return 0;
     }
-    earlier_callee = write_call(site, stub != 0 ? stub : target);
+    save_bytes(site, call_length, true); // gives back an earlier patch and its stub
+    stub = new_stub;
+    earlier_callee = write_call(site, stub);
     // The site's pages are readable as they are: comparing them later needs
     // no protection change.
     std::memcpy(written, reinterpret_cast<const void*>(site), call_length);
@@ -37,8 +40,14 @@ bool scoped_call::site_holds_backup() const {
 void scoped_call::restore_bytes() {
     if (call_written) {
         if (site_holds_own_call()) {
-            // Nothing leads to the stub once the site is the host's again.
+            // Nothing leads to the stub once the site is the host's again;
+            // given back first, so no host thread can enter a freed stub.
             scoped_basic::restore_bytes();
+            release_call_stub(stub);
+        } else if (site_holds_backup()) {
+            // Someone wrote the host's own call back over ours: the site
+            // leads nowhere near the stub.
+            has_backup = false;
             release_call_stub(stub);
         } else {
             // Someone patched the site after us: our backup would undo their

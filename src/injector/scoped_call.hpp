@@ -19,9 +19,14 @@ class scoped_call : public scoped_basic<5> {
     ~scoped_call() override { scoped_call::restore_bytes(); }
 
     // Backs up the five bytes at site, writing any earlier backup back first,
-    // and makes them a call that leads to target. Returns the site's
-    // destination from before the write.
+    // and makes them a call that leads to target through a stub. Returns the
+    // site's destination from before the write. With no stub to be had the
+    // site is left alone, the log says so, and the result is 0.
     address_t replace_call(address_t site, address_t target);
+
+    // True while the call this patch wrote is in place, or was until someone
+    // else changed the site.
+    bool call_in_place() const { return call_written; }
 
     // True while the site holds exactly the call this patch wrote.
     bool site_holds_own_call() const;
@@ -30,15 +35,17 @@ class scoped_call : public scoped_basic<5> {
     // again, put back by someone else.
     bool site_holds_backup() const;
 
-    // Writes the backup back if the site still holds this patch's call;
-    // otherwise drops it unwritten and leaves the stub behind, leading to the
+    // Writes the backup back if the site still holds this patch's call. A site
+    // that holds the backed-up bytes again frees the stub too. Otherwise
+    // another plug-in's call stands there: the backup is dropped unwritten
+    // and the stub, which that call may lead to, is left behind leading to the
     // site's earlier destination.
     void restore_bytes() override;
 
   private:
     std::uint8_t written[call_length] = {};
     bool call_written = false;
-    address_t stub = 0;           // what the written call leads to; 0: straight to the target
+    address_t stub = 0;           // what the written call leads to
     address_t earlier_callee = 0; // the site's destination before the write
 };
 

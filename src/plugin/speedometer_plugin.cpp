@@ -4,6 +4,8 @@
 // back through the exit-time destructors of the hooks. In a host whose code
 // is not what the module expects it takes nothing over at all.
 #include "events/host_events.hpp"
+#include "files/module_log.hpp"
+#include "injector/call_stubs.hpp"
 #include "injector/host_check.hpp"
 #include "speedometer/frame.hpp"
 #include "speedometer/resources.hpp"
@@ -17,6 +19,13 @@ class plugin {
         // All or nothing: with no handler added, no site, file or text is
         // ever touched, for the life of the process.
         if (!host_code_is_expected()) {
+            return;
+        }
+        // Every site calls a stub, never the module itself; the one page of
+        // stubs is had before any site is taken, so all of them get theirs.
+        if (!injector::reserve_call_stub_page()) {
+            log_line("not running: no memory for the call stubs the host's calls would lead "
+                     "through; the host's code is left as it is");
             return;
         }
         init_event.add([] { load_resources(); });

@@ -2,6 +2,8 @@
 
 #include "files/module_files.hpp"
 #include "files/module_log.hpp"
+#include "speedometer/setting_words.hpp"
+#include "speedometer/settings_file_check.hpp"
 
 #include <windows.h>
 
@@ -20,7 +22,7 @@ constexpr wchar_t section[] = L"speedometer";
 constexpr DWORD value_capacity = 64;
 
 bool equals_ignoring_case(const char* a, const char* b) {
-    return lstrcmpiA(a, b) == 0;
+    return equals_ignoring_ascii_case(a, b);
 }
 
 bool is_digit(char c) {
@@ -98,11 +100,7 @@ bool parse_scale(const char* value, speedometer_settings& s) {
 
 bool parse_offset(const char* value, float& offset) {
     int whole = 0;
-    const char* c = value;
-    for (; is_digit(*c) && c - value < 4; ++c) {
-        whole = whole * 10 + (*c - '0');
-    }
-    if (c == value || *c != '\0' || whole > 1000) {
+    if (!parse_whole_number(value, 1000, whole)) {
         return false;
     }
     offset = static_cast<float>(whole);
@@ -225,6 +223,7 @@ speedometer_settings read_settings_file(const wchar_t* path) {
     speedometer_settings read;
     char path_utf8[MAX_PATH * 3];
     to_utf8(path, path_utf8, sizeof path_utf8);
+    warn_of_mark_before_first_section(path);
     for (std::size_t i = 0; i < std::size(rules); ++i) {
         const key_rule& rule = rules[i];
         char value[utf8_capacity];
@@ -236,8 +235,9 @@ speedometer_settings read_settings_file(const wchar_t* path) {
         if (complete && rule.parse(value, candidate)) {
             read = candidate;
         } else if (refusal_is_new(i, value)) {
-            log_line("%s: %s = \"%s\" is not allowed (%s); the default is used", path_utf8,
-                     rule.key, value, rule.allowed);
+            // The path last: in a deep folder it can fill the line on its own.
+            log_line("%s = \"%s\" is not allowed (%s); the default is used (%s)", rule.key, value,
+                     rule.allowed, path_utf8);
         }
     }
     return read;
@@ -245,8 +245,10 @@ speedometer_settings read_settings_file(const wchar_t* path) {
 
 void load_settings() {
     wchar_t path[MAX_PATH];
-    active_settings = path_beside_module(L".ini", path, MAX_PATH) ? read_settings_file(path)
-                                                                  : speedometer_settings{};
+    active_settings =
+        path_beside_module(L".ini", path, MAX_PATH) && settings_file_size_allowed(path)
+            ? read_settings_file(path)
+            : speedometer_settings{};
 }
 
 void forget_logged_refusals_for_testing() {

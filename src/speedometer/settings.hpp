@@ -25,7 +25,8 @@ extern speedometer_settings active_settings;
 speedometer_settings read_settings_file(const wchar_t* path);
 
 // Reads the settings file into active_settings; called at each init. A
-// missing or unreadable file gives the defaults and writes nothing; a value
+// missing or unreadable file gives the defaults and writes nothing, a file
+// over 64 KB the defaults and one log line (settings_file_check.hpp); a value
 // that is not allowed leaves its key at the default and puts one line into
 // the module's log, unless that key's last line already named the same value.
 // During a game the file is followed by settings_reload.hpp.

@@ -3,6 +3,7 @@
 #include "files/module_files.hpp"
 #include "files/module_log.hpp"
 #include "speedometer/settings.hpp"
+#include "speedometer/settings_file_check.hpp"
 #include "speedometer/visibility_toggle.hpp"
 
 #include <windows.h>
@@ -66,7 +67,7 @@ bool readable() {
 template <class T>
 void tell_once_if_it_waits(const char* key, T asked, T in_force, T& last_asked, const char* word) {
     if (asked != in_force && asked != last_asked) {
-        log_line("%s: %s = %s takes effect at the next game", settings_path_utf8, key, word);
+        log_line("%s = %s takes effect at the next game (%s)", key, word, settings_path_utf8);
     }
     last_asked = asked;
 }
@@ -121,13 +122,24 @@ void follow_settings_file() {
     }
     last_seen = seen;
     // Gone, perhaps only while an editor saves by renaming a new file over
-    // it: the game goes on with what was read last.
-    if (!seen.present) {
+    // it, or emptied by one that then writes it anew: the game goes on with
+    // what was read last.
+    if (!seen.present || (seen.size_high == 0 && seen.size_low == 0)) {
         return;
     }
     if (!readable()) {
         last_seen = {};
         return;
     }
-    apply_during_game(read_settings_file(settings_path));
+    if (!settings_file_size_allowed(settings_path)) {
+        return;
+    }
+    const speedometer_settings read = read_settings_file(settings_path);
+    // Saved again while it was read: the values may be half the old file's
+    // and half the new one's. Read it whole a second later.
+    if (!(stamp_now() == seen)) {
+        last_seen = {};
+        return;
+    }
+    apply_during_game(read);
 }

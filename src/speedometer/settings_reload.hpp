@@ -13,5 +13,7 @@ void load_settings_for_new_game();
 // text shift amount, apply from the next frame; the toggle state is kept
 // unless the key changed. units and hud_text_shift need the dictionary or the
 // text sites set up by init, so they wait for the next game, and the log says
-// so once. A file that is gone keeps the settings last read.
+// so once. A file that is gone or empty keeps the settings last read, as does
+// one over 64 KB; one saved again while it was read is read again a second
+// later.
 void follow_settings_file();

@@ -53,8 +53,12 @@ void patch_text_site(text_site_patch& patch, injector::address_t site,
     if (!text_site_is_expected(site, host_function)) {
         return;
     }
-    patch.previous_callee = reinterpret_cast<text_function*>(
-        patch.call.replace_call(site, reinterpret_cast<injector::address_t>(replacement)));
+    const injector::address_t earlier =
+        patch.call.replace_call(site, reinterpret_cast<injector::address_t>(replacement));
+    // With no stub the site is left as it was, and the log says why.
+    if (patch.call.call_in_place()) {
+        patch.previous_callee = reinterpret_cast<text_function*>(earlier);
+    }
 }
 
 float shifted_x(float x) {

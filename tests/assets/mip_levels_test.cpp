@@ -62,11 +62,13 @@ TEST(MipLevels, WritingRefusesAnythingButTheWholeChainWithAMipFilter) {
     partial.mip_levels.pop_back();
     auto short_level = mipped_texture();
     short_level.mip_levels[0].pop_back();
+    auto short_last_level = mipped_texture();
+    short_last_level.mip_levels.back().pop_back();
     auto plain_filter = mipped_texture();
     plain_filter.filter_mode = 2;
     auto beyond_mip_filters = mipped_texture();
     beyond_mip_filters.filter_mode = 7;
-    for (const auto& t : {partial, short_level, plain_filter, beyond_mip_filters})
+    for (const auto& t : {partial, short_level, short_last_level, plain_filter, beyond_mip_filters})
         EXPECT_TRUE(txd::encode({t}).empty());
     beyond_mip_filters.filter_mode = 3; // nearest between levels
     EXPECT_FALSE(txd::encode({beyond_mip_filters}).empty());
@@ -94,6 +96,27 @@ TEST(MipLevels, ReadingRefusesChainsThatDoNotAddUp) {
         b[c.at] = c.value;
         EXPECT_FALSE(txd::decode(b)) << c.what;
     }
+
+    // A chain one level short that adds up in itself: the count says two, the
+    // last level's size and pixels are gone, every chunk is that much smaller.
+    bytes partial = good;
+    const std::size_t last_level = first_level + (4 + 32) + (4 + 8);
+    partial.erase(partial.begin() + last_level, partial.begin() + last_level + 4 + 4);
+    partial[texture_header + 0x55] = 2;
+    for (std::size_t chunk_size_at : {4u, 32u, 44u})
+        partial[chunk_size_at] -= 8;
+    EXPECT_FALSE(txd::decode(partial)) << "a self-consistent partial chain";
+}
+
+TEST(MipLevels, DeepLevelsAreMadeFromTheUnroundedLevelAbove) {
+    // Red 0, 1, 0, 0: the level below holds 0.5 and 0, which round to 1 and
+    // 0; the last level is 0.25, which a chain of rounded levels makes 0.5
+    // and so 1.
+    const bytes rgba = {0, 0, 0, 255, 1, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255};
+    const auto levels = txd::make_mip_levels(4, 1, rgba);
+    ASSERT_EQ(levels.size(), 2u);
+    EXPECT_EQ(levels[0], (bytes{1, 0, 0, 255, 0, 0, 0, 255}));
+    EXPECT_EQ(levels[1], (bytes{0, 0, 0, 255}));
 }
 
 } // namespace

@@ -49,8 +49,32 @@ TEST_F(module_log, is_named_after_the_module_file) {
     expected.replace(expected.rfind(L'.'), std::wstring::npos, L".log");
     EXPECT_EQ(log_path(), expected);
 
+    // Room for the path and its terminator, and one character less.
+    wchar_t fitting[MAX_PATH];
+    EXPECT_TRUE(path_beside_module(L".log", fitting, expected.size() + 1));
+    EXPECT_EQ(fitting, expected);
+    EXPECT_FALSE(path_beside_module(L".log", fitting, expected.size()));
     wchar_t tiny[8];
     EXPECT_FALSE(path_beside_module(L".log", tiny, std::size(tiny)));
+}
+
+TEST_F(module_log, cuts_a_long_line_before_the_character_the_cut_would_split) {
+    const std::string e_acute = "\xC3\xA9";
+    const struct {
+        std::size_t ascii; // then e_acute
+        std::size_t kept;  // bytes of the line
+    } cases[] = {
+        {509, 511}, // fits whole
+        {510, 510}, // the cut falls inside the character
+        {511, 511}, // the cut falls before it
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ascii);
+        restart_log_for_testing();
+        const std::string text = std::string(c.ascii, 'a') + e_acute;
+        log_line("%s", text.c_str());
+        EXPECT_EQ(log_text(), text.substr(0, c.kept) + "\r\n");
+    }
 }
 
 TEST_F(module_log, starts_afresh_at_each_load_and_appends_after) {

@@ -2,7 +2,9 @@
 // functions: what each file gives, and the one log line per value refused.
 #include "files/module_files.hpp"
 #include "files/module_log.hpp"
+#include "speedometer/setting_words.hpp"
 #include "speedometer/settings.hpp"
+#include "speedometer/settings_file_check.hpp"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -11,6 +13,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -47,6 +50,7 @@ class settings_file : public ::testing::Test {
         TearDown();
         restart_log_for_testing();
         forget_logged_refusals_for_testing();
+        forget_settings_file_warnings_for_testing();
         active_settings = with([](speedometer_settings& s) { s.scale = 1.5f; }); // stale
     }
     void TearDown() override {
@@ -112,6 +116,16 @@ TEST_F(settings_file, reads_every_allowed_value) {
          with([](speedometer_settings& s) { s.toggle_key = VK_F10; })},
         // Digits past the range's ends that are all zeros are still in it.
         {"[speedometer]\nscale = 2.000\n", with([](speedometer_settings& s) { s.scale = 2.0f; })},
+        // Leading zeros, as scale takes them.
+        {"[speedometer]\noffset_x = 00100\noffset_y = 01000\nscale = 0001.5\n",
+         with([](speedometer_settings& s) {
+             s.offset_x = 100.0f;
+             s.offset_y = 1000.0f;
+             s.scale = 1.5f;
+         })},
+        // The longest value the reader takes whole.
+        {"[speedometer]\nscale = 1.000000000000000000000000000000000000000000000000000000000000\n",
+         speedometer_settings{}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -143,7 +157,12 @@ TEST_F(settings_file, a_value_not_allowed_leaves_its_key_at_the_default_and_logs
         {"offset_x = -5", offsets},
         {"offset_x = 1001", offsets},
         {"offset_y = 12.5", offsets},
-        {"offset_y = 00001", offsets},
+        {"offset_y = 01001", offsets},
+        {"offset_x = 0000000000000000000001001", offsets},
+        {"scale = 10", scales},
+        {"scale = 12.5", scales},
+        // Fills the reader's buffer, so it may have been cut.
+        {"scale = 1.0000000000000000000000000000000000000000000000000000000000000", scales},
         {"toggle_key = F13", keys},
         {"toggle_key = F0", keys},
         {"toggle_key = F01", keys},
@@ -174,9 +193,8 @@ TEST_F(settings_file, a_value_not_allowed_leaves_its_key_at_the_default_and_logs
         const std::size_t equals = line.find(" =");
         const std::string key = line.substr(0, equals);
         const std::string value = equals + 3 <= line.size() ? line.substr(equals + 3) : "";
-        EXPECT_EQ(file_text(log_), std::string(ini_utf8) + ": " + key + " = \"" + value +
-                                       "\" is not allowed " + c.allowed +
-                                       "; the default is used\r\n");
+        EXPECT_EQ(file_text(log_), key + " = \"" + value + "\" is not allowed " + c.allowed +
+                                       "; the default is used (" + ini_utf8 + ")\r\n");
     }
 }
 
@@ -200,6 +218,108 @@ TEST_F(settings_file, logs_a_refused_value_once_and_a_newly_refused_one_again) {
         const std::string log = file_text(log_);
         EXPECT_EQ(static_cast<std::size_t>(std::count(log.begin(), log.end(), '\n')), game.lines)
             << log;
+    }
+}
+
+TEST_F(settings_file, a_refusal_names_key_and_value_before_a_path_that_fills_the_line) {
+    // 180 characters of three bytes each in UTF-8, in three folders: the path
+    // alone is longer than a log line.
+    std::vector<std::wstring> folders = {std::wstring(ini_, 0, ini_.rfind(L'\\'))};
+    for (int depth = 0; depth < 3; ++depth) {
+        folders.push_back(folders.back() + L'\\' + std::wstring(60, L'\u6e38'));
+        ASSERT_TRUE(CreateDirectoryW(folders.back().c_str(), nullptr));
+    }
+    const std::wstring ini = folders.back() + L"\\speedometer.ini";
+    write_file(ini, "[speedometer]\nscale = 7\n");
+    EXPECT_EQ(read_settings_file(ini.c_str()), speedometer_settings{});
+    DeleteFileW(ini.c_str());
+    for (std::size_t i = folders.size() - 1; i > 0; --i) {
+        RemoveDirectoryW(folders[i].c_str());
+    }
+
+    const std::string line = file_text(log_);
+    EXPECT_TRUE(line.starts_with("scale = \"7\" is not allowed (0.5 to 2.0)")) << line;
+    ASSERT_TRUE(line.ends_with("\r\n"));
+    EXPECT_EQ(line.size(), 511u + 2u - 2u) << "the cut ends before a whole character";
+    // The last byte kept ends a character of the path.
+    EXPECT_EQ(line.substr(line.size() - 5, 3), "\xE6\xB8\xB8");
+}
+
+TEST_F(settings_file, keywords_match_in_ascii_case_only) {
+    const struct {
+        const char* written;
+        bool matches_mph;
+    } cases[] = {
+        {"MpH", true},
+        {"m\xADph", false}, // a soft hyphen, which a linguistic comparison
+                            // ignores
+        {"mph\x7F", false},
+        {"mp", false},
+        {"mphh", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.written);
+        EXPECT_EQ(equals_ignoring_ascii_case(c.written, "mph"), c.matches_mph);
+    }
+    // Characters 32 apart that are not letters stay apart.
+    EXPECT_FALSE(equals_ignoring_ascii_case("@[", "`{"));
+}
+
+TEST_F(settings_file, a_file_over_64_kb_is_not_read_and_is_logged_once_per_size) {
+    // The settings, then comment lines up to the size.
+    const auto padded_to = [](std::size_t size) {
+        std::string text = "[speedometer]\nscale = 2\n";
+        while (text.size() < size) {
+            const std::size_t line = std::min<std::size_t>(size - text.size(), 100);
+            text += std::string(line - 1, ';');
+            text += '\n';
+        }
+        return text;
+    };
+    const struct {
+        std::size_t size;
+        float scale;
+        std::size_t log_lines;
+    } games[] = {
+        {65536, 2.0f, 0},
+        {65537, 1.0f, 1},
+        {65537, 1.0f, 1}, // the same size again
+        {1 << 20, 1.0f, 2},
+    };
+    for (const auto& game : games) {
+        SCOPED_TRACE(game.size);
+        write_file(ini_, padded_to(game.size));
+        ASSERT_EQ(file_text(ini_).size(), game.size);
+        load_settings();
+        EXPECT_EQ(active_settings.scale, game.scale);
+        const std::string log = file_text(log_);
+        EXPECT_EQ(static_cast<std::size_t>(std::count(log.begin(), log.end(), '\n')),
+                  game.log_lines)
+            << log;
+    }
+    EXPECT_NE(file_text(log_).find("is 65537 bytes, more than the 65536 allowed"),
+              std::string::npos);
+}
+
+TEST_F(settings_file, a_byte_order_mark_right_before_the_first_section_is_logged) {
+    const struct {
+        const char* text;
+        bool logged;
+    } cases[] = {
+        {"\xEF\xBB\xBF[speedometer]\nscale = 2\n", true},
+        {"\xEF\xBB\xBF; a comment first\n[speedometer]\nscale = 2\n", false},
+        {"[speedometer]\nscale = 2\n", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        DeleteFileW(log_.c_str());
+        restart_log_for_testing();
+        forget_settings_file_warnings_for_testing();
+        write_file(ini_, c.text);
+        load_settings();
+        const std::string log = file_text(log_);
+        EXPECT_EQ(log.find("byte-order mark") != std::string::npos, c.logged) << log;
+        EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), c.logged ? 1 : 0);
     }
 }
 

@@ -2,6 +2,7 @@
 // the log: all five at load, both HUD text sites at init.
 #include "module_fixture.hpp"
 
+#include "host/addresses.hpp"
 #include "injector/protected_memory.hpp"
 
 #include <cstdio>
@@ -41,4 +42,20 @@ TEST_F(module_test, logs_a_line_for_every_site_found_changed) {
             EXPECT_TRUE(lines[i].starts_with(start)) << lines[i];
         }
     }
+}
+
+TEST_F(module_test, refuses_a_site_in_the_hosts_image_whose_page_is_not_executable) {
+    const std::uint32_t site = host_address::draw_call_site;
+    DWORD previous = 0;
+    ASSERT_TRUE(VirtualProtect(reinterpret_cast<void*>(site), 5, PAGE_READONLY, &previous));
+    load();
+    unload();
+    VirtualProtect(reinterpret_cast<void*>(site), 5, previous, &previous);
+    EXPECT_TRUE(sim::changed_code_bytes().empty());
+    const auto lines = log_lines();
+    ASSERT_FALSE(lines.empty());
+    char start[64];
+    std::snprintf(start, sizeof start, "not running: the code at 0x%08X (", site);
+    EXPECT_TRUE(lines[0].starts_with(start)) << lines[0];
+    EXPECT_NE(lines[0].find("lies outside the host's code"), std::string::npos) << lines[0];
 }

@@ -5,6 +5,7 @@
 #include "module_fixture.hpp"
 #include "simhost/import_tap.hpp"
 
+#include <cwchar>
 #include <fstream>
 #include <string>
 
@@ -26,6 +27,50 @@ DWORD clock_ms = 0;
 
 DWORD WINAPI fake_tick_count() {
     return clock_ms;
+}
+
+// An editor that empties the file just as the module starts reading it.
+decltype(&GetPrivateProfileStringW) real_profile_string = nullptr;
+bool empty_at_next_read = false;
+
+DWORD WINAPI emptying_profile_string(LPCWSTR section, LPCWSTR key, LPCWSTR fallback, LPWSTR value,
+                                     DWORD capacity, LPCWSTR path) {
+    if (empty_at_next_read) {
+        empty_at_next_read = false;
+        std::ofstream(path, std::ios::binary).flush();
+    }
+    return real_profile_string(section, key, fallback, value, capacity, path);
+}
+
+// A module path the system had to cut to MAX_PATH characters, whose first
+// MAX_PATH - 1 name a real settings file beside the module: a cut path is
+// no path of the module's, whatever it happens to name.
+DWORD path_length = 0;
+
+DWORD WINAPI cut_module_file_name(HMODULE, LPWSTR path, DWORD capacity) {
+    wchar_t folder[MAX_PATH];
+    const DWORD folder_length = GetCurrentDirectoryW(MAX_PATH, folder);
+    std::wstring cut = std::wstring(folder, folder_length) + L"\\speedometer.";
+    cut.resize(path_length, L'x');
+    cut.resize(capacity - 1);
+    std::wmemcpy(path, cut.c_str(), capacity);
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return capacity;
+}
+
+// Sets the file's last-write time back to stamp, as a file system with
+// coarse times shows two saves within one tick.
+void set_write_time(const FILETIME& stamp) {
+    const HANDLE file = CreateFileA("speedometer.ini", FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    SetFileTime(file, nullptr, nullptr, &stamp);
+    CloseHandle(file);
+}
+
+FILETIME write_time() {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExA("speedometer.ini", GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
 }
 
 class module_settings : public module_test {
@@ -184,8 +229,8 @@ TEST_F(module_settings, are_found_in_a_folder_named_in_any_language) {
         WideCharToMultiByte(CP_UTF8, 0, ini.c_str(), -1, ini_utf8, sizeof ini_utf8, nullptr,
                             nullptr);
         const std::string refused =
-            ": units = \"knots\" is not allowed (kmh or mph); the default is used\r";
-        EXPECT_EQ(log_lines(log.c_str()), std::vector<std::string>{ini_utf8 + refused});
+            "units = \"knots\" is not allowed (kmh or mph); the default is used (";
+        EXPECT_EQ(log_lines(log.c_str()), std::vector<std::string>{refused + ini_utf8 + ")\r"});
         for (const std::wstring& path : {dll, ini, log}) {
             DeleteFileW(path.c_str());
         }
@@ -242,7 +287,89 @@ TEST_F(module_settings, a_change_shows_within_a_second_but_units_and_text_shift_
     }
     const auto lines = log_lines();
     EXPECT_NE(lines.at(0).find("scale = \"9.0\" is not allowed"), std::string::npos) << lines[0];
-    EXPECT_TRUE(lines.at(2).ends_with(": units = mph takes effect at the next game\r"));
+    EXPECT_TRUE(lines.at(2).starts_with("units = mph takes effect at the next game ("));
+}
+
+TEST_F(module_settings, the_settings_in_force_stay_through_a_half_saved_or_huge_file) {
+    real_profile_string = reinterpret_cast<decltype(real_profile_string)>(
+        tap_import(module_, "KERNEL32.dll", "GetPrivateProfileStringW",
+                   reinterpret_cast<void*>(&emptying_profile_string)));
+    ASSERT_NE(real_profile_string, nullptr);
+    write_settings_lines("scale = 2\ntoggle_key = H");
+    sim::run_event_site(sim::event_site::init);
+    enter_vehicle(0.5f);
+    key_down = true; // hides
+    renders_in_a_frame();
+    key_down = false;
+    const std::string head = "[speedometer]\ntoggle_key = H\nscale = ";
+    const std::string at_the_limit = head + "0.5\n;" + std::string(65536 - head.size() - 5, ';');
+    const std::string over_the_limit = at_the_limit + ";";
+    const struct {
+        std::string file;
+        bool emptied_while_read;
+        float shift; // 0: hidden
+        std::size_t log_lines;
+    } steps[] = {
+        {"", false, 0.0f, 0},                     // emptied: still hidden
+        {head + "2\n", true, 0.0f, 0},            // emptied while read: still hidden
+        {"\n", false, 355.0f, 0},                 // a file without the section: no key
+        {head + "2\n", false, 710.0f, 0},         // read
+        {head + "0.5\n", true, 710.0f, 0},        // emptied while read: kept
+        {head + "0.5\n", false, 177.0f, 0},       // read whole a second later
+        {head + "2\n", false, 710.0f, 0},         //
+        {over_the_limit, false, 710.0f, 1},       // not read
+        {over_the_limit + ";", false, 710.0f, 2}, // another size, told again
+        {at_the_limit, false, 177.0f, 2},         // read
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.file.substr(0, 48));
+        write_settings(s.file.c_str());
+        empty_at_next_read = s.emptied_while_read;
+        frame_after(1000);
+        EXPECT_EQ(text_x_after_shift(), 1500.0f - s.shift);
+        EXPECT_EQ(renders_in_a_frame(), s.shift == 0.0f ? 0u : 9u);
+        EXPECT_EQ(log_lines().size(), s.log_lines);
+    }
+    ASSERT_EQ(at_the_limit.size(), 65536u);
+}
+
+TEST_F(module_settings, a_change_is_seen_by_its_size_when_the_time_stays_and_told_in_each_game) {
+    sim::run_event_site(sim::event_site::init);
+    enter_vehicle(0.5f);
+    write_settings_lines("scale = 2");
+    const FILETIME stamp = write_time();
+    frame_after(1000);
+    EXPECT_EQ(text_x_after_shift(), 1500.0f - 710.0f);
+    write_settings_lines("scale = 0.5");
+    set_write_time(stamp);
+    frame_after(1000);
+    EXPECT_EQ(text_x_after_shift(), 1500.0f - 177.0f) << "another size, the same time";
+
+    // A units request in each of two games is told in each.
+    const char* const games[] = {"scale = 1", "units = kmh"};
+    for (const char* at_init : games) {
+        write_settings_lines(at_init);
+        sim::run_event_site(sim::event_site::shutdown);
+        sim::run_event_site(sim::event_site::init);
+        write_settings_lines("units = mph");
+        frame_after(1000);
+    }
+    const auto lines = log_lines();
+    ASSERT_EQ(lines.size(), 2u);
+    for (const std::string& line : lines) {
+        EXPECT_TRUE(line.starts_with("units = mph takes effect at the next game")) << line;
+    }
+}
+
+TEST_F(module_settings, are_not_looked_for_beside_a_module_path_the_system_cut) {
+    ASSERT_NE(tap_import(module_, "KERNEL32.dll", "GetModuleFileNameW",
+                         reinterpret_cast<void*>(&cut_module_file_name)),
+              nullptr);
+    write_settings_lines("scale = 2");
+    path_length = MAX_PATH + 20;
+    sim::run_event_site(sim::event_site::init);
+    enter_vehicle(0.5f);
+    EXPECT_EQ(text_x_after_shift(), 1500.0f - 355.0f) << "the defaults, not a cut path's file";
 }
 
 } // namespace
