@@ -11,9 +11,10 @@ namespace {
 
 bool log_started = false;
 
-// The first line of a load empties the file; every line, that one too, is
-// then appended through a handle that can do nothing but append, shared with
-// any other writer.
+// The first line of a load empties the file and starts it with the release,
+// so a log a player sends says which one wrote it; every line, that one too,
+// is then appended through a handle that can do nothing but append, shared
+// with any other writer.
 void append_to_file(const char* text, DWORD length) {
     wchar_t path[MAX_PATH];
     if (!path_beside_module(L".log", path, MAX_PATH)) {
@@ -26,6 +27,8 @@ void append_to_file(const char* text, DWORD length) {
         if (emptied == INVALID_HANDLE_VALUE) {
             return;
         }
+        DWORD written = 0;
+        WriteFile(emptied, log_first_line, sizeof log_first_line - 1, &written, nullptr);
         CloseHandle(emptied);
         log_started = true;
     }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -20,11 +21,18 @@ std::wstring log_path() {
     return path;
 }
 
-std::string log_text() {
+std::string whole_log() {
     std::ifstream file(log_path().c_str(), std::ios::binary);
     std::ostringstream text;
     text << file.rdbuf();
     return text.str();
+}
+
+// The lines written, below the release the log starts with.
+std::string log_text() {
+    const std::string text = whole_log();
+    EXPECT_TRUE(text.starts_with(log_first_line)) << text;
+    return text.substr(std::min(text.size(), sizeof log_first_line - 1));
 }
 
 std::vector<std::string> debugger_lines;
@@ -83,7 +91,8 @@ TEST_F(module_log, starts_afresh_at_each_load_and_appends_after) {
     restart_log_for_testing();
     log_line("site 0x%08X holds %02X", 0x53E4FFu, 0x90u);
     log_line("%s", "second");
-    EXPECT_EQ(log_text(), "site 0x0053E4FF holds 90\r\nsecond\r\n");
+    EXPECT_EQ(whole_log(), "speedometer " SPEEDOMETER_VERSION "\r\n"
+                           "site 0x0053E4FF holds 90\r\nsecond\r\n");
 }
 
 TEST_F(module_log, shares_the_file_with_another_writer_and_only_appends) {

@@ -30,6 +30,16 @@ template <class Char> std::string file_text(const std::basic_string<Char>& path)
     return text.str();
 }
 
+// The log's lines, below the release it starts with.
+std::string log_text(const std::wstring& path) {
+    const std::string text = file_text(path);
+    if (text.empty()) {
+        return text;
+    }
+    EXPECT_TRUE(text.starts_with(log_first_line)) << text;
+    return text.substr(std::min(text.size(), sizeof log_first_line - 1));
+}
+
 void write_file(const std::wstring& path, const std::string& text) {
     std::ofstream(path.c_str(), std::ios::binary) << text;
 }
@@ -193,8 +203,8 @@ TEST_F(settings_file, a_value_not_allowed_leaves_its_key_at_the_default_and_logs
         const std::size_t equals = line.find(" =");
         const std::string key = line.substr(0, equals);
         const std::string value = equals + 3 <= line.size() ? line.substr(equals + 3) : "";
-        EXPECT_EQ(file_text(log_), key + " = \"" + value + "\" is not allowed " + c.allowed +
-                                       "; the default is used (" + ini_utf8 + ")\r\n");
+        EXPECT_EQ(log_text(log_), key + " = \"" + value + "\" is not allowed " + c.allowed +
+                                      "; the default is used (" + ini_utf8 + ")\r\n");
     }
 }
 
@@ -215,7 +225,7 @@ TEST_F(settings_file, logs_a_refused_value_once_and_a_newly_refused_one_again) {
         SCOPED_TRACE(game.file);
         write_file(ini_, std::string("[speedometer]\n") + game.file);
         load_settings();
-        const std::string log = file_text(log_);
+        const std::string log = log_text(log_);
         EXPECT_EQ(static_cast<std::size_t>(std::count(log.begin(), log.end(), '\n')), game.lines)
             << log;
     }
@@ -237,10 +247,13 @@ TEST_F(settings_file, a_refusal_names_key_and_value_before_a_path_that_fills_the
         RemoveDirectoryW(folders[i].c_str());
     }
 
-    const std::string line = file_text(log_);
+    const std::string line = log_text(log_);
     EXPECT_TRUE(line.starts_with("scale = \"7\" is not allowed (0.5 to 2.0)")) << line;
     ASSERT_TRUE(line.ends_with("\r\n"));
-    EXPECT_EQ(line.size(), 511u + 2u - 2u) << "the cut ends before a whole character";
+    // Cut at 511 bytes, or up to two less where that would split a character:
+    // where the cut falls depends on the length of the folder the test runs in.
+    EXPECT_GE(line.size(), 509u + 2u);
+    EXPECT_LE(line.size(), 511u + 2u);
     // The last byte kept ends a character of the path.
     EXPECT_EQ(line.substr(line.size() - 5, 3), "\xE6\xB8\xB8");
 }
@@ -292,12 +305,12 @@ TEST_F(settings_file, a_file_over_64_kb_is_not_read_and_is_logged_once_per_size)
         ASSERT_EQ(file_text(ini_).size(), game.size);
         load_settings();
         EXPECT_EQ(active_settings.scale, game.scale);
-        const std::string log = file_text(log_);
+        const std::string log = log_text(log_);
         EXPECT_EQ(static_cast<std::size_t>(std::count(log.begin(), log.end(), '\n')),
                   game.log_lines)
             << log;
     }
-    EXPECT_NE(file_text(log_).find("is 65537 bytes, more than the 65536 allowed"),
+    EXPECT_NE(log_text(log_).find("is 65537 bytes, more than the 65536 allowed"),
               std::string::npos);
 }
 
@@ -317,7 +330,7 @@ TEST_F(settings_file, a_byte_order_mark_right_before_the_first_section_is_logged
         forget_settings_file_warnings_for_testing();
         write_file(ini_, c.text);
         load_settings();
-        const std::string log = file_text(log_);
+        const std::string log = log_text(log_);
         EXPECT_EQ(log.find("byte-order mark") != std::string::npos, c.logged) << log;
         EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), c.logged ? 1 : 0);
     }

@@ -1,5 +1,7 @@
 #include "module_fixture.hpp"
 
+#include "files/module_log.hpp"
+
 #include "assets/texture_dictionary.hpp"
 #include "host/addresses.hpp"
 #include "support/test_atlas.hpp"
@@ -108,6 +110,11 @@ std::vector<std::string> log_lines(const wchar_t* path) {
     std::vector<std::string> lines;
     for (std::string line; std::getline(file, line);) {
         lines.push_back(line);
+    }
+    // Every load's log starts with the release that wrote it.
+    if (!lines.empty()) {
+        EXPECT_EQ(lines.front() + "\n", log_first_line);
+        lines.erase(lines.begin());
     }
     return lines;
 }
