@@ -11,7 +11,7 @@ void load_settings_for_new_game();
 // only when they changed, or the file came or went, is it read again, by the
 // same rules as at init. Size, place and toggle key, and with them the HUD
 // text shift amount, apply from the next frame; the toggle state is kept
-// unless the key changed. units and hud_text_shift need the dictionary or the
-// text sites set up by init, so they wait for the next game, and the log says
-// so once. A file that is gone keeps the settings last read.
+// unless the key changed; so does opacity. units, skin and hud_text_shift
+// need the dictionary or the text sites set up by init, so they wait for the
+// next game, and the log says so once. A file that is gone keeps the settings last read.
 void follow_settings_file();
