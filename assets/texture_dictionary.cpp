@@ -1,6 +1,8 @@
 #include "assets/texture_dictionary.hpp"
 
 #include <cstddef>
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 
@@ -20,13 +22,28 @@ constexpr std::size_t dictionary_struct_size = 4;
 constexpr std::size_t name_field_size = 32;
 
 constexpr std::uint32_t platform_id = 9;
+// The raster format's colour nibble: for a compressed raster it only sets the
+// depth readers report.
+constexpr std::uint32_t raster_format_1555 = 0x0100;
+constexpr std::uint32_t raster_format_565 = 0x0200;
+constexpr std::uint32_t raster_format_4444 = 0x0300;
 constexpr std::uint32_t raster_format_8888 = 0x0500;
+constexpr std::uint32_t raster_format_888 = 0x0600;
+constexpr std::uint32_t raster_format_colour_mask = 0x0F00;
 // The file carries every level itself: the automatic-levels bit stays clear.
 constexpr std::uint32_t raster_format_has_mip_levels = 0x8000;
+constexpr std::uint32_t raster_format_automatic_mip_levels = 0x1000;
 constexpr std::uint32_t pixel_format_argb = 21;
-constexpr std::uint8_t bits_per_pixel = 32;
+constexpr std::uint32_t four_cc_dxt1 = 0x31545844;
+constexpr std::uint32_t four_cc_dxt3 = 0x33545844;
+constexpr std::uint32_t four_cc_dxt5 = 0x35545844;
+constexpr std::uint8_t bits_per_pixel_rgba32 = 32;
+constexpr std::uint8_t bits_per_pixel_compressed = 16;
 constexpr std::uint8_t raster_type_texture = 4;
 constexpr std::uint8_t flag_has_alpha = 0x01;
+constexpr std::uint8_t flag_cube = 0x02;
+constexpr std::uint8_t flag_automatic_mip_levels = 0x04;
+constexpr std::uint8_t flag_compressed = 0x08;
 constexpr std::uint16_t device_id = 2;
 
 // Bounds that keep a hostile file from making us allocate without limit.
@@ -58,13 +75,13 @@ class byte_writer {
     std::vector<std::uint8_t> bytes_;
 };
 
-std::size_t level_size(int width, int height, int level) {
-    return static_cast<std::size_t>(mip_level_side(width, level)) *
-           static_cast<std::size_t>(mip_level_side(height, level)) * 4;
+bool is_compressed(pixel_encoding encoding) {
+    return encoding != pixel_encoding::rgba32;
 }
 
-std::size_t level_size(const texture_image& t) {
-    return level_size(t.width, t.height, 0);
+std::size_t level_size(const texture_image& t, int level) {
+    return level_byte_count(t.encoding, mip_level_side(t.width, level),
+                            mip_level_side(t.height, level));
 }
 
 int level_count(const texture_image& t) {
@@ -78,7 +95,7 @@ const std::vector<std::uint8_t>& level_pixels(const texture_image& t, int level)
 std::size_t texture_struct_size(const texture_image& t) {
     std::size_t size = texture_header_size;
     for (int level = 0; level < level_count(t); ++level)
-        size += 4 + level_size(t.width, t.height, level);
+        size += 4 + level_size(t, level);
     return size;
 }
 
@@ -109,7 +126,7 @@ bool has_whole_mip_chain(const texture_image& t) {
     if (level_count(t) != mip_level_count(t.width, t.height))
         return false;
     for (int level = 1; level < level_count(t); ++level)
-        if (level_pixels(t, level).size() != level_size(t.width, t.height, level))
+        if (level_pixels(t, level).size() != level_size(t, level))
             return false;
     return true;
 }
@@ -127,7 +144,7 @@ bool is_writable(const texture_image& t) {
     return !t.name.empty() && t.name.size() < name_field_size &&
            t.name.find('\0') == std::string::npos && t.width > 0 && t.height > 0 &&
            t.width <= max_dimension && t.height <= max_dimension &&
-           t.rgba.size() == level_size(t) && has_whole_mip_chain(t) &&
+           t.rgba.size() == level_size(t, 0) && has_whole_mip_chain(t) &&
            is_filter_for(t.filter_mode, !t.mip_levels.empty()) && is_addressing(t.addressing);
 }
 
@@ -141,6 +158,39 @@ void write_name(byte_writer& out, const std::string& name) {
     out.zeros(name_field_size - name.size());
 }
 
+std::uint32_t four_cc(pixel_encoding encoding) {
+    switch (encoding) {
+    case pixel_encoding::dxt1:
+        return four_cc_dxt1;
+    case pixel_encoding::dxt3:
+        return four_cc_dxt3;
+    case pixel_encoding::dxt5:
+        return four_cc_dxt5;
+    case pixel_encoding::rgba32:
+        break;
+    }
+    return pixel_format_argb;
+}
+
+bool has_alpha(const texture_image& t) {
+    return t.encoding != pixel_encoding::dxt1 || t.has_alpha;
+}
+
+// The colour nibbles other tools write for each: readers only take a depth
+// from it.
+std::uint32_t raster_colour(const texture_image& t) {
+    switch (t.encoding) {
+    case pixel_encoding::dxt1:
+        return t.has_alpha ? raster_format_1555 : raster_format_565;
+    case pixel_encoding::dxt3:
+    case pixel_encoding::dxt5:
+        return raster_format_4444;
+    case pixel_encoding::rgba32:
+        break;
+    }
+    return raster_format_8888;
+}
+
 void write_texture(byte_writer& out, const texture_image& t) {
     out.chunk_header(chunk_texture, texture_chunk_size(t));
     out.chunk_header(chunk_struct, texture_struct_size(t));
@@ -150,28 +200,32 @@ void write_texture(byte_writer& out, const texture_image& t) {
     out.u16(0);
     write_name(out, t.name);
     out.zeros(name_field_size); // mask name
-    out.u32(t.mip_levels.empty() ? raster_format_8888
-                                 : raster_format_8888 | raster_format_has_mip_levels);
-    out.u32(pixel_format_argb);
+    out.u32(raster_colour(t) | (t.mip_levels.empty() ? 0 : raster_format_has_mip_levels));
+    out.u32(four_cc(t.encoding));
     out.u16(static_cast<std::uint16_t>(t.width));
     out.u16(static_cast<std::uint16_t>(t.height));
-    out.u8(bits_per_pixel);
+    out.u8(is_compressed(t.encoding) ? bits_per_pixel_compressed : bits_per_pixel_rgba32);
     out.u8(static_cast<std::uint8_t>(level_count(t)));
     out.u8(raster_type_texture);
-    out.u8(flag_has_alpha);
+    out.u8(static_cast<std::uint8_t>((has_alpha(t) ? flag_has_alpha : 0) |
+                                     (is_compressed(t.encoding) ? flag_compressed : 0)));
 
     for (int level = 0; level < level_count(t); ++level) {
-        const auto& rgba = level_pixels(t, level);
-        const std::size_t size = rgba.size();
+        const auto& data = level_pixels(t, level);
+        const std::size_t size = data.size();
         out.u32(static_cast<std::uint32_t>(size));
         auto& bytes = out.bytes();
+        if (is_compressed(t.encoding)) {
+            bytes.insert(bytes.end(), data.begin(), data.end());
+            continue;
+        }
         const std::size_t start = bytes.size();
         bytes.resize(start + size);
         for (std::size_t i = 0; i < size; i += 4) {
-            bytes[start + i + 0] = rgba[i + 2];
-            bytes[start + i + 1] = rgba[i + 1];
-            bytes[start + i + 2] = rgba[i + 0];
-            bytes[start + i + 3] = rgba[i + 3];
+            bytes[start + i + 0] = data[i + 2];
+            bytes[start + i + 1] = data[i + 1];
+            bytes[start + i + 2] = data[i + 0];
+            bytes[start + i + 3] = data[i + 3];
         }
     }
     out.chunk_header(chunk_extension, 0);
@@ -224,19 +278,43 @@ class byte_reader {
     bool ok_ = true;
 };
 
+// What a reader found wrong, kept to the first thing.
+class refusal {
+  public:
+    explicit refusal(std::string* why) : why_(why) {}
+    // Always null, so that a check can `return refused(...)`.
+    std::nullopt_t operator()(const std::string& reason) {
+        if (why_ != nullptr && why_->empty())
+            *why_ = reason;
+        return std::nullopt;
+    }
+
+  private:
+    std::string* why_;
+};
+
 // Reads a chunk header of the expected type and version and returns the
 // chunk's size, which must fit in what is left of the buffer.
-std::optional<std::size_t> expect_chunk(byte_reader& in, std::uint32_t type) {
+std::optional<std::size_t> expect_chunk(byte_reader& in, std::uint32_t type, refusal& refused) {
     const std::uint32_t got_type = in.u32();
     const std::uint32_t size = in.u32();
     const std::uint32_t version = in.u32();
-    if (!in.ok() || got_type != type || version != version_stamp || size > in.remaining())
-        return std::nullopt;
+    if (!in.ok())
+        return refused("ends inside a chunk header");
+    if (got_type != type)
+        return refused("chunk of type " + std::to_string(got_type) + " where " +
+                       std::to_string(type) + " belongs");
+    if (version != version_stamp)
+        return refused("chunk version stamp is not the host's");
+    if (size > in.remaining())
+        return refused("chunk size runs past the end of the file");
     return size;
 }
 
-bool expect_empty_extension(byte_reader& in) {
-    const auto size = expect_chunk(in, chunk_extension);
+bool expect_empty_extension(byte_reader& in, refusal& refused) {
+    const auto size = expect_chunk(in, chunk_extension, refused);
+    if (size && *size != 0)
+        refused("extension chunk is not empty");
     return size && *size == 0;
 }
 
@@ -253,70 +331,175 @@ std::optional<std::string> read_name(byte_reader& in) {
     return name;
 }
 
-std::optional<texture_image> read_texture(byte_reader& in) {
-    const auto texture_size = expect_chunk(in, chunk_texture);
+std::optional<pixel_encoding> encoding_of(std::uint32_t pixel_format) {
+    switch (pixel_format) {
+    case pixel_format_argb:
+        return pixel_encoding::rgba32;
+    case four_cc_dxt1:
+        return pixel_encoding::dxt1;
+    case four_cc_dxt3:
+        return pixel_encoding::dxt3;
+    case four_cc_dxt5:
+        return pixel_encoding::dxt5;
+    default:
+        return std::nullopt;
+    }
+}
+
+bool is_raster_colour(std::uint32_t colour) {
+    return colour == raster_format_1555 || colour == raster_format_565 ||
+           colour == raster_format_4444 || colour == raster_format_8888 ||
+           colour == raster_format_888;
+}
+
+struct texture_header_fields {
+    std::uint32_t platform;
+    std::uint8_t filter;
+    std::uint8_t addressing;
+    std::uint32_t raster_format;
+    std::uint32_t pixel_format;
+    int width;
+    int height;
+    std::uint8_t depth;
+    std::uint8_t levels;
+    std::uint8_t raster_type;
+    std::uint8_t flags;
+};
+
+// Only layouts whose levels follow as this reader takes them: 32-bit with
+// alpha, or DXT blocks, each with one level or the whole stored chain. Cube,
+// self-mipping and other rasters are refused rather than misread.
+std::optional<pixel_encoding> check_header(const texture_header_fields& h, refusal& refused) {
+    if (h.platform != platform_id)
+        return refused("platform id " + std::to_string(h.platform) + " is not 9");
+    if (h.raster_type != raster_type_texture)
+        return refused("raster type is not a texture");
+    if (h.width <= 0 || h.height <= 0 || h.width > max_dimension || h.height > max_dimension)
+        return refused("size " + std::to_string(h.width) + "x" + std::to_string(h.height) +
+                       " is outside 1 to 4096");
+    if (!is_addressing(h.addressing))
+        return refused("no such addressing mode");
+    const auto encoding = encoding_of(h.pixel_format);
+    if (!encoding)
+        return refused("pixel format " + std::to_string(h.pixel_format) +
+                       " is neither 32-bit with alpha nor DXT1, DXT3 or DXT5");
+    if ((h.raster_format & raster_format_automatic_mip_levels) != 0 ||
+        (h.flags & flag_automatic_mip_levels) != 0)
+        return refused("automatic mip levels: the file must carry its own");
+    if ((h.flags & flag_cube) != 0)
+        return refused("cube textures are not read");
+    if ((h.flags & ~(flag_has_alpha | flag_compressed)) != 0)
+        return refused("unknown flag bits");
+    const bool compressed = (h.flags & flag_compressed) != 0;
+    const bool alpha = (h.flags & flag_has_alpha) != 0;
+    if (*encoding == pixel_encoding::rgba32) {
+        if (compressed)
+            return refused("32-bit colour with the compressed flag");
+        if (!alpha)
+            return refused("32-bit colour without the alpha flag");
+        if (h.depth != bits_per_pixel_rgba32 ||
+            (h.raster_format & raster_format_colour_mask) != raster_format_8888)
+            return refused("32-bit colour with another depth or raster format");
+    } else {
+        if (!compressed)
+            return refused("four-character code without the compressed flag");
+        if (*encoding != pixel_encoding::dxt1 && !alpha)
+            return refused("DXT3 or DXT5 without the alpha flag");
+        // The depth is recomputed from the code, so only the nibble's kind matters.
+        if (!is_raster_colour(h.raster_format & raster_format_colour_mask))
+            return refused("unknown raster colour format");
+    }
+    if ((h.raster_format & ~(raster_format_colour_mask | raster_format_has_mip_levels)) != 0)
+        return refused("unknown raster format bits");
+    const bool mipped = (h.raster_format & raster_format_has_mip_levels) != 0;
+    if (!mipped && h.levels != 1)
+        return refused(std::to_string(h.levels) + " levels without the mip bit");
+    if (mipped && h.levels != mip_level_count(h.width, h.height))
+        return refused(std::to_string(h.levels) + " levels where the whole chain has " +
+                       std::to_string(mip_level_count(h.width, h.height)));
+    if (!is_filter_for(h.filter, mipped))
+        return refused("filter mode " + std::to_string(h.filter) +
+                       (mipped ? " does not use the mip levels" : " needs mip levels"));
+    return encoding;
+}
+
+std::optional<texture_image> read_texture(byte_reader& in, refusal& refused) {
+    const auto texture_size = expect_chunk(in, chunk_texture, refused);
     if (!texture_size)
         return std::nullopt;
     const std::size_t texture_end = in.position() + *texture_size;
 
-    const auto struct_size = expect_chunk(in, chunk_struct);
-    if (!struct_size || *struct_size < texture_header_size + 4)
+    const auto struct_size = expect_chunk(in, chunk_struct, refused);
+    if (!struct_size)
         return std::nullopt;
+    if (*struct_size < texture_header_size + 4)
+        return refused("texture struct too small for its header");
     const std::size_t struct_end = in.position() + *struct_size;
 
-    const std::uint32_t platform = in.u32();
-    const std::uint8_t filter = in.u8();
-    const std::uint8_t addressing = in.u8();
+    texture_header_fields h{};
+    h.platform = in.u32();
+    h.filter = in.u8();
+    h.addressing = in.u8();
     in.u16(); // padding
     auto name = read_name(in);
     if (!name)
-        return std::nullopt;
+        return refused("texture name is not terminated");
     in.take_span(name_field_size); // mask name
-    const std::uint32_t raster_format = in.u32();
-    const std::uint32_t pixel_format = in.u32();
-    const int width = in.u16();
-    const int height = in.u16();
-    const std::uint8_t depth = in.u8();
-    const std::uint8_t levels = in.u8();
-    const std::uint8_t raster_type = in.u8();
-    const std::uint8_t flags = in.u8();
-    // Only plain 32-bit textures with alpha, with one level or the whole chain
-    // of levels stored: cube, compressed or self-mipping rasters would be laid
-    // out differently from what follows.
-    const bool mipped = raster_format == (raster_format_8888 | raster_format_has_mip_levels);
-    if (!in.ok() || platform != platform_id || !is_filter_for(filter, mipped) ||
-        !is_addressing(addressing) || (raster_format != raster_format_8888 && !mipped) ||
-        pixel_format != pixel_format_argb || depth != bits_per_pixel ||
-        raster_type != raster_type_texture || flags != flag_has_alpha || width <= 0 ||
-        height <= 0 || width > max_dimension || height > max_dimension ||
-        levels != (mipped ? mip_level_count(width, height) : 1))
+    h.raster_format = in.u32();
+    h.pixel_format = in.u32();
+    h.width = in.u16();
+    h.height = in.u16();
+    h.depth = in.u8();
+    h.levels = in.u8();
+    h.raster_type = in.u8();
+    h.flags = in.u8();
+    if (!in.ok())
+        return refused("ends inside a texture header");
+    const auto encoding = check_header(h, refused);
+    if (!encoding)
         return std::nullopt;
 
     texture_image image;
     image.name = std::move(*name);
-    image.width = width;
-    image.height = height;
-    image.filter_mode = filter;
-    image.addressing = addressing;
-    for (int level = 0; level < levels; ++level) {
-        const std::size_t expected = level_size(width, height, level);
+    image.width = h.width;
+    image.height = h.height;
+    image.encoding = *encoding;
+    image.has_alpha = (h.flags & flag_has_alpha) != 0;
+    image.filter_mode = h.filter;
+    image.addressing = h.addressing;
+    for (int level = 0; level < h.levels; ++level) {
+        const std::size_t expected = level_size(image, level);
         const std::uint32_t level_bytes = in.u32();
-        if (!in.ok() || level_bytes != expected || level_bytes > struct_end - in.position())
-            return std::nullopt;
-        const auto pixels = in.take_span(level_bytes);
         if (!in.ok())
-            return std::nullopt;
-        auto& rgba = level == 0 ? image.rgba : image.mip_levels.emplace_back();
-        rgba.resize(expected);
+            return refused("ends before level " + std::to_string(level));
+        if (level_bytes != expected)
+            return refused("level " + std::to_string(level) + " holds " +
+                           std::to_string(level_bytes) + " bytes where its size takes " +
+                           std::to_string(expected));
+        if (level_bytes > struct_end - in.position())
+            return refused("level " + std::to_string(level) + " runs past its chunk");
+        const auto data = in.take_span(level_bytes);
+        if (!in.ok())
+            return refused("ends inside level " + std::to_string(level));
+        auto& level_data = level == 0 ? image.rgba : image.mip_levels.emplace_back();
+        if (is_compressed(image.encoding)) {
+            level_data.assign(data.begin(), data.end());
+            continue;
+        }
+        level_data.resize(expected);
         for (std::size_t i = 0; i < expected; i += 4) {
-            rgba[i + 0] = pixels[i + 2];
-            rgba[i + 1] = pixels[i + 1];
-            rgba[i + 2] = pixels[i + 0];
-            rgba[i + 3] = pixels[i + 3];
+            level_data[i + 0] = data[i + 2];
+            level_data[i + 1] = data[i + 1];
+            level_data[i + 2] = data[i + 0];
+            level_data[i + 3] = data[i + 3];
         }
     }
-    if (in.position() != struct_end || !expect_empty_extension(in) || in.position() != texture_end)
+    if (in.position() != struct_end)
+        return refused("texture struct size does not match its levels");
+    if (!expect_empty_extension(in, refused))
         return std::nullopt;
+    if (in.position() != texture_end)
+        return refused("texture chunk size does not match its contents");
     return image;
 }
 
@@ -345,31 +528,39 @@ std::vector<std::uint8_t> encode(const std::vector<texture_image>& textures) {
     return std::move(out.bytes());
 }
 
-std::optional<std::vector<texture_image>> decode(std::span<const std::uint8_t> bytes) {
+std::optional<std::vector<texture_image>> decode(std::span<const std::uint8_t> bytes,
+                                                 std::string* why) {
+    refusal refused(why);
     if (bytes.size() > max_file_size)
-        return std::nullopt;
+        return refused("larger than 64 MB");
     byte_reader in(bytes);
-    const auto dictionary_size = expect_chunk(in, chunk_dictionary);
-    if (!dictionary_size || *dictionary_size != in.remaining())
+    const auto dictionary_size = expect_chunk(in, chunk_dictionary, refused);
+    if (!dictionary_size)
         return std::nullopt;
+    if (*dictionary_size != in.remaining())
+        return refused("dictionary size does not match the file's");
 
-    const auto struct_size = expect_chunk(in, chunk_struct);
-    if (!struct_size || *struct_size != dictionary_struct_size)
+    const auto struct_size = expect_chunk(in, chunk_struct, refused);
+    if (!struct_size)
         return std::nullopt;
+    if (*struct_size != dictionary_struct_size)
+        return refused("dictionary struct is not 4 bytes");
     const std::uint16_t count = in.u16();
     in.u16(); // device id
     if (!in.ok())
-        return std::nullopt;
+        return refused("ends inside the dictionary struct");
 
     std::vector<texture_image> textures;
     for (std::uint16_t i = 0; i < count; ++i) {
-        auto texture = read_texture(in);
+        auto texture = read_texture(in, refused);
         if (!texture)
             return std::nullopt;
         textures.push_back(std::move(*texture));
     }
-    if (!expect_empty_extension(in) || in.remaining() != 0)
+    if (!expect_empty_extension(in, refused))
         return std::nullopt;
+    if (in.remaining() != 0)
+        return refused("bytes after the dictionary's end");
     return textures;
 }
 
@@ -377,13 +568,41 @@ bool write_file(const std::string& path, const std::vector<texture_image>& textu
     const auto bytes = encode(textures);
     if (bytes.empty())
         return false;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
+    const std::string temporary = path + ".partial";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out)
+            return false;
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        if (!out) {
+            std::remove(temporary.c_str());
+            return false;
+        }
+    }
+    std::error_code error;
+    std::filesystem::rename(temporary, path, error);
+    if (error) {
+        std::remove(temporary.c_str());
         return false;
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return static_cast<bool>(out);
+    }
+    return true;
+}
+
+std::size_t level_byte_count(pixel_encoding encoding, int width, int height) {
+    const auto w = static_cast<std::size_t>(width);
+    const auto h = static_cast<std::size_t>(height);
+    switch (encoding) {
+    case pixel_encoding::rgba32:
+        break;
+    case pixel_encoding::dxt1:
+        return ((w + 3) / 4) * ((h + 3) / 4) * 8;
+    case pixel_encoding::dxt3:
+    case pixel_encoding::dxt5:
+        return ((w + 3) / 4) * ((h + 3) / 4) * 16;
+    }
+    return w * h * 4;
 }
 
 int mip_level_count(int width, int height) {
@@ -398,18 +617,19 @@ int mip_level_side(int side, int level) {
     return halved < 1 ? 1 : halved;
 }
 
-std::optional<std::vector<texture_image>> read_file(const std::string& path) {
+std::optional<std::vector<texture_image>> read_file(const std::string& path, std::string* why) {
+    refusal refused(why);
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in)
-        return std::nullopt;
+        return refused("cannot be opened");
     const std::streamoff size = in.tellg();
     if (size < 0 || static_cast<std::uint64_t>(size) > max_file_size)
-        return std::nullopt;
+        return refused("larger than 64 MB");
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
     in.seekg(0);
     if (!in.read(reinterpret_cast<char*>(bytes.data()), size))
-        return std::nullopt;
-    return decode(bytes);
+        return refused("cannot be read");
+    return decode(bytes, why);
 }
 
 } // namespace txd

@@ -5,7 +5,8 @@
 #include "simhost/texture_store.hpp"
 
 #include <algorithm>
-#include <cstring>
+#include <cstdio>
+#include <filesystem>
 #include <map>
 #include <memory>
 
@@ -38,13 +39,6 @@ std::string file_path(const std::string& root, const char* path) {
     return root + "/" + relative;
 }
 
-// The file's bytes R, G, B, A are the texel packing's bytes in memory order.
-std::vector<std::uint32_t> packed_texels(const std::vector<std::uint8_t>& rgba) {
-    std::vector<std::uint32_t> texels(rgba.size() / 4);
-    std::memcpy(texels.data(), rgba.data(), texels.size() * 4);
-    return texels;
-}
-
 dictionary* find(const void* handle) {
     const auto& loaded = the_registry().loaded;
     const auto found = loaded.find(handle);
@@ -60,19 +54,27 @@ void* load_dictionary(const char* path) {
         return nullptr;
     }
     dictionary_registry& registry = the_registry();
-    const auto images = txd::read_file(file_path(registry.asset_root, path));
+    const std::string file = file_path(registry.asset_root, path);
+    std::string why;
+    auto images = txd::read_file(file, &why);
     if (!images) {
+        // A missing file is the host's ordinary case; a file it refuses is
+        // worth a line.
+        if (std::filesystem::exists(file)) {
+            std::fprintf(stderr, "texture dictionary %s refused: %s\n", file.c_str(), why.c_str());
+        }
         return nullptr;
     }
     auto loaded = std::make_unique<dictionary>();
-    for (const txd::texture_image& image : *images) {
-        std::vector<std::vector<std::uint32_t>> mip_levels;
-        for (const auto& level : image.mip_levels) {
-            mip_levels.push_back(packed_texels(level));
+    for (txd::texture_image& image : *images) {
+        std::vector<std::vector<std::uint8_t>> levels;
+        levels.push_back(std::move(image.rgba));
+        for (auto& level : image.mip_levels) {
+            levels.push_back(std::move(level));
         }
-        loaded->textures.push_back(
-            store_texture(image.width, image.height, packed_texels(image.rgba),
-                          {image.filter_mode, image.addressing}, std::move(mip_levels)));
+        loaded->textures.push_back(store_texture(image.width, image.height, image.encoding,
+                                                 std::move(levels),
+                                                 {image.filter_mode, image.addressing}));
     }
     void* handle = loaded.get();
     registry.loaded.emplace(handle, std::move(loaded));

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <memory>
 
@@ -194,20 +195,56 @@ void set_sampler(IDirect3DDevice9& device, const texture_sampling& sampling) {
     device.SetSamplerState(0, D3DSAMP_ADDRESSV, sampling.addressing >> 4);
 }
 
+D3DFORMAT device_format(txd::pixel_encoding encoding) {
+    switch (encoding) {
+    case txd::pixel_encoding::dxt1:
+        return D3DFMT_DXT1;
+    case txd::pixel_encoding::dxt3:
+        return D3DFMT_DXT3;
+    case txd::pixel_encoding::dxt5:
+        return D3DFMT_DXT5;
+    case txd::pixel_encoding::rgba32:
+        break;
+    }
+    return D3DFMT_A8R8G8B8;
+}
+
+// Rows of pixels, or of 4 by 4 blocks, and the bytes of each as the file has them.
+struct level_rows {
+    int count;
+    std::size_t bytes;
+};
+
+level_rows rows_of(txd::pixel_encoding encoding, int width, int height) {
+    if (encoding == txd::pixel_encoding::rgba32) {
+        return {height, static_cast<std::size_t>(width) * 4};
+    }
+    const int block_rows = (height + 3) / 4;
+    return {block_rows, txd::level_byte_count(encoding, width, height) / block_rows};
+}
+
 bool fill_level(IDirect3DTexture9& texture, UINT level, int width, int height,
-                const std::uint32_t* texels) {
+                txd::pixel_encoding encoding, const std::vector<std::uint8_t>& data) {
     D3DLOCKED_RECT locked{};
     if (FAILED(texture.LockRect(level, &locked, nullptr, 0))) {
         return fail("locking a new texture", D3DERR_INVALIDCALL);
     }
-    // Texels are bytes R, G, B, A; the device's format wants B, G, R, A.
-    for (int y = 0; y < height; ++y) {
-        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(locked.pBits) +
-                                                     static_cast<std::size_t>(y) * locked.Pitch);
-        const std::uint32_t* source = texels + static_cast<std::size_t>(y) * width;
-        for (int x = 0; x < width; ++x) {
-            const std::uint32_t t = source[x];
-            row[x] = (t & 0xFF00FF00u) | (t & 0xFF) << 16 | (t >> 16 & 0xFF);
+    const level_rows rows = rows_of(encoding, width, height);
+    for (int y = 0; y < rows.count; ++y) {
+        auto* row =
+            static_cast<std::uint8_t*>(locked.pBits) + static_cast<std::size_t>(y) * locked.Pitch;
+        const std::uint8_t* source = data.data() + static_cast<std::size_t>(y) * rows.bytes;
+        if (encoding != txd::pixel_encoding::rgba32) {
+            // The blocks are the device's own format: the card decodes them.
+            std::memcpy(row, source, rows.bytes);
+            continue;
+        }
+        // Bytes R, G, B, A; the device's format wants B, G, R, A.
+        for (std::size_t x = 0; x < rows.bytes; x += 4) {
+            row[x + 0] = source[x + 2];
+            row[x + 1] = source[x + 1];
+            row[x + 2] = source[x + 0];
+            row[x + 3] = source[x + 3];
         }
     }
     texture.UnlockRect(level);
@@ -221,11 +258,11 @@ IDirect3DTexture9* device_texture(const stored_texture& texture) {
         return found->second.get();
     }
     // Every level the file carries, and no more: the device makes none itself.
-    const UINT levels = static_cast<UINT>(1 + texture.mip_levels.size());
+    const UINT levels = static_cast<UINT>(texture.levels.size());
     IDirect3DTexture9* created = nullptr;
     const HRESULT result = state.device->CreateTexture(
         static_cast<UINT>(texture.width), static_cast<UINT>(texture.height), levels, 0,
-        D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &created, nullptr);
+        device_format(texture.encoding), D3DPOOL_MANAGED, &created, nullptr);
     if (FAILED(result)) {
         fail("CreateTexture", result);
         return nullptr;
@@ -234,9 +271,7 @@ IDirect3DTexture9* device_texture(const stored_texture& texture) {
     for (UINT level = 0; level < levels; ++level) {
         const int width = std::max(1, texture.width >> level);
         const int height = std::max(1, texture.height >> level);
-        const std::uint32_t* texels =
-            level == 0 ? texture.texels.data() : texture.mip_levels[level - 1].data();
-        if (!fill_level(*created, level, width, height, texels)) {
+        if (!fill_level(*created, level, width, height, texture.encoding, texture.levels[level])) {
             return nullptr;
         }
     }

@@ -3,6 +3,7 @@
 #include "simhost/drawing_device.hpp"
 #include "simhost/sim_host.hpp"
 
+#include <cstring>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -26,13 +27,13 @@ texture_store& the_store() {
 
 namespace detail {
 
-host_texture* store_texture(int width, int height, std::vector<std::uint32_t> texels,
-                            texture_sampling sampling,
-                            std::vector<std::vector<std::uint32_t>> mip_levels) {
+host_texture* store_texture(int width, int height, txd::pixel_encoding encoding,
+                            std::vector<std::vector<std::uint8_t>> levels,
+                            texture_sampling sampling) {
     texture_store& store = the_store();
     const std::uint32_t id = store.next_id++;
-    auto texture = std::make_unique<stored_texture>(stored_texture{
-        host_texture{id}, width, height, std::move(texels), sampling, std::move(mip_levels)});
+    auto texture = std::make_unique<stored_texture>(
+        stored_texture{host_texture{id}, width, height, encoding, std::move(levels), sampling});
     host_texture* record = &texture->record;
     store.textures.emplace(id, std::move(texture));
     return record;
@@ -64,7 +65,11 @@ host_texture* add_texture(int width, int height, const std::vector<std::uint32_t
         v > 4) {
         throw std::invalid_argument("no such filter or addressing mode");
     }
-    return detail::store_texture(width, height, rgba, sampling);
+    // Texels packed R | G << 8 | B << 16 | A << 24 are bytes R, G, B, A in memory.
+    std::vector<std::uint8_t> bytes(rgba.size() * 4);
+    std::memcpy(bytes.data(), rgba.data(), bytes.size());
+    return detail::store_texture(width, height, txd::pixel_encoding::rgba32, {std::move(bytes)},
+                                 sampling);
 }
 
 } // namespace sim

@@ -1,16 +1,18 @@
 // Draws the speedometer atlas and writes it as a PNG, for looking at, and as
 // the texture dictionary the game loads: with the km/h scale on the dial face
-// by default, with the mph scale given --mph.
+// by default, with the mph scale given --mph; every level DXT5 by default, in
+// 32-bit colour given --rgba32 (for comparisons and tests).
 #include "assets/mip_chain.hpp"
 #include "assets/texture_dictionary.hpp"
 #include "atlas.hpp"
 #include "atlas_layout.hpp"
 #include "canvas.hpp"
+#include "dxt_encoder.hpp"
 
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <filesystem>
+#include <string_view>
 
 namespace {
 
@@ -30,13 +32,24 @@ void create_parent_directory(const char* path) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const bool mph = argc == 4 && std::strcmp(argv[1], "--mph") == 0;
-    if (argc != 3 && !mph) {
-        std::fprintf(stderr, "usage: %s [--mph] ATLAS.png DICTIONARY.txd\n", argv[0]);
+    bool mph = false;
+    bool rgba32 = false;
+    int arg = 1;
+    for (; arg < argc && argv[arg][0] == '-'; ++arg) {
+        const std::string_view option = argv[arg];
+        if (option == "--mph")
+            mph = true;
+        else if (option == "--rgba32")
+            rgba32 = true;
+        else
+            break;
+    }
+    if (argc - arg != 2) {
+        std::fprintf(stderr, "usage: %s [--mph] [--rgba32] ATLAS.png DICTIONARY.txd\n", argv[0]);
         return 2;
     }
-    const char* png_path = argv[argc - 2];
-    const char* dictionary_path = argv[argc - 1];
+    const char* png_path = argv[arg];
+    const char* dictionary_path = argv[arg + 1];
     try {
         create_parent_directory(png_path);
         create_parent_directory(dictionary_path);
@@ -53,7 +66,7 @@ int main(int argc, char** argv) {
         texture.rgba = canvas.straight_rgba();
         texture.mip_levels = txd::make_mip_levels(texture.width, texture.height, texture.rgba);
         texture.filter_mode = mip_filter_linear;
-        if (!txd::write_file(dictionary_path, {texture})) {
+        if (!txd::write_file(dictionary_path, {rgba32 ? texture : dxt::compress_dxt5(texture)})) {
             std::fprintf(stderr, "cannot write %s\n", dictionary_path);
             return 1;
         }

@@ -14,6 +14,10 @@ constexpr double tip_half_width = 1.3;
 constexpr double base_y = needle_region.height - 1.0;
 constexpr double base_half_width = 4.6;
 
+// The ridge must fall on an edge of the texture's 4 by 4 blocks.
+static_assert(needle_region.left * texture_scale % 4 == 0);
+static_assert(needle_region.width * texture_scale % 8 == 0);
+
 void needle_outline(cairo_t* cr, double grow) {
     cairo_move_to(cr, centre_x - base_half_width - grow, base_y);
     cairo_line_to(cr, centre_x - tip_half_width - grow, tip_y);
@@ -39,23 +43,24 @@ void draw_needle(canvas& target) {
     cairo_set_source_rgba(cr, 0.05, 0.0, 0.0, 0.8);
     cairo_fill(cr);
 
-    needle_outline(cr, 0);
-    cairo_pattern_t* body =
-        cairo_pattern_create_linear(centre_x - base_half_width, 0, centre_x + base_half_width, 0);
-    cairo_pattern_add_color_stop_rgb(body, 0.0, 0.70, 0.10, 0.04);
-    cairo_pattern_add_color_stop_rgb(body, 0.45, 1.00, 0.45, 0.20);
-    cairo_pattern_add_color_stop_rgb(body, 0.55, 1.00, 0.36, 0.14);
-    cairo_pattern_add_color_stop_rgb(body, 1.0, 0.62, 0.07, 0.03);
-    cairo_set_source(cr, body);
-    cairo_fill(cr);
-    cairo_pattern_destroy(body);
-
-    // A light ridge down the middle.
-    cairo_set_line_width(cr, 0.9);
-    cairo_set_source_rgba(cr, 1.0, 0.85, 0.70, 0.75);
-    cairo_move_to(cr, centre_x, tip_y + 3);
-    cairo_line_to(cr, centre_x, base_y);
-    cairo_stroke(cr);
+    // Two flat faces, lit and shaded, meeting in a ridge down the middle. The
+    // middle is a 4-pixel block edge of the texture (the region starts on
+    // one), so every block of the compressed needle holds one face's colour
+    // between the rim's dark and nothing: colours a block's two end points
+    // carry without smearing. A gradient across the width or a thin bright
+    // line would not survive the blocks.
+    const double halves[2][2] = {{0, centre_x}, {centre_x, needle_region.width}};
+    const colour faces[2] = {{1.00, 0.42, 0.17, 1}, {0.76, 0.12, 0.05, 1}};
+    for (int side = 0; side < 2; ++side) {
+        cairo_save(cr);
+        cairo_rectangle(cr, halves[side][0], 0, halves[side][1] - halves[side][0],
+                        needle_region.height);
+        cairo_clip(cr);
+        needle_outline(cr, 0);
+        cairo_set_source_rgba(cr, faces[side].r, faces[side].g, faces[side].b, faces[side].a);
+        cairo_fill(cr);
+        cairo_restore(cr);
+    }
     cairo_restore(cr);
 }
 
