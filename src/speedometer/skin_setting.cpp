@@ -35,8 +35,9 @@ bool parse_skin(const char* value, speedometer_settings& s) {
         (length >= suffix_length && std::strcmp(name + length - suffix_length, mph_suffix) == 0)) {
         return false;
     }
+    // Cleared whole, so that settings compare equal to the defaults.
     if (std::strcmp(name, "none") == 0) {
-        name[0] = '\0';
+        std::memset(name, 0, sizeof name);
     }
     std::memcpy(s.skin, name, sizeof name);
     return true;

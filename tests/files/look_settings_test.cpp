@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <fstream>
 #include <string>
 
@@ -68,7 +69,9 @@ TEST_F(look_settings, a_skin_name_is_taken_in_lower_case_or_refused_for_the_ship
         SCOPED_TRACE(c.value);
         bool logged = false;
         const speedometer_settings s = read("skin = " + c.value, logged);
-        EXPECT_STREQ(s.skin, c.skin != nullptr ? c.skin : "");
+        speedometer_settings expected;
+        std::strcpy(expected.skin, c.skin != nullptr ? c.skin : "");
+        EXPECT_EQ(s, expected); // every byte, as settings are compared
         EXPECT_EQ(logged, c.skin == nullptr);
     }
 }
