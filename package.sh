@@ -2,7 +2,8 @@
 # Assembles what a player installs: the module as speedometer.asi, the atlas
 # dictionaries (km/h and mph faces), the commented settings file with the defaults and a short
 # readme with the release's version and what each release changed, zipped as
-# out/speedometer.zip.
+# out/speedometer.zip, with the example skin "light"; and the skin kit for
+# people who draw skins, out/speedometer-skin-kit.zip.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./tools/setup.sh
@@ -10,7 +11,7 @@ cd "$(dirname "$0")"
 cmake -S tools/atlas -B build/atlas-tool -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/atlas-tool
 cmake --preset windows >/dev/null
-cmake --build --preset windows --target speedometer_module
+cmake --build --preset windows --target speedometer_module speedometer_skin
 
 stage=out/package
 rm -rf "$stage" out/speedometer.zip
@@ -23,6 +24,29 @@ version=$(sed -n 's/^project(speedometer VERSION \([0-9.]*\).*/\1/p' CMakeLists.
 sed "s/@VERSION@/$version/" package/README.txt >"$stage/README.txt"
 cp package/CHANGES.txt "$stage/CHANGES.txt"
 cp package/speedometer.ini "$stage/speedometer.ini"
+
+# The example skin, drawn by the atlas tool and packed by the kit's own
+# Windows packer under Wine, as a skin maker would pack it.
+kit=out/skin-kit
+rm -rf "$kit" out/speedometer-skin-kit.zip
+mkdir -p "$kit/example"
+build/atlas-tool/speedometer_atlas --light "$kit/example/light.png" out/atlas_light.txd
+build/atlas-tool/speedometer_atlas --light --mph "$kit/example/light_mph.png" \
+  out/atlas_light_mph.txd
+./tools/wine-run.sh build/windows/tools/skin/speedometer_skin.exe "$kit/example/light.png" \
+  "$stage/models/speedometer_light.txd"
+./tools/wine-run.sh build/windows/tools/skin/speedometer_skin.exe \
+  "$kit/example/light_mph.png" "$stage/models/speedometer_light_mph.txd"
 (cd "$stage" && zip -q -X -r ../speedometer.zip speedometer.asi speedometer.ini \
-    models/speedometer.txd models/speedometer_mph.txd README.txt CHANGES.txt)
+    models/speedometer.txd models/speedometer_mph.txd models/speedometer_light.txd \
+    models/speedometer_light_mph.txd README.txt CHANGES.txt)
 unzip -l out/speedometer.zip
+
+cp build/windows/tools/skin/speedometer_skin.exe "$kit/"
+build/atlas-tool/skin_template "$kit/template.png"
+cp out/atlas.png "$kit/speedometer.png"
+cp out/atlas_mph.png "$kit/speedometer_mph.png"
+cp package/skin-kit/README.txt "$kit/README.txt"
+(cd "$kit" && zip -q -X -r ../speedometer-skin-kit.zip speedometer_skin.exe template.png \
+    speedometer.png speedometer_mph.png example/light.png example/light_mph.png README.txt)
+unzip -l out/speedometer-skin-kit.zip

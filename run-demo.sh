@@ -17,6 +17,15 @@ build/atlas-tool/speedometer_atlas --mph out/atlas_mph.png out/assets/models/spe
 build/atlas-tool/speedometer_atlas --rgba32 out/atlas.png out/assets-rgba32/models/speedometer.txd
 build/atlas-tool/speedometer_atlas --rgba32 --mph out/atlas_mph.png \
   out/assets-rgba32/models/speedometer_mph.txd
+# The example skin "light", packed from its PNGs by the skin kit's packer.
+for units in "" _mph; do
+  build/atlas-tool/speedometer_atlas --light ${units:+--mph} "out/atlas_light$units.png" \
+    "out/atlas_light$units.txd"
+  build/atlas-tool/skin/speedometer_skin "out/atlas_light$units.png" \
+    "out/assets/models/speedometer_light$units.txd" >/dev/null
+  build/atlas-tool/skin/speedometer_skin --32bit "out/atlas_light$units.png" \
+    "out/assets-rgba32/models/speedometer_light$units.txd" >/dev/null
+done
 
 # The module and the simulated host.
 cmake --preset windows >/dev/null

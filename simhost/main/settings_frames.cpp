@@ -13,13 +13,24 @@ struct settings_frame {
     const char* settings;
     bool press_toggle_key; // pressed before the frame is drawn
     float text_shift;      // expected, on a 1920 x 1080 screen
+    // The dictionary the game draws from, as the module named it to the host.
+    const char* dictionary = "models\\speedometer.txd";
 };
 
 const settings_frame frames[] = {
-    {"1920x1080_mph", "[speedometer]\nunits = mph\n", false, 355.0f},
+    {"1920x1080_mph", "[speedometer]\nunits = mph\n", false, 355.0f, "models\\speedometer_mph.txd"},
     {"1920x1080_scale_0.75_offset", "[speedometer]\nscale = 0.75\noffset_x = 60\noffset_y = 40\n",
      false, 326.0f},
     {"1920x1080_hidden_by_toggle_key", "[speedometer]\ntoggle_key = F8\n", true, 0.0f},
+    // The example skin, packed by the skin kit's packer.
+    {"1920x1080_skin_light", "[speedometer]\nskin = light\n", false, 355.0f,
+     "models\\speedometer_light.txd"},
+    {"1920x1080_skin_light_mph", "[speedometer]\nskin = Light\nunits = mph\n", false, 355.0f,
+     "models\\speedometer_light_mph.txd"},
+    {"1920x1080_opacity_0.5", "[speedometer]\nopacity = 0.5\n", false, 355.0f},
+    // A name that would reach outside the models folder: the shipped
+    // artwork, and the log line beside the frame.
+    {"1920x1080_skin_refused", "[speedometer]\nskin = ..\\speedometer\n", false, 355.0f},
 };
 
 bool toggle_key_down = false;
@@ -44,10 +55,29 @@ bool check(bool condition, const char* what) {
     return condition;
 }
 
+std::string log_path(const std::string& module_path) {
+    return module_path.substr(0, module_path.find_last_of('.')) + ".log";
+}
+
+// The log the game wrote, beside its frame; none when it had nothing to say.
+void keep_log_beside(const std::string& module_path, const std::string& frame_log) {
+    DeleteFileA(frame_log.c_str());
+    if (CopyFileA(log_path(module_path).c_str(), frame_log.c_str(), FALSE)) {
+        std::printf("  log: %s\n", frame_log.c_str());
+    }
+}
+
 bool play(const settings_frame& f, const std::string& module_path, const std::string& out_dir) {
     const std::string picture = out_dir + "/" + f.name + ".png";
     const std::string settings = out_dir + "/" + f.name + ".ini";
+    DeleteFileA(log_path(module_path).c_str()); // so that it holds this game's lines alone
+    sim::clear_calls();
     bool ok = start_game_with_settings(module_path, f.settings) && write_text(settings, f.settings);
+    const auto loads = sim::calls_of(sim::host_fn::load_txd);
+    ok &= check(!loads.empty() && loads.back().text_arg(0) == f.dictionary &&
+                    loads.back().result != 0,
+                (std::string("drawn from ") + f.dictionary).c_str());
+    keep_log_beside(module_path, out_dir + "/" + f.name + ".log");
 
     sim::set_screen(1920, 1080);
     sim::vehicle_state vehicle;

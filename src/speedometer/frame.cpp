@@ -4,6 +4,7 @@
 #include "speedometer/atlas_layout.hpp"
 #include "speedometer/atlas_quad.hpp"
 #include "speedometer/needle_rotation.hpp"
+#include "speedometer/opacity.hpp"
 #include "speedometer/placement.hpp"
 #include "speedometer/progress_arc.hpp"
 #include "speedometer/readout.hpp"
@@ -146,14 +147,14 @@ void draw_sprite(host_rect& rect, const host_color& colour, const screen_edges& 
 }
 
 void make_white(host_color& colour) {
-    host_make_color(colour, 255, 255, 255, 255);
+    make_faded_color(colour, 255, 255, 255, 255);
 }
 
 void make_status_colour(host_color& colour, std::uint8_t status) {
     if (status == 0) {
-        host_make_color(colour, 255, 25, 120, 255);
+        make_faded_color(colour, 255, 25, 120, 255);
     } else {
-        host_make_color(colour, 0, 255, 255, 255);
+        make_faded_color(colour, 0, 255, 255, 255);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "host/functions.hpp"
 #include "speedometer/atlas_layout.hpp"
 #include "speedometer/atlas_quad.hpp"
+#include "speedometer/opacity.hpp"
 
 namespace {
 
@@ -58,14 +59,14 @@ struct shown_digit {
 void draw_readout_digit(std::uint32_t digit, std::uint8_t alpha, float x, float y, float width,
                         float height) {
     host_color colour;
-    host_make_color(colour, 255, 255, 255, alpha);
+    make_faded_color(colour, 255, 255, 255, alpha);
     draw_digit(large_strip, digit, colour, x, y, width, height);
 }
 
 void draw_status_digit(std::uint32_t digit, std::uint8_t red, std::uint8_t green, std::uint8_t blue,
                        float x, float y, float width, float height) {
     host_color colour;
-    host_make_color(colour, red, green, blue, 255);
+    make_faded_color(colour, red, green, blue, 255);
     draw_digit(small_strip, digit, colour, x, y, width, height);
 }
 

@@ -2,8 +2,10 @@
 
 #include "files/module_files.hpp"
 #include "files/module_log.hpp"
+#include "speedometer/opacity_setting.hpp"
 #include "speedometer/setting_words.hpp"
 #include "speedometer/settings_file_check.hpp"
+#include "speedometer/skin_setting.hpp"
 
 #include <windows.h>
 
@@ -170,6 +172,8 @@ constexpr key_rule rules[] = {
     {"offset_y", "a whole number from 0 to 1000", parse_offset_y},
     {"toggle_key", "none, F1 to F12, A to Z or 0 to 9", parse_toggle_key},
     {"hud_text_shift", "on or off", parse_hud_text_shift},
+    {"skin", skin_names_allowed, parse_skin},
+    {"opacity", "0.1 to 1.0", parse_opacity},
 };
 
 // Room for the UTF-8 of any value read.

@@ -2,7 +2,11 @@
 // What a player may change about the speedometer, from the settings file
 // beside the module (speedometer.ini for speedometer.asi, section
 // [speedometer]). Every default leaves the display exactly as without a file.
+#include <cstddef>
 #include <cstdint>
+
+// The longest skin name a player may choose.
+inline constexpr std::size_t skin_name_max = 32;
 
 enum class speed_units : std::uint8_t { kmh, mph };
 
@@ -13,6 +17,11 @@ struct speedometer_settings {
     float offset_y = 0.0f;       // reference pixels further up
     std::uint8_t toggle_key = 0; // virtual-key code that hides and shows; 0: none
     bool hud_text_shift = true;
+    // Every alpha handed to the host is multiplied by this many millionths:
+    // whole numbers, so a half rounds up exactly as the decimal says.
+    std::uint32_t opacity_millionths = 1000000;
+    // The chosen skin's name, lower case; empty for the shipped artwork.
+    char skin[skin_name_max + 1] = {};
 
     bool operator==(const speedometer_settings&) const = default;
 };

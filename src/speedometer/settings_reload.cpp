@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 namespace {
 
 constexpr DWORD check_interval_ms = 1000;
@@ -41,6 +43,7 @@ DWORD last_check = 0;
 // so that each such request is logged once, not at every save.
 speed_units units_asked = speed_units::kmh;
 bool text_shift_asked = true;
+char skin_asked[skin_name_max + 1] = {};
 
 file_stamp stamp_now() {
     WIN32_FILE_ATTRIBUTE_DATA data;
@@ -72,6 +75,15 @@ void tell_once_if_it_waits(const char* key, T asked, T in_force, T& last_asked, 
     last_asked = asked;
 }
 
+// The skin's dictionary is loaded at init, like the units'.
+void tell_once_if_skin_waits(const char* asked) {
+    if (std::strcmp(asked, active_settings.skin) != 0 && std::strcmp(asked, skin_asked) != 0) {
+        log_line("%s: skin = %s takes effect at the next game", settings_path_utf8,
+                 asked[0] != '\0' ? asked : "none");
+    }
+    std::strcpy(skin_asked, asked);
+}
+
 void apply_during_game(speedometer_settings read) {
     tell_once_if_it_waits("units", read.units, active_settings.units, units_asked,
                           read.units == speed_units::mph ? "mph" : "kmh");
@@ -79,6 +91,8 @@ void apply_during_game(speedometer_settings read) {
                           text_shift_asked, read.hud_text_shift ? "on" : "off");
     read.units = active_settings.units;
     read.hud_text_shift = active_settings.hud_text_shift;
+    tell_once_if_skin_waits(read.skin);
+    std::memcpy(read.skin, active_settings.skin, sizeof read.skin);
     const bool new_key = read.toggle_key != active_settings.toggle_key;
     active_settings = read;
     // The old key's hidden state means nothing for the new key.
@@ -103,6 +117,7 @@ void load_settings_for_new_game() {
     load_settings();
     units_asked = active_settings.units;
     text_shift_asked = active_settings.hud_text_shift;
+    std::strcpy(skin_asked, active_settings.skin);
 }
 
 void follow_settings_file() {

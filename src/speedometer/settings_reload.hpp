@@ -11,9 +11,9 @@ void load_settings_for_new_game();
 // only when they changed, or the file came or went, is it read again, by the
 // same rules as at init. Size, place and toggle key, and with them the HUD
 // text shift amount, apply from the next frame; the toggle state is kept
-// unless the key changed. units and hud_text_shift need the dictionary or the
-// text sites set up by init, so they wait for the next game, and the log says
-// so once. A file that is gone or empty keeps the settings last read, as does
-// one over 64 KB; one saved again while it was read is read again a second
-// later.
+// unless the key changed; so does opacity. units, skin and hud_text_shift
+// need the dictionary or the text sites set up by init, so they wait for the
+// next game, and the log says so once. A file that is gone or empty keeps the
+// settings last read, as does one over 64 KB; one saved again while it was
+// read is read again a second later.
 void follow_settings_file();

@@ -372,4 +372,31 @@ TEST_F(module_settings, are_not_looked_for_beside_a_module_path_the_system_cut) 
     EXPECT_EQ(text_x_after_shift(), 1500.0f - 355.0f) << "the defaults, not a cut path's file";
 }
 
+TEST_F(module_settings, opacity_shows_within_a_second_but_a_skin_waits_for_a_game) {
+    sim::run_event_site(sim::event_site::init);
+    enter_vehicle(0.5f);
+    const auto face_alpha = [] { return sim::render_batches().at(0).vertices.at(0).colour >> 24; };
+    const struct {
+        const char* file;
+        std::uint32_t alpha;
+        std::size_t log_lines;
+    } steps[] = {
+        {"opacity = 0.5", 128, 0},
+        {"opacity = 0.5\nskin = carbon", 128, 1},
+        {"opacity = 0.1\nskin = carbon", 26, 1}, // told once
+        {"opacity = 1.0", 255, 1},               // back to what is in force
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.file);
+        write_settings_lines(s.file);
+        frame_after(1000);
+        EXPECT_EQ(face_alpha(), s.alpha);
+        EXPECT_EQ(log_lines().size(), s.log_lines);
+    }
+    EXPECT_TRUE(log_lines().at(0).ends_with(": skin = carbon takes effect at the next game\r"));
+    sim::clear_calls();
+    sim::run_event_site(sim::event_site::init);
+    EXPECT_EQ(sim::calls_of(host_fn::load_txd).at(0).text_arg(0), "models\\speedometer.txd");
+}
+
 } // namespace

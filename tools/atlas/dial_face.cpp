@@ -20,11 +20,23 @@ double radians(double degrees) {
     return degrees * std::numbers::pi / 180.0;
 }
 
-void draw_face(cairo_t* cr) {
+// The ink of ticks and labels: white on the dark face, near black on the
+// light one.
+double ink_level(const dial_scale& scale) {
+    return scale.light_face ? 0.08 : 1.0;
+}
+
+void draw_face(cairo_t* cr, const dial_scale& scale) {
     cairo_pattern_t* face = cairo_pattern_create_radial(0, -30, 10, 0, 0, bezel_inner_radius);
-    cairo_pattern_add_color_stop_rgba(face, 0.0, 0.16, 0.17, 0.20, 0.90);
-    cairo_pattern_add_color_stop_rgba(face, 0.75, 0.07, 0.08, 0.09, 0.90);
-    cairo_pattern_add_color_stop_rgba(face, 1.0, 0.02, 0.02, 0.03, 0.94);
+    if (scale.light_face) {
+        cairo_pattern_add_color_stop_rgba(face, 0.0, 0.97, 0.96, 0.92, 0.95);
+        cairo_pattern_add_color_stop_rgba(face, 0.75, 0.90, 0.89, 0.85, 0.95);
+        cairo_pattern_add_color_stop_rgba(face, 1.0, 0.78, 0.77, 0.74, 0.96);
+    } else {
+        cairo_pattern_add_color_stop_rgba(face, 0.0, 0.16, 0.17, 0.20, 0.90);
+        cairo_pattern_add_color_stop_rgba(face, 0.75, 0.07, 0.08, 0.09, 0.90);
+        cairo_pattern_add_color_stop_rgba(face, 1.0, 0.02, 0.02, 0.03, 0.94);
+    }
     cairo_arc(cr, 0, 0, bezel_inner_radius + 0.5, 0, 2 * std::numbers::pi);
     cairo_set_source(cr, face);
     cairo_fill(cr);
@@ -62,7 +74,8 @@ void draw_ticks(cairo_t* cr, const dial_scale& scale) {
                                      : minor_tick_inner_radius + 4;
         const double a = radians(scale_angle(speed, scale.top_speed));
         cairo_set_line_width(cr, major ? 3.6 : minor ? 2.2 : 1.4);
-        cairo_set_source_rgba(cr, 1, 1, 1, major ? 1.0 : minor ? 0.85 : 0.55);
+        const double ink = ink_level(scale);
+        cairo_set_source_rgba(cr, ink, ink, ink, major ? 1.0 : minor ? 0.85 : 0.55);
         cairo_move_to(cr, inner * std::cos(a), inner * std::sin(a));
         cairo_line_to(cr, tick_outer_radius * std::cos(a), tick_outer_radius * std::sin(a));
         cairo_stroke(cr);
@@ -71,7 +84,8 @@ void draw_ticks(cairo_t* cr, const dial_scale& scale) {
 
 void draw_labels(cairo_t* cr, const dial_scale& scale) {
     select_label_font(cr, label_size);
-    cairo_set_source_rgba(cr, 1, 1, 1, 1);
+    const double ink = ink_level(scale);
+    cairo_set_source_rgba(cr, ink, ink, ink, 1);
     for (const dial_label& label : dial_labels(scale)) {
         const std::string text = std::to_string(label.speed);
         cairo_text_extents_t extents;
@@ -92,7 +106,7 @@ void draw_face_in(canvas& target, const region& r, const dial_scale& scale) {
     cairo_t* cr = target.context();
     cairo_save(cr);
     cairo_translate(cr, r.centre_x(), r.centre_y());
-    draw_face(cr);
+    draw_face(cr, scale);
     cairo_restore(cr);
 
     draw_speed_band(target, r, track_style);

@@ -10,6 +10,8 @@ struct dial_scale {
     double top_speed; // the speed at the end of the sweep
     int major_step;   // labelled ticks
     int minor_step;   // plain ticks; half-steps get short ticks
+    // The example skin's look: a light face with dark ticks and labels.
+    bool light_face = false;
 };
 
 constexpr dial_scale kmh_dial{scale_top_speed, 30, 10};

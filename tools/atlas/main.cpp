@@ -1,7 +1,8 @@
 // Draws the speedometer atlas and writes it as a PNG, for looking at, and as
 // the texture dictionary the game loads: with the km/h scale on the dial face
 // by default, with the mph scale given --mph; every level DXT5 by default, in
-// 32-bit colour given --rgba32 (for comparisons and tests).
+// 32-bit colour given --rgba32 (for comparisons and tests); --light draws the
+// example skin's light face with dark labels.
 #include "assets/mip_chain.hpp"
 #include "assets/texture_dictionary.hpp"
 #include "atlas.hpp"
@@ -34,6 +35,7 @@ void create_parent_directory(const char* path) {
 int main(int argc, char** argv) {
     bool mph = false;
     bool rgba32 = false;
+    bool light = false; // the example skin's look
     int arg = 1;
     for (; arg < argc && argv[arg][0] == '-'; ++arg) {
         const std::string_view option = argv[arg];
@@ -41,11 +43,14 @@ int main(int argc, char** argv) {
             mph = true;
         else if (option == "--rgba32")
             rgba32 = true;
+        else if (option == "--light")
+            light = true;
         else
             break;
     }
     if (argc - arg != 2) {
-        std::fprintf(stderr, "usage: %s [--mph] [--rgba32] ATLAS.png DICTIONARY.txd\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [--mph] [--rgba32] [--light] ATLAS.png DICTIONARY.txd\n",
+                     argv[0]);
         return 2;
     }
     const char* png_path = argv[arg];
@@ -54,7 +59,9 @@ int main(int argc, char** argv) {
         create_parent_directory(png_path);
         create_parent_directory(dictionary_path);
         atlas::canvas canvas(atlas::atlas_width, atlas::atlas_height, atlas::texture_scale);
-        atlas::draw_atlas(canvas, mph ? atlas::mph_dial : atlas::kmh_dial);
+        atlas::dial_scale dial = mph ? atlas::mph_dial : atlas::kmh_dial;
+        dial.light_face = light;
+        atlas::draw_atlas(canvas, dial);
         if (!canvas.write_png(png_path)) {
             std::fprintf(stderr, "cannot write %s\n", png_path);
             return 1;

@@ -1,0 +1,107 @@
+#include "skin_pack.hpp"
+
+#include "assets/mip_chain.hpp"
+#include "assets/texture_dictionary.hpp"
+#include "dxt_decoder.hpp"
+#include "dxt_encoder.hpp"
+#include "png_input.hpp"
+#include "skin_layout.hpp"
+#include "skin_warnings.hpp"
+
+#include <cmath>
+#include <exception>
+#include <filesystem>
+
+namespace skin {
+
+namespace {
+
+// The module asks the host for the texture by this name, and the shipped
+// artwork samples linearly within and between levels.
+constexpr const char* texture_name = "speedometer";
+constexpr std::uint8_t mip_filter_linear = 6;
+
+double psnr(double squared_error, double count) {
+    return squared_error == 0 ? INFINITY : 10 * std::log10(255.0 * 255.0 * count / squared_error);
+}
+
+// Colour as it is seen, times alpha, so that invisible texels count for
+// nothing; and alpha on its own.
+void report_level(std::FILE* report, int level, int width, int height,
+                  const std::vector<std::uint8_t>& original,
+                  const std::vector<std::uint8_t>& blocks) {
+    const auto decoded = dxt::decompress_level(txd::pixel_encoding::dxt5, width, height, blocks);
+    double colour = 0, alpha = 0;
+    for (std::size_t i = 0; i < original.size(); i += 4) {
+        for (int c = 0; c < 3; ++c) {
+            const double e =
+                (original[i + c] * original[i + 3] - decoded[i + c] * decoded[i + 3]) / 255.0;
+            colour += e * e;
+        }
+        const double e = original[i + 3] - decoded[i + 3];
+        alpha += e * e;
+    }
+    const double pixels = static_cast<double>(width) * height;
+    std::fprintf(report, "level %2d  %4dx%-4d  colour %6.2f dB  alpha %6.2f dB\n", level, width,
+                 height, psnr(colour, pixels * 3), psnr(alpha, pixels));
+}
+
+} // namespace
+
+int pack_skin(const pack_request& request, std::FILE* report, std::FILE* errors) {
+    std::string why;
+    const png_image png = read_png_with_alpha(request.png_path, why);
+    if (png.rgba.empty()) {
+        std::fprintf(errors, "refused: %s\n", why.c_str());
+        return 1;
+    }
+    if (!allowed_size(png.width, png.height)) {
+        std::fprintf(errors,
+                     "refused: %s is %dx%d; a skin is twice as wide as high, with power-of-two "
+                     "sides from 512x256 to 4096x2048\n",
+                     request.png_path.c_str(), png.width, png.height);
+        return 1;
+    }
+    for (const std::string& warning : skin_warnings(png.width, png.height, png.rgba))
+        std::fprintf(report, "warning: %s\n", warning.c_str());
+
+    txd::texture_image texture;
+    texture.name = texture_name;
+    texture.width = png.width;
+    texture.height = png.height;
+    texture.rgba = png.rgba;
+    texture.mip_levels = txd::make_mip_levels(texture.width, texture.height, texture.rgba);
+    texture.filter_mode = mip_filter_linear;
+    try {
+        txd::texture_image written = texture;
+        if (!request.uncompressed) {
+            written = dxt::compress_dxt5(texture);
+            report_level(report, 0, texture.width, texture.height, texture.rgba, written.rgba);
+            for (std::size_t i = 0; i < texture.mip_levels.size(); ++i) {
+                const int level = static_cast<int>(i) + 1;
+                report_level(report, level, txd::mip_level_side(texture.width, level),
+                             txd::mip_level_side(texture.height, level), texture.mip_levels[i],
+                             written.mip_levels[i]);
+            }
+        }
+        // The dictionary goes into the game's models folder, which may not
+        // exist yet; the writer goes through a temporary file and a rename.
+        const auto parent = std::filesystem::path(request.dictionary_path).parent_path();
+        std::error_code ignored; // writing the file reports the failure
+        if (!parent.empty())
+            std::filesystem::create_directories(parent, ignored);
+        if (!txd::write_file(request.dictionary_path, {written})) {
+            std::fprintf(errors, "refused: cannot write %s\n", request.dictionary_path.c_str());
+            return 1;
+        }
+    } catch (const std::exception& e) {
+        std::fprintf(errors, "refused: %s\n", e.what());
+        return 1;
+    }
+    std::fprintf(report, "wrote %s: %dx%d, %zu levels, %s\n", request.dictionary_path.c_str(),
+                 texture.width, texture.height, texture.mip_levels.size() + 1,
+                 request.uncompressed ? "32-bit" : "DXT5");
+    return 0;
+}
+
+} // namespace skin

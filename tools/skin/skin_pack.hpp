@@ -1,0 +1,21 @@
+#pragma once
+// Packs a skin maker's PNG into the dictionary the module loads, made as the
+// shipped artwork is: the full chain on premultiplied alpha, every level
+// compressed to DXT5 by the same encoder interface and settings.
+#include <cstdio>
+#include <string>
+
+namespace skin {
+
+struct pack_request {
+    std::string png_path;
+    std::string dictionary_path;
+    bool uncompressed = false; // --32bit
+};
+
+// 0 when the dictionary is written; otherwise 1 with one line on `errors`
+// saying why and no file written (nothing replaced either). Warnings and the
+// per-level PSNR go to `report`.
+int pack_skin(const pack_request& request, std::FILE* report, std::FILE* errors);
+
+} // namespace skin

@@ -1,0 +1,159 @@
+#include "skin_warnings.hpp"
+
+#include "skin_layout.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+namespace skin {
+
+namespace {
+
+constexpr double bleed_limit = 8.0;
+
+// In texels of level 0; a 512-wide skin has half a texel a layout pixel.
+struct texel_rect {
+    double left, top, right, bottom;
+};
+
+texel_rect in_texels(const atlas_layout::pixel_rect& r, double texels_per_layout) {
+    return {r.left * texels_per_layout, r.top * texels_per_layout, r.right * texels_per_layout,
+            r.bottom * texels_per_layout};
+}
+
+// The texels whose centres lie inside.
+struct texel_span {
+    int left, top, right, bottom;
+    explicit texel_span(const texel_rect& r)
+        : left(static_cast<int>(std::lround(r.left))), top(static_cast<int>(std::lround(r.top))),
+          right(static_cast<int>(std::lround(r.right))),
+          bottom(static_cast<int>(std::lround(r.bottom))) {}
+};
+
+bool fully_transparent(const std::vector<std::uint8_t>& rgba, int width, const texel_span& r) {
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x)
+            if (rgba[(static_cast<std::size_t>(y) * width + x) * 4 + 3] != 0)
+                return false;
+    return true;
+}
+
+// One sprite's alpha alone, in a window of the texture aligned to the
+// deepest level's texels, and its levels down to that one. Box filtering is
+// local, so the window's levels are the whole texture's levels there.
+class isolated_ink {
+  public:
+    isolated_ink(const std::vector<std::uint8_t>& rgba, int width, int height,
+                 const texel_span& sprite, int deepest_level)
+        : width_(width), height_(height) {
+        const int step = 1 << deepest_level;
+        left_ = std::max(0, (sprite.left / step - 1) * step);
+        top_ = std::max(0, (sprite.top / step - 1) * step);
+        const int right = std::min(width, ((sprite.right + step - 1) / step + 1) * step);
+        const int bottom = std::min(height, ((sprite.bottom + step - 1) / step + 1) * step);
+        int w = right - left_, h = bottom - top_;
+        std::vector<double> level(static_cast<std::size_t>(w) * h, 0.0);
+        for (int y = sprite.top; y < sprite.bottom; ++y)
+            for (int x = sprite.left; x < sprite.right; ++x)
+                level[static_cast<std::size_t>(y - top_) * w + (x - left_)] =
+                    rgba[(static_cast<std::size_t>(y) * width + x) * 4 + 3];
+        for (int l = 1; l <= deepest_level; ++l) {
+            const int half_w = w / 2, half_h = h / 2;
+            std::vector<double> next(static_cast<std::size_t>(half_w) * half_h);
+            for (int y = 0; y < half_h; ++y)
+                for (int x = 0; x < half_w; ++x) {
+                    const auto at = [&](int dx, int dy) {
+                        return level[static_cast<std::size_t>(2 * y + dy) * w + 2 * x + dx];
+                    };
+                    next[static_cast<std::size_t>(y) * half_w + x] =
+                        (at(0, 0) + at(1, 0) + at(0, 1) + at(1, 1)) / 4;
+                }
+            level = std::move(next);
+            w = half_w;
+            h = half_h;
+            levels_.push_back({level, w, h});
+        }
+    }
+
+    // Bilinear alpha at a point of the texture in its own texels of level 0,
+    // clamped at the texture's edges as a device addresses it.
+    double sample(int level, double x0, double y0) const {
+        const double scale = 1.0 / (1 << level);
+        const double fx = x0 * scale - 0.5, fy = y0 * scale - 0.5;
+        const int x = static_cast<int>(std::floor(fx)), y = static_cast<int>(std::floor(fy));
+        const double wx = fx - x, wy = fy - y;
+        return (at(level, x, y) * (1 - wx) + at(level, x + 1, y) * wx) * (1 - wy) +
+               (at(level, x, y + 1) * (1 - wx) + at(level, x + 1, y + 1) * wx) * wy;
+    }
+
+  private:
+    struct level_window {
+        std::vector<double> alpha;
+        int width, height;
+    };
+    double at(int level, int x, int y) const {
+        x = std::clamp(x, 0, (width_ >> level) - 1) - (left_ >> level);
+        y = std::clamp(y, 0, (height_ >> level) - 1) - (top_ >> level);
+        const level_window& w = levels_[static_cast<std::size_t>(level) - 1];
+        if (x < 0 || y < 0 || x >= w.width || y >= w.height)
+            return 0.0;
+        return w.alpha[static_cast<std::size_t>(y) * w.width + x];
+    }
+
+    int width_, height_, left_, top_;
+    std::vector<level_window> levels_;
+};
+
+// The highest alpha the ink shows anywhere on the outline of r.
+double worst_on_outline(const isolated_ink& ink, int level, const texel_rect& r) {
+    double worst = 0;
+    for (double t = 0; t <= 1; t += 1.0 / 256) {
+        const double points[4][2] = {{r.left + t * (r.right - r.left), double(r.top)},
+                                     {r.left + t * (r.right - r.left), double(r.bottom)},
+                                     {double(r.left), r.top + t * (r.bottom - r.top)},
+                                     {double(r.right), r.top + t * (r.bottom - r.top)}};
+        for (const auto& p : points)
+            worst = std::max(worst, ink.sample(level, p[0], p[1]));
+    }
+    return worst;
+}
+
+} // namespace
+
+std::vector<std::string> skin_warnings(int width, int height,
+                                       const std::vector<std::uint8_t>& rgba) {
+    const double texels_per_layout = static_cast<double>(width) / atlas_layout::width;
+    // Levels whose texels are at most the margin wide in layout pixels.
+    int deepest_level = 0;
+    while ((2 << deepest_level) <= neighbour_margin * texels_per_layout)
+        ++deepest_level;
+    const auto sprites = layout_sprites();
+    std::vector<std::string> warnings;
+    for (const named_sprite& sprite : sprites) {
+        const texel_rect r = in_texels(sprite.rect, texels_per_layout);
+        const texel_span span(r);
+        if (fully_transparent(rgba, width, span)) {
+            warnings.push_back(sprite.name + ": its rectangle is fully transparent, so it draws "
+                                             "nothing");
+            continue;
+        }
+        const isolated_ink ink(rgba, width, height, span, deepest_level);
+        for (const named_sprite& neighbour : sprites) {
+            if (&neighbour == &sprite)
+                continue;
+            const texel_rect n = in_texels(neighbour.rect, texels_per_layout);
+            for (int level = 1; level <= deepest_level; ++level) {
+                if (worst_on_outline(ink, level, n) > bleed_limit) {
+                    warnings.push_back(sprite.name + ": ink within " +
+                                       std::to_string(neighbour_margin) + " layout pixels of the " +
+                                       neighbour.name +
+                                       "'s rectangle will bleed into it at small sizes");
+                    break;
+                }
+            }
+        }
+    }
+    return warnings;
+}
+
+} // namespace skin
