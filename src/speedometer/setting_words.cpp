@@ -40,3 +40,49 @@ bool parse_whole_number(const char* value, int largest, int& number) {
     number = static_cast<int>(whole);
     return true;
 }
+
+namespace {
+
+bool decimal_in_range(const plain_decimal& d, int lowest_tenths, int highest_units) {
+    if (d.whole_end - d.whole > 1) {
+        return false;
+    }
+    const int units = d.whole != d.whole_end ? *d.whole - '0' : 0;
+    if (units == 0) {
+        return d.fraction != d.fraction_end && *d.fraction - '0' >= lowest_tenths;
+    }
+    if (units == highest_units) {
+        for (const char* c = d.fraction; c != d.fraction_end; ++c) {
+            if (*c != '0') {
+                return false;
+            }
+        }
+    }
+    return units <= highest_units;
+}
+
+} // namespace
+
+bool read_plain_decimal(const char* value, int lowest_tenths, int highest_units,
+                        plain_decimal& decimal) {
+    plain_decimal d{value, value, value, value};
+    while (is_digit(*d.whole_end)) {
+        ++d.whole_end;
+    }
+    d.fraction = *d.whole_end == '.' ? d.whole_end + 1 : d.whole_end;
+    d.fraction_end = d.fraction;
+    while (is_digit(*d.fraction_end)) {
+        ++d.fraction_end;
+    }
+    if (*d.fraction_end != '\0' || (d.whole_end == value && d.fraction_end == d.fraction)) {
+        return false;
+    }
+    while (d.whole != d.whole_end && *d.whole == '0') {
+        ++d.whole;
+    }
+    if (!decimal_in_range(d, lowest_tenths, highest_units)) {
+        return false;
+    }
+    decimal = d;
+    return true;
+}

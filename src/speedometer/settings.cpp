@@ -42,57 +42,21 @@ bool parse_units(const char* value, speedometer_settings& s) {
     return true;
 }
 
-// Whether the decimal written as these digits lies within 0.5 to 2.0. Decided
-// on the digits themselves: a float would round 2.00000001 to 2 and let it in.
-bool scale_digits_in_range(const char* whole, const char* whole_end, const char* fraction,
-                           const char* fraction_end) {
-    while (whole != whole_end && *whole == '0') {
-        ++whole;
-    }
-    if (whole_end - whole > 1) {
-        return false;
-    }
-    const char units = whole != whole_end ? *whole : '0';
-    if (units == '0') {
-        return fraction != fraction_end && *fraction >= '5';
-    }
-    if (units == '2') {
-        for (; fraction != fraction_end; ++fraction) {
-            if (*fraction != '0') {
-                return false;
-            }
-        }
-    }
-    return units <= '2';
-}
-
-// Plain decimals only ("1", "0.75", ".5"): a general float reader would also
-// take exponents, hexadecimal, "inf" and "nan", which no player means as a
-// size, and would bring its own conversion code into the module. Out of range
-// is a typo, not a wish for the nearest size. The digits are read as a whole
-// number and divided by the power of ten of the fraction, in double
+// Read as a plain decimal (see setting_words.hpp). The digits are read as a
+// whole number and divided by the power of ten of the fraction, in double
 // precision, so every value of a few digits comes out as the float nearest to
 // what was written.
 bool parse_scale(const char* value, speedometer_settings& s) {
-    const char* whole_end = value;
-    while (is_digit(*whole_end)) {
-        ++whole_end;
-    }
-    const char* fraction = *whole_end == '.' ? whole_end + 1 : whole_end;
-    const char* fraction_end = fraction;
-    while (is_digit(*fraction_end)) {
-        ++fraction_end;
-    }
-    if (*fraction_end != '\0' || (whole_end == value && fraction_end == fraction) ||
-        !scale_digits_in_range(value, whole_end, fraction, fraction_end)) {
+    plain_decimal d;
+    if (!read_plain_decimal(value, 5, 2, d)) {
         return false;
     }
     double whole = 0.0;
-    for (const char* c = value; c != whole_end; ++c) {
+    for (const char* c = d.whole; c != d.whole_end; ++c) {
         whole = whole * 10.0 + (*c - '0');
     }
     double divisor = 1.0;
-    for (const char* c = fraction; c != fraction_end; ++c) {
+    for (const char* c = d.fraction; c != d.fraction_end; ++c) {
         whole = whole * 10.0 + (*c - '0');
         divisor *= 10.0;
     }
