@@ -10,46 +10,13 @@
 #include "canvas.hpp"
 #include "dxt_decoder.hpp"
 #include "dxt_encoder.hpp"
+#include "level_psnr.hpp"
 
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <exception>
 
 namespace {
-
-struct area {
-    int left, top, right, bottom;
-};
-
-struct psnr_pair {
-    double colour;
-    double alpha;
-};
-
-double psnr(double squared, long count) {
-    return squared == 0 ? INFINITY : 10 * std::log10(255.0 * 255.0 * count / squared);
-}
-
-// Colour as it is seen: times alpha, so invisible texels count for nothing.
-psnr_pair compare(const std::vector<std::uint8_t>& original,
-                  const std::vector<std::uint8_t>& decoded, int width, area where) {
-    double colour = 0, alpha = 0;
-    long count = 0;
-    for (int y = where.top; y < where.bottom; ++y) {
-        for (int x = where.left; x < where.right; ++x, ++count) {
-            const std::size_t i = (static_cast<std::size_t>(y) * width + x) * 4;
-            for (int c = 0; c < 3; ++c) {
-                const double error =
-                    (original[i + c] * original[i + 3] - decoded[i + c] * decoded[i + 3]) / 255.0;
-                colour += error * error;
-            }
-            const double error = original[i + 3] - decoded[i + 3];
-            alpha += error * error;
-        }
-    }
-    return {psnr(colour, count * 3), psnr(alpha, count)};
-}
 
 void report(const char* name, const atlas::dial_scale& dial) {
     atlas::canvas canvas(atlas::atlas_width, atlas::atlas_height, atlas::texture_scale);
@@ -74,15 +41,15 @@ void report(const char* name, const atlas::dial_scale& dial) {
         const auto& original = level == 0 ? texture.rgba : texture.mip_levels[level - 1];
         const auto& blocks = level == 0 ? compressed.rgba : compressed.mip_levels[level - 1];
         const auto decoded = dxt::decompress_level(txd::pixel_encoding::dxt5, w, h, blocks);
-        const psnr_pair whole = compare(original, decoded, w, {0, 0, w, h});
+        const dxt::level_psnr whole = dxt::compare_levels(original, decoded, w, {0, 0, w, h});
         std::printf("%s: level %d (%dx%d): colour %.2f dB, alpha %.2f dB\n", name, level, w, h,
                     whole.colour, whole.alpha);
         if (level != 0)
             continue;
         const int s = atlas::texture_scale;
         const atlas::region n = atlas::needle_region;
-        const psnr_pair needle =
-            compare(original, decoded, w, {n.left * s, n.top * s, n.right() * s, n.bottom() * s});
+        const dxt::level_psnr needle = dxt::compare_levels(
+            original, decoded, w, {n.left * s, n.top * s, n.right() * s, n.bottom() * s});
         std::printf("%s: needle region at level 0: colour %.2f dB, alpha %.2f dB\n", name,
                     needle.colour, needle.alpha);
     }

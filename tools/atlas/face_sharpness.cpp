@@ -17,6 +17,7 @@
 #include "atlas_layout.hpp"
 #include "canvas.hpp"
 #include "dial_scale.hpp"
+#include "frame_image.hpp"
 #include "sprites.hpp"
 
 #include <cairo.h>
@@ -36,26 +37,8 @@ constexpr double ring_outer = 134.0;
 constexpr double ring_start_degrees = 130.0;
 constexpr double ring_end_degrees = 355.0;
 
-struct image {
-    cairo_surface_t* surface;
-    int width() const { return cairo_image_surface_get_width(surface); }
-    int height() const { return cairo_image_surface_get_height(surface); }
-    std::uint32_t at(int x, int y) const {
-        const auto* data = cairo_image_surface_get_data(surface);
-        const int stride = cairo_image_surface_get_stride(surface);
-        return reinterpret_cast<const std::uint32_t*>(data + y * stride)[x];
-    }
-};
-
-image load(const char* path) {
-    image loaded{cairo_image_surface_create_from_png(path)};
-    if (cairo_surface_status(loaded.surface) != CAIRO_STATUS_SUCCESS) {
-        std::fprintf(stderr, "cannot read %s\n", path);
-        std::exit(1);
-    }
-    cairo_surface_flush(loaded.surface);
-    return loaded;
-}
+using image = atlas::frame_image;
+using atlas::load_frame;
 
 // The module's scale_to_screen of a reference length times the player's scale,
 // in the same single-precision steps.
@@ -74,8 +57,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s FRAME.png BACKDROP.png SCALE kmh|mph\n", argv[0]);
         return 2;
     }
-    const image frame = load(argv[1]);
-    const image backdrop = load(argv[2]);
+    const image frame = load_frame(argv[1]);
+    const image backdrop = load_frame(argv[2]);
     const float scale = std::strtof(argv[3], nullptr);
     const auto& dial = std::strcmp(argv[4], "mph") == 0 ? atlas::mph_dial : atlas::kmh_dial;
     if (frame.width() != backdrop.width() || frame.height() != backdrop.height()) {

@@ -3,46 +3,21 @@
 // the 32-bit frame differs from the backdrop drawn without the gauge.
 //
 //   gauge_psnr FRAME.png FRAME_32BIT.png BACKDROP.png
-#include <cairo.h>
+#include "frame_image.hpp"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 
-namespace {
-
-struct image {
-    cairo_surface_t* surface;
-    int width() const { return cairo_image_surface_get_width(surface); }
-    int height() const { return cairo_image_surface_get_height(surface); }
-    std::uint32_t at(int x, int y) const {
-        const auto* data = cairo_image_surface_get_data(surface);
-        const int stride = cairo_image_surface_get_stride(surface);
-        return reinterpret_cast<const std::uint32_t*>(data + y * stride)[x];
-    }
-};
-
-bool load(const char* path, image& loaded) {
-    loaded.surface = cairo_image_surface_create_from_png(path);
-    if (cairo_surface_status(loaded.surface) != CAIRO_STATUS_SUCCESS) {
-        std::fprintf(stderr, "cannot read %s\n", path);
-        return false;
-    }
-    cairo_surface_flush(loaded.surface);
-    return true;
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
     if (argc != 4) {
         std::fprintf(stderr, "usage: %s FRAME.png FRAME_32BIT.png BACKDROP.png\n", argv[0]);
         return 2;
     }
-    image frame{}, base{}, backdrop{};
-    if (!load(argv[1], frame) || !load(argv[2], base) || !load(argv[3], backdrop))
-        return 1;
+    const atlas::frame_image frame = atlas::load_frame(argv[1]);
+    const atlas::frame_image base = atlas::load_frame(argv[2]);
+    const atlas::frame_image backdrop = atlas::load_frame(argv[3]);
     const int w = frame.width();
     const int h = frame.height();
     if (base.width() != w || backdrop.width() != w || base.height() != h ||

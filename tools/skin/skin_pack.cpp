@@ -4,11 +4,11 @@
 #include "assets/texture_dictionary.hpp"
 #include "dxt_decoder.hpp"
 #include "dxt_encoder.hpp"
+#include "level_psnr.hpp"
 #include "png_input.hpp"
 #include "skin_layout.hpp"
 #include "skin_warnings.hpp"
 
-#include <cmath>
 #include <exception>
 #include <filesystem>
 
@@ -21,29 +21,14 @@ namespace {
 constexpr const char* texture_name = "speedometer";
 constexpr std::uint8_t mip_filter_linear = 6;
 
-double psnr(double squared_error, double count) {
-    return squared_error == 0 ? INFINITY : 10 * std::log10(255.0 * 255.0 * count / squared_error);
-}
-
-// Colour as it is seen, times alpha, so that invisible texels count for
-// nothing; and alpha on its own.
 void report_level(std::FILE* report, int level, int width, int height,
                   const std::vector<std::uint8_t>& original,
                   const std::vector<std::uint8_t>& blocks) {
     const auto decoded = dxt::decompress_level(txd::pixel_encoding::dxt5, width, height, blocks);
-    double colour = 0, alpha = 0;
-    for (std::size_t i = 0; i < original.size(); i += 4) {
-        for (int c = 0; c < 3; ++c) {
-            const double e =
-                (original[i + c] * original[i + 3] - decoded[i + c] * decoded[i + 3]) / 255.0;
-            colour += e * e;
-        }
-        const double e = original[i + 3] - decoded[i + 3];
-        alpha += e * e;
-    }
-    const double pixels = static_cast<double>(width) * height;
+    const dxt::level_psnr psnr =
+        dxt::compare_levels(original, decoded, width, {0, 0, width, height});
     std::fprintf(report, "level %2d  %4dx%-4d  colour %6.2f dB  alpha %6.2f dB\n", level, width,
-                 height, psnr(colour, pixels * 3), psnr(alpha, pixels));
+                 height, psnr.colour, psnr.alpha);
 }
 
 } // namespace
