@@ -78,8 +78,8 @@ void tell_once_if_it_waits(const char* key, T asked, T in_force, T& last_asked, 
 // The skin's dictionary is loaded at init, like the units'.
 void tell_once_if_skin_waits(const char* asked) {
     if (std::strcmp(asked, active_settings.skin) != 0 && std::strcmp(asked, skin_asked) != 0) {
-        log_line("%s: skin = %s takes effect at the next game", settings_path_utf8,
-                 asked[0] != '\0' ? asked : "none");
+        log_line("skin = %s takes effect at the next game (%s)", asked[0] != '\0' ? asked : "none",
+                 settings_path_utf8);
     }
     std::strcpy(skin_asked, asked);
 }
