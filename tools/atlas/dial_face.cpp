@@ -26,6 +26,13 @@ double ink_level(const dial_scale& scale) {
     return scale.light_face ? 0.08 : 1.0;
 }
 
+// The dark face is a neutral grey ramp: a block-compressed texel has one
+// palette index for all three channels, so a tinted ramp, whose channels step
+// at different radii on the 5:6:5 end points, shows as faint coloured rings;
+// grey keeps red and blue on the same steps and green on steps half their
+// size. The greys are a shade lighter than the tint they replace, whose blue
+// was lighter still, so the white scale's edges are no harsher against the
+// face than they were.
 void draw_face(cairo_t* cr, const dial_scale& scale) {
     cairo_pattern_t* face = cairo_pattern_create_radial(0, -30, 10, 0, 0, bezel_inner_radius);
     if (scale.light_face) {
@@ -33,9 +40,9 @@ void draw_face(cairo_t* cr, const dial_scale& scale) {
         cairo_pattern_add_color_stop_rgba(face, 0.75, 0.90, 0.89, 0.85, 0.95);
         cairo_pattern_add_color_stop_rgba(face, 1.0, 0.78, 0.77, 0.74, 0.96);
     } else {
-        cairo_pattern_add_color_stop_rgba(face, 0.0, 0.16, 0.17, 0.20, 0.90);
-        cairo_pattern_add_color_stop_rgba(face, 0.75, 0.07, 0.08, 0.09, 0.90);
-        cairo_pattern_add_color_stop_rgba(face, 1.0, 0.02, 0.02, 0.03, 0.94);
+        cairo_pattern_add_color_stop_rgba(face, 0.0, 0.18, 0.18, 0.18, 0.90);
+        cairo_pattern_add_color_stop_rgba(face, 0.75, 0.085, 0.085, 0.085, 0.90);
+        cairo_pattern_add_color_stop_rgba(face, 1.0, 0.025, 0.025, 0.025, 0.94);
     }
     cairo_arc(cr, 0, 0, bezel_inner_radius + 0.5, 0, 2 * std::numbers::pi);
     cairo_set_source(cr, face);
