@@ -15,3 +15,16 @@ void* tap_import(HMODULE module, const std::string& dll, const std::string& func
 // now on import the replacement; modules loaded before keep what they have.
 // Returns the previous target, or null when dll exports no such function.
 void* tap_export(HMODULE dll, const std::string& function, void* replacement);
+
+// The same for a function pointer, handing back the previous target as one.
+template <class Function>
+Function* tap_import(HMODULE module, const std::string& dll, const std::string& function,
+                     Function* replacement) {
+    return reinterpret_cast<Function*>(
+        tap_import(module, dll, function, reinterpret_cast<void*>(replacement)));
+}
+template <class Function>
+Function* tap_export(HMODULE dll, const std::string& function, Function* replacement) {
+    return reinterpret_cast<Function*>(
+        tap_export(dll, function, reinterpret_cast<void*>(replacement)));
+}

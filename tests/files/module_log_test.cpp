@@ -3,36 +3,18 @@
 #include "files/module_files.hpp"
 #include "files/module_log.hpp"
 #include "simhost/import_tap.hpp"
+#include "support/module_files_text.hpp"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <algorithm>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
 std::wstring log_path() {
-    wchar_t path[MAX_PATH];
-    EXPECT_TRUE(path_beside_module(L".log", path, MAX_PATH));
-    return path;
-}
-
-std::string whole_log() {
-    std::ifstream file(log_path().c_str(), std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-// The lines written, below the release the log starts with.
-std::string log_text() {
-    const std::string text = whole_log();
-    EXPECT_TRUE(text.starts_with(log_first_line)) << text;
-    return text.substr(std::min(text.size(), sizeof log_first_line - 1));
+    return beside_module(L".log");
 }
 
 std::vector<std::string> debugger_lines;
@@ -91,8 +73,8 @@ TEST_F(module_log, starts_afresh_at_each_load_and_appends_after) {
     restart_log_for_testing();
     log_line("site 0x%08X holds %02X", 0x53E4FFu, 0x90u);
     log_line("%s", "second");
-    EXPECT_EQ(whole_log(), "speedometer " SPEEDOMETER_VERSION "\r\n"
-                           "site 0x0053E4FF holds 90\r\nsecond\r\n");
+    EXPECT_EQ(file_text(log_path()), "speedometer " SPEEDOMETER_VERSION "\r\n"
+                                     "site 0x0053E4FF holds 90\r\nsecond\r\n");
 }
 
 TEST_F(module_log, shares_the_file_with_another_writer_and_only_appends) {

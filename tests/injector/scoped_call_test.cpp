@@ -1,14 +1,12 @@
 // A call patch takes a site only with a stub to lead through: a call straight
 // into the module would outlive it under another plug-in's patch.
 #include "code_page_test.hpp"
-#include "files/module_files.hpp"
 #include "files/module_log.hpp"
 #include "injector/call_stubs.hpp"
 #include "injector/scoped_call.hpp"
+#include "support/module_files_text.hpp"
 
-#include <fstream>
-#include <sstream>
-#include <string>
+#include <cstdio>
 
 using namespace test;
 using bytes = std::vector<std::uint8_t>;
@@ -19,23 +17,10 @@ using scoped_call_test = code_page_test;
 
 const bytes host_call = {0xE8, 0x10, 0x20, 0x30, 0x00};
 
-std::wstring log_path() {
-    wchar_t path[MAX_PATH];
-    EXPECT_TRUE(path_beside_module(L".log", path, MAX_PATH));
-    return path;
-}
-
-std::string log_text() {
-    std::ifstream file(log_path().c_str(), std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
 } // namespace
 
 TEST_F(scoped_call_test, with_no_stub_to_be_had_the_site_is_left_alone_and_the_log_says_so) {
-    DeleteFileW(log_path().c_str());
+    DeleteFileW(beside_module(L".log").c_str());
     restart_log_for_testing();
     poke(site, host_call);
     // Every slot of the page taken.
@@ -70,6 +55,6 @@ TEST_F(scoped_call_test, with_no_stub_to_be_had_the_site_is_left_alone_and_the_l
     std::snprintf(line, sizeof line,
                   "no memory for a call stub: the call at 0x%08X is left as it is\r\n",
                   static_cast<unsigned>(site));
-    EXPECT_EQ(log_text(), std::string(log_first_line) + line);
-    DeleteFileW(log_path().c_str());
+    EXPECT_EQ(log_text(), line);
+    DeleteFileW(beside_module(L".log").c_str());
 }

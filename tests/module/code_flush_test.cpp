@@ -2,40 +2,16 @@
 // write the module makes to host code is followed by a flush of exactly the
 // bytes it wrote.
 #include "module_fixture.hpp"
-#include "simhost/import_tap.hpp"
 
 #include "host/addresses.hpp"
 #include "simhost/image_layout.hpp"
 
-#include <utility>
-
-namespace {
-
-using flush = std::pair<std::uint32_t, std::uint32_t>; // address, size
-
-std::vector<flush>* flushes = nullptr;
-decltype(&FlushInstructionCache) real_flush = nullptr;
-
-BOOL WINAPI traced_flush(HANDLE process, LPCVOID address, SIZE_T size) {
-    if (flushes != nullptr && process == GetCurrentProcess()) {
-        flushes->emplace_back(reinterpret_cast<std::uint32_t>(address), size);
-    }
-    return real_flush(process, address, size);
-}
-
-} // namespace
-
 TEST_F(module_test, every_write_to_host_code_is_flushed_for_exactly_its_bytes) {
     load();
-    real_flush = reinterpret_cast<decltype(real_flush)>(tap_import(
-        module_, "KERNEL32.dll", "FlushInstructionCache", reinterpret_cast<void*>(&traced_flush)));
-    ASSERT_NE(real_flush, nullptr);
-
-    std::vector<flush> seen;
-    flushes = &seen;
+    flush_trace trace(module_);
     sim::run_event_site(sim::event_site::init);
     unload();
-    flushes = nullptr;
+    const std::vector<flush>& seen = trace.seen;
 
     constexpr std::uint32_t a = host_address::hud_text_a_call_site;
     constexpr std::uint32_t b = host_address::hud_text_b_call_site;

@@ -4,6 +4,7 @@
 
 #include "assets/texture_dictionary.hpp"
 #include "host/addresses.hpp"
+#include "simhost/import_tap.hpp"
 #include "support/test_atlas.hpp"
 
 #include <cstring>
@@ -117,4 +118,54 @@ std::vector<std::string> log_lines(const wchar_t* path) {
         lines.erase(lines.begin());
     }
     return lines;
+}
+
+namespace {
+
+template <class F> F* exported(HMODULE module, const char* name) {
+    return reinterpret_cast<F*>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+flush_trace* current_trace = nullptr;
+decltype(&FlushInstructionCache) real_flush = nullptr;
+
+BOOL WINAPI traced_flush(HANDLE process, LPCVOID address, SIZE_T size) {
+    if (current_trace != nullptr && process == GetCurrentProcess()) {
+        current_trace->seen.emplace_back(reinterpret_cast<std::uint32_t>(address), size);
+    }
+    return real_flush(process, address, size);
+}
+
+} // namespace
+
+foreign_plugin::foreign_plugin(std::uint32_t site, bool through_trampoline)
+    : module(LoadLibraryA("foreign_plugin.dll")) {
+    EXPECT_NE(module, nullptr);
+    if (module != nullptr) {
+        exported<void(std::uint32_t, bool)>(module, "foreign_take_over")(site, through_trampoline);
+    }
+}
+
+void foreign_plugin::unload() {
+    if (module != nullptr) {
+        FreeLibrary(module);
+        module = nullptr;
+    }
+}
+
+std::uint32_t foreign_plugin::passes() const {
+    return exported<std::uint32_t()>(module, "foreign_pass_count")();
+}
+
+flush_trace::flush_trace(HMODULE module) {
+    auto* const real = tap_import(module, "KERNEL32.dll", "FlushInstructionCache", &traced_flush);
+    EXPECT_TRUE(real != nullptr);
+    if (real != &traced_flush) {
+        real_flush = real;
+    }
+    current_trace = this;
+}
+
+flush_trace::~flush_trace() {
+    current_trace = nullptr;
 }

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 inline constexpr char module_file[] = "speedometer.dll";
@@ -41,3 +42,26 @@ std::vector<std::string> log_lines(const wchar_t* path = L"speedometer.log");
 // Addresses of the five call sites, in the order the module takes them over.
 std::vector<std::uint32_t> event_sites();
 std::vector<std::uint32_t> text_sites();
+
+// Another plug-in that takes the call at site over, as long as it lives: on
+// top of whatever is there, or through a trampoline outside any image.
+class foreign_plugin {
+  public:
+    explicit foreign_plugin(std::uint32_t site, bool through_trampoline = false);
+    ~foreign_plugin() { unload(); }
+    void unload();
+    std::uint32_t passes() const; // runs through its call
+
+  private:
+    HMODULE module;
+};
+
+// The module's flushes of this process's instruction cache while the trace
+// lives, as address and size.
+using flush = std::pair<std::uint32_t, std::uint32_t>;
+class flush_trace {
+  public:
+    explicit flush_trace(HMODULE module);
+    ~flush_trace();
+    std::vector<flush> seen;
+};

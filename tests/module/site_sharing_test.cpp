@@ -11,37 +11,6 @@ using sim::host_fn;
 
 namespace {
 
-template <class F> F* exported(HMODULE module, const char* name) {
-    return reinterpret_cast<F*>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
-class foreign_plugin {
-  public:
-    explicit foreign_plugin(std::uint32_t site, bool through_trampoline = false)
-        : module(LoadLibraryA("foreign_plugin.dll")) {
-        EXPECT_NE(module, nullptr);
-        if (module != nullptr) {
-            exported<void(std::uint32_t, bool)>(module, "foreign_take_over")(site,
-                                                                             through_trampoline);
-        }
-    }
-    ~foreign_plugin() { unload(); }
-
-    void unload() {
-        if (module != nullptr) {
-            FreeLibrary(module);
-            module = nullptr;
-        }
-    }
-
-    std::uint32_t passes() const {
-        return exported<std::uint32_t()>(module, "foreign_pass_count")();
-    }
-
-  private:
-    HMODULE module;
-};
-
 struct shared_site {
     std::uint32_t site;
     host_fn host_callee;

@@ -37,8 +37,9 @@ TEST_F(skin_dictionary, steps_down_to_the_shipped_artwork_logging_each_step_once
     const std::string kmh = "models\\speedometer.txd";
     const std::string mph = "models\\speedometer_mph.txd";
     const std::string to_shipped = " could not be loaded; the shipped artwork is used\r";
-    const std::string to_shipped_mph = " could not be loaded; the shipped mph artwork is used\r";
+    const std::string to_mph = " could not be loaded; the shipped mph artwork is used\r";
     const std::string to_kmh = " could not be loaded; the speed is shown in km/h\r";
+    const char* const in_mph = "skin = carbon\nunits = mph";
     const struct {
         const char* settings;
         bool carbon, carbon_mph, shipped_mph; // dictionaries in place
@@ -46,21 +47,11 @@ TEST_F(skin_dictionary, steps_down_to_the_shipped_artwork_logging_each_step_once
         std::vector<std::string> log;
     } cases[] = {
         {"skin = Carbon", true, false, true, {skin_kmh}, {}},
-        {"skin = carbon\nunits = mph", false, true, true, {skin_mph}, {}},
+        {in_mph, false, true, true, {skin_mph}, {}},
         {"skin = carbon", false, true, true, {skin_kmh, kmh}, {skin_kmh + to_shipped}},
         // A skin without an mph face: the shipped mph one, not the skin in km/h.
-        {"skin = carbon\nunits = mph",
-         true,
-         false,
-         true,
-         {skin_mph, mph},
-         {skin_mph + to_shipped_mph}},
-        {"skin = carbon\nunits = mph",
-         true,
-         false,
-         false,
-         {skin_mph, mph, kmh},
-         {skin_mph + to_shipped_mph, mph + to_kmh}},
+        {in_mph, true, false, true, {skin_mph, mph}, {skin_mph + to_mph}},
+        {in_mph, true, false, false, {skin_mph, mph, kmh}, {skin_mph + to_mph, mph + to_kmh}},
         // Refused names never reach the host.
         {"skin = ..\\carbon", true, true, true, {kmh}, {}},
         {"skin = carbon_mph", true, true, true, {kmh}, {}},

