@@ -132,6 +132,19 @@ TEST(skin_packer, packs_a_png_into_a_full_dxt5_chain_that_replaces_the_old_dicti
     EXPECT_EQ((*uncompressed)[0].encoding, txd::pixel_encoding::rgba32);
 }
 
+// The Windows packer decodes with a decoder of its own (stb has none): its
+// figures hold only if it decodes as the shipped artwork's encoder does.
+TEST(skin_packer, decodes_blocks_exactly_as_libsquish_does) {
+    const auto crop = txd::read_file(FIXTURE_FOLDER "/dxt5_crop.txd");
+    ASSERT_TRUE(crop);
+    const txd::texture_image& t = (*crop)[0];
+    const auto decoded = dxt::decompress_level(t.encoding, t.width, t.height, t.rgba);
+    const auto expected = file_bytes(FIXTURE_FOLDER "/dxt5_crop_decoded.rgba");
+    EXPECT_TRUE(
+        std::equal(decoded.begin(), decoded.end(), expected.begin(), expected.end(),
+                   [](std::uint8_t a, char b) { return a == static_cast<std::uint8_t>(b); }));
+}
+
 TEST(skin_packer, warns_of_ink_that_bleeds_into_a_neighbour) {
     // The disc grown to touch the progress arc's rectangle.
     std::vector<unsigned char> pixels(512u * 256 * 4, 0);
