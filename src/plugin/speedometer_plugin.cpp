@@ -9,7 +9,7 @@
 #include "injector/host_check.hpp"
 #include "speedometer/frame.hpp"
 #include "speedometer/resources.hpp"
-#include "speedometer/settings_reload.hpp"
+#include "settings/settings_reload.hpp"
 
 namespace {
 

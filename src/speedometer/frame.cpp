@@ -8,7 +8,7 @@
 #include "speedometer/placement.hpp"
 #include "speedometer/progress_arc.hpp"
 #include "speedometer/readout.hpp"
-#include "speedometer/settings.hpp"
+#include "settings/settings.hpp"
 #include "speedometer/visibility_toggle.hpp"
 
 #include <bit>

@@ -1,7 +1,7 @@
 #include "speedometer/opacity.hpp"
 
 #include "host/functions.hpp"
-#include "speedometer/settings.hpp"
+#include "settings/settings.hpp"
 
 namespace {
 

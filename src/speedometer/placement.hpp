@@ -3,7 +3,7 @@
 // reference lengths before they are scaled to the screen. Sizes and distances
 // from the right and bottom edges grow with the scale, so the gauge grows
 // about the screen's lower-right corner; the offsets push it further in.
-#include "speedometer/settings.hpp"
+#include "settings/settings.hpp"
 
 struct gauge_placement {
     float scale;

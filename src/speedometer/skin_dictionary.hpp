@@ -2,7 +2,7 @@
 // The dictionary a new game draws from: the player's skin in the player's
 // units, stepping down to the shipped artwork when the host cannot load it.
 #include "host/functions.hpp"
-#include "speedometer/settings.hpp"
+#include "settings/settings.hpp"
 
 // models\speedometer_NAME.txd, or models\speedometer_NAME_mph.txd.
 inline constexpr std::size_t skin_dictionary_path_capacity =

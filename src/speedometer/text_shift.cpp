@@ -8,7 +8,7 @@
 #include "injector/scoped_call.hpp"
 #include "speedometer/frame.hpp"
 #include "speedometer/placement.hpp"
-#include "speedometer/settings.hpp"
+#include "settings/settings.hpp"
 #include "speedometer/visibility_toggle.hpp"
 
 namespace {

@@ -1,13 +1,18 @@
 #include "speedometer/visibility_toggle.hpp"
 
-#include "speedometer/settings.hpp"
+#include "settings/settings.hpp"
 
 #include <windows.h>
+
+#include <cstdint>
 
 namespace {
 
 bool hidden = false;
 bool key_was_down = false;
+// The key the hidden state belongs to: when the settings name another, the
+// old key's state means nothing for the new one, and the gauge shows again.
+std::uint8_t key_in_use = 0;
 
 bool toggle_key_down() {
     return (GetAsyncKeyState(active_settings.toggle_key) & 0x8000) != 0;
@@ -26,11 +31,15 @@ bool host_window_in_front() {
 
 void show_speedometer() {
     hidden = false;
+    key_in_use = active_settings.toggle_key;
     // A key held down through init is no press: only a new one flips.
     key_was_down = active_settings.toggle_key != 0 && toggle_key_down();
 }
 
 bool speedometer_shown_this_frame() {
+    if (active_settings.toggle_key != key_in_use) {
+        show_speedometer();
+    }
     // Without a key the module makes no call the default display did not make.
     if (active_settings.toggle_key == 0) {
         return !hidden;
@@ -44,5 +53,5 @@ bool speedometer_shown_this_frame() {
 }
 
 bool speedometer_hidden() {
-    return hidden;
+    return hidden && key_in_use == active_settings.toggle_key;
 }

@@ -9,7 +9,8 @@ void show_speedometer();
 // Called once per frame by the drawing handler: looks at the toggle key, if
 // the settings name one, and flips between shown and hidden on each press
 // (not on each frame the key is held) made while a window of the host's own
-// process is in front. True while shown.
+// process is in front. True while shown. When the settings name another key
+// than the one the state belongs to, the gauge is shown again first.
 bool speedometer_shown_this_frame();
 
 // As the last frame left it; no key is looked at.

@@ -2,9 +2,9 @@
 // functions: what each file gives, and the one log line per value refused.
 #include "files/module_files.hpp"
 #include "files/module_log.hpp"
-#include "speedometer/setting_words.hpp"
-#include "speedometer/settings.hpp"
-#include "speedometer/settings_file_check.hpp"
+#include "settings/setting_words.hpp"
+#include "settings/settings.hpp"
+#include "settings/settings_file_check.hpp"
 #include "support/module_files_text.hpp"
 
 #include <gtest/gtest.h>
@@ -49,14 +49,15 @@ TEST_F(settings_file, missing_gives_the_defaults_and_writes_nothing) {
     EXPECT_FALSE(exists(log_));
 }
 
-TEST_F(settings_file, unreadable_is_the_same_as_missing) {
-    write_file(ini_, "[speedometer]\nunits = mph\n");
+TEST_F(settings_file, held_shut_is_a_read_cut_short_that_changes_nothing) {
+    const speedometer_settings stale = active_settings;
+    write_file(ini_, "[speedometer]\nunits = knots\n");
     const HANDLE locked = CreateFileW(ini_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(locked, INVALID_HANDLE_VALUE);
-    load_settings();
+    EXPECT_FALSE(load_settings());
     CloseHandle(locked);
-    EXPECT_EQ(active_settings, speedometer_settings{});
+    EXPECT_EQ(active_settings, stale);
     EXPECT_FALSE(exists(log_));
 }
 
@@ -94,11 +95,18 @@ TEST_F(settings_file, reads_every_allowed_value) {
              s.toggle_key = '9';
              s.opacity_millionths = 100000;
          })},
-        // The seventh decimal of opacity rounds half up.
-        {"[speedometer]\ntoggle_key = F10\nopacity = 0.1234565\n",
+        // Six decimals of opacity, and zeros after them.
+        {"[speedometer]\ntoggle_key = F10\nopacity = 0.1234560000\n",
          with([](speedometer_settings& s) {
              s.toggle_key = VK_F10;
-             s.opacity_millionths = 123457;
+             s.opacity_millionths = 123456;
+         })},
+        // As the profile functions read a key: its first line, blanks and one
+        // pair of quotes left out, comments skipped.
+        {"[speedometer]\n;scale = 2\n  SCALE\t=\t'0.5'  \nscale = 2\noffset_x = \"7\"\n",
+         with([](speedometer_settings& s) {
+             s.scale = 0.5f;
+             s.offset_x = 7.0f;
          })},
         // Digits past the range's ends that are all zeros are still in it.
         {"[speedometer]\nscale = 2.000\nopacity = 1.000\n",
@@ -128,7 +136,7 @@ TEST_F(settings_file, a_value_not_allowed_leaves_its_key_at_the_default_and_logs
     const char* const scales = "(0.5 to 2.0)";
     const char* const offsets = "(a whole number from 0 to 1000)";
     const char* const keys = "(none, F1 to F12, A to Z or 0 to 9)";
-    const char* const opacities = "(0.1 to 1.0)";
+    const char* const opacities = "(0.1 to 1.0, at most six decimals)";
     const struct {
         const char* line;
         const char* allowed;
@@ -144,6 +152,7 @@ TEST_F(settings_file, a_value_not_allowed_leaves_its_key_at_the_default_and_logs
         {"scale = nan", scales},
         {"offset_x = -5", offsets},
         {"offset_x = 1001", offsets},
+        {"offset_x =", offsets},
         {"offset_y = 12.5", offsets},
         {"offset_y = 01001", offsets},
         {"offset_x = 0000000000000000000001001", offsets},
@@ -161,6 +170,8 @@ TEST_F(settings_file, a_value_not_allowed_leaves_its_key_at_the_default_and_logs
         {"opacity = 0.5x", opacities},
         {"opacity = 1e0", opacities},
         {"opacity =", opacities},
+        {"opacity = 0.4999995", opacities}, // 127.4999 would be rounded twice to 128
+        {"opacity = 0.1039215", opacities},
     };
     char ini_utf8[MAX_PATH * 3];
     to_utf8(ini_.c_str(), ini_utf8, sizeof ini_utf8);
@@ -212,6 +223,7 @@ TEST_F(settings_file, a_skin_name_is_taken_in_lower_case_or_refused_for_the_ship
         {"dark carbon", nullptr},
         {"MPH", nullptr},
         {"carbon_mph", nullptr},
+        {"_mph", nullptr},
         {"carbon\xC3\xA9", nullptr}, // a letter, but not one a file name can always hold
     };
     for (const auto& c : cases) {
@@ -259,7 +271,10 @@ TEST_F(settings_file, a_refusal_names_key_and_value_before_a_path_that_fills_the
     }
     const std::wstring ini = folders.back() + L"\\speedometer.ini";
     write_file(ini, "[speedometer]\nscale = 7\n");
-    EXPECT_EQ(read_settings_file(ini.c_str()), speedometer_settings{});
+    const settings_file_read read = read_settings_file(ini.c_str());
+    EXPECT_EQ(read.settings, speedometer_settings{});
+    EXPECT_FALSE(exists(log_)) << "told only once the read is kept";
+    tell_refused_values(read, ini.c_str());
     DeleteFileW(ini.c_str());
     for (std::size_t i = folders.size() - 1; i > 0; --i) {
         RemoveDirectoryW(folders[i].c_str());
@@ -287,6 +302,8 @@ TEST_F(settings_file, keywords_match_in_ascii_case_only) {
         SCOPED_TRACE(c.written);
         EXPECT_EQ(equals_ignoring_ascii_case(c.written, "mph"), c.matches_mph);
     }
+    // The alphabet's ends fold too.
+    EXPECT_TRUE(equals_ignoring_ascii_case("Az", "aZ"));
     // Characters 32 apart that are not letters stay apart.
     EXPECT_FALSE(equals_ignoring_ascii_case("@[", "`{"));
 }
@@ -328,6 +345,7 @@ TEST_F(settings_file, a_byte_order_mark_right_before_the_first_section_is_logged
         bool logged;
     } cases[] = {
         {"\xEF\xBB\xBF[speedometer]\nscale = 2\n", true},
+        {"\xEF\xBB\xBF \t[speedometer]\nscale = 2\n", true},
         {"\xEF\xBB\xBF; a comment first\n[speedometer]\nscale = 2\n", false},
     };
     for (const auto& c : cases) {
@@ -335,6 +353,7 @@ TEST_F(settings_file, a_byte_order_mark_right_before_the_first_section_is_logged
         SetUp();
         write_file(ini_, c.text);
         load_settings();
+        load_settings(); // told once, not at every read
         const std::string log = log_text(log_);
         EXPECT_EQ(log.find("byte-order mark") != std::string::npos, c.logged) << log;
         EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), c.logged ? 1 : 0);

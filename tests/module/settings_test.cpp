@@ -29,17 +29,52 @@ DWORD WINAPI fake_tick_count() {
     return clock_ms;
 }
 
-// An editor that empties the file just as the module starts reading it.
+// Another program at the file while the module reads it, through both ways
+// of reading a profile: an editor that saves anew just as a read starts, or
+// a backup or virus scanner that holds it shut from the nth read on.
 decltype(&GetPrivateProfileStringW) real_profile_string = nullptr;
-bool empty_at_next_read = false;
+decltype(&GetPrivateProfileSectionW) real_profile_section = nullptr;
+const char* saved_at_next_read = nullptr;
+int reads = 0;
+int held_from_read = 0;  // 0: never
+int held_until_read = 0; // the first read it is open again for; 0: until let go
+HANDLE holder = INVALID_HANDLE_VALUE;
 
-DWORD WINAPI emptying_profile_string(LPCWSTR section, LPCWSTR key, LPCWSTR fallback, LPWSTR value,
-                                     DWORD capacity, LPCWSTR path) {
-    if (empty_at_next_read) {
-        empty_at_next_read = false;
-        std::ofstream(path, std::ios::binary).flush();
+void let_go() {
+    held_from_read = 0;
+    CloseHandle(holder);
+    holder = INVALID_HANDLE_VALUE;
+}
+
+void hold_for_reads(int from, int until = 0) {
+    reads = 0;
+    held_from_read = from;
+    held_until_read = until;
+}
+
+void at_a_profile_read(LPCWSTR path) {
+    ++reads;
+    if (saved_at_next_read != nullptr) {
+        std::ofstream(path, std::ios::binary) << saved_at_next_read;
+        saved_at_next_read = nullptr;
     }
+    if (held_until_read != 0 && reads >= held_until_read) {
+        let_go();
+    }
+    if (held_from_read != 0 && reads >= held_from_read && holder == INVALID_HANDLE_VALUE) {
+        holder = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    }
+}
+
+DWORD WINAPI tapped_profile_string(LPCWSTR section, LPCWSTR key, LPCWSTR fallback, LPWSTR value,
+                                   DWORD capacity, LPCWSTR path) {
+    at_a_profile_read(path);
     return real_profile_string(section, key, fallback, value, capacity, path);
+}
+
+DWORD WINAPI tapped_profile_section(LPCWSTR section, LPWSTR text, DWORD capacity, LPCWSTR path) {
+    at_a_profile_read(path);
+    return real_profile_section(section, text, capacity, path);
 }
 
 // A module path the system had to cut to MAX_PATH characters, whose first
@@ -85,8 +120,16 @@ class module_settings : public module_test {
         ASSERT_NE(tap_import(module_, "USER32.dll", "GetAsyncKeyState", &fake_key_state), nullptr);
         ASSERT_NE(tap_import(module_, "KERNEL32.dll", "GetTickCount", &fake_tick_count), nullptr);
         ASSERT_TRUE(sim::bring_host_window_to_front());
+        reads = 0;
+        saved_at_next_read = nullptr;
+        real_profile_string =
+            tap_import(module_, "KERNEL32.dll", "GetPrivateProfileStringW", &tapped_profile_string);
+        real_profile_section = tap_import(module_, "KERNEL32.dll", "GetPrivateProfileSectionW",
+                                          &tapped_profile_section);
+        ASSERT_TRUE(real_profile_string != nullptr || real_profile_section != nullptr);
     }
     void TearDown() override {
+        let_go();
         module_test::TearDown();
         DeleteFileA(settings_file);
     }
@@ -94,8 +137,12 @@ class module_settings : public module_test {
     static void write_settings(const char* text) {
         std::ofstream(settings_file, std::ios::binary) << text;
     }
+    // A frame ms after the last, and one more a quarter of a second later: a
+    // changed file is read once it has held still that long.
     static std::size_t frame_after(DWORD ms) {
         clock_ms += ms;
+        renders_in_a_frame();
+        clock_ms += 250;
         return renders_in_a_frame();
     }
     static std::size_t renders_in_a_frame() {
@@ -238,10 +285,11 @@ TEST_F(module_settings, a_change_shows_within_a_second_but_units_and_text_shift_
     clock_ms = static_cast<DWORD>(-2000); // the count wraps during the game
     sim::run_event_site(sim::event_site::init);
     enter_vehicle(0.5f);
-    frame_after(0);
+    renders_in_a_frame();
     const float kmh_face_u = sim::render_batches().at(0).vertices.at(0).u;
     const std::size_t unchecked = sim::calls().size();
-    frame_after(1000);
+    clock_ms += 1000;
+    renders_in_a_frame();
     EXPECT_EQ(sim::calls().size(), unchecked) << "without a file, looking at it calls nothing";
 
     const struct {
@@ -287,9 +335,6 @@ TEST_F(module_settings, a_change_shows_within_a_second_but_units_and_text_shift_
 }
 
 TEST_F(module_settings, the_settings_in_force_stay_through_a_half_saved_or_huge_file) {
-    real_profile_string =
-        tap_import(module_, "KERNEL32.dll", "GetPrivateProfileStringW", &emptying_profile_string);
-    ASSERT_NE(real_profile_string, nullptr);
     write_settings_lines("scale = 2\ntoggle_key = H");
     sim::run_event_site(sim::event_site::init);
     enter_vehicle(0.5f);
@@ -303,31 +348,92 @@ TEST_F(module_settings, the_settings_in_force_stay_through_a_half_saved_or_huge_
         text.resize(size, ';');
         return text;
     };
+    const std::string in_pieces = "[speedometer]\nscale = 0.5\n";
     const struct {
         std::string file;
-        bool emptied_while_read;
-        float shift; // 0: hidden
+        const char* saved_while_read; // nullptr: not
+        float shift;                  // 0: hidden
         std::size_t log_lines;
     } steps[] = {
-        {"", false, 0.0f, 0},                 // emptied: still hidden
-        {head + "2\n", true, 0.0f, 0},        // emptied while read: still hidden
-        {"\n", false, 355.0f, 0},             // a file without the section: no key
-        {head + "2\n", false, 710.0f, 0},     // read
-        {head + "0.5\n", true, 710.0f, 0},    // emptied while read: kept
-        {head + "0.5\n", false, 177.0f, 0},   // read whole a second later
-        {padded_to(65537), false, 177.0f, 1}, // not read
-        {padded_to(65538), false, 177.0f, 2}, // another size, told again
-        {padded_to(65536), false, 710.0f, 2}, // read
+        {in_pieces, nullptr, 0.0f, 0},         // saved in two pieces: read once whole
+        {"", nullptr, 0.0f, 0},                // emptied: still hidden
+        {head + "2\n", "", 0.0f, 0},           // emptied while read: still hidden
+        {"\n", nullptr, 355.0f, 0},            // a file without the section: no key
+        {head + "2\n", nullptr, 710.0f, 0},    // read
+        {head + "0.5\n", "", 710.0f, 0},       // emptied while read: kept
+        {head + "0.5\n", nullptr, 177.0f, 0},  // read whole a second later
+        {head + "9\n", "\n", 177.0f, 0},       // a refused value, thrown away: not told
+        {head + "2\n", nullptr, 710.0f, 0},    // and mended
+        {padded_to(65537), nullptr, 710.0f, 1}, // not read
+        {padded_to(65538), nullptr, 710.0f, 2}, // another size, told again
+        {padded_to(65536), nullptr, 710.0f, 2}, // read
     };
     for (const auto& s : steps) {
         SCOPED_TRACE(s.file.substr(0, 48));
         write_settings(s.file.c_str());
-        empty_at_next_read = s.emptied_while_read;
+        saved_at_next_read = s.saved_while_read;
+        if (s.file == in_pieces) {
+            clock_ms += 1000; // seen changed, then written on within the quarter second
+            renders_in_a_frame();
+            write_settings((head + "0.5\n").c_str());
+        }
         frame_after(1000);
         EXPECT_EQ(text_x_after_shift(), 1500.0f - s.shift);
         EXPECT_EQ(renders_in_a_frame(), s.shift == 0.0f ? 0u : 9u);
         EXPECT_EQ(log_lines().size(), s.log_lines);
     }
+}
+
+TEST_F(module_settings, a_read_cut_short_by_another_program_changes_nothing_until_read_whole) {
+    write_settings_lines("scale = 0.5\ntoggle_key = H");
+    sim::run_event_site(sim::event_site::init);
+    enter_vehicle(0.5f);
+    key_down = true; // hides
+    renders_in_a_frame();
+    key_down = false;
+    // Held shut from the second read on: one read takes the whole file.
+    write_settings_lines("scale = 0.5\ntoggle_key = H\n; saved again");
+    hold_for_reads(2);
+    EXPECT_EQ(frame_after(1000), 0u) << "still hidden";
+    let_go();
+    key_down = true; // shows
+    renders_in_a_frame();
+    key_down = false;
+    // Held shut from the first: kept, and read whole a second after it is let
+    // go, although the file's stamp did not change since.
+    write_settings_lines("scale = 2\ntoggle_key = H");
+    hold_for_reads(1);
+    frame_after(1000);
+    EXPECT_EQ(text_x_after_shift(), 1500.0f - 177.0f);
+    let_go();
+    frame_after(1000);
+    EXPECT_EQ(text_x_after_shift(), 1500.0f - 710.0f);
+
+    // At a new game, let go within the pause it is given, and not.
+    const struct {
+        const char* file;
+        int held_until;
+        float shift_at_init;
+        float shift_a_second_later;
+    } games[] = {
+        {"units = mph\nscale = 2", 3, 710.0f, 710.0f},
+        {"units = mph\nscale = 0.5", 0, 710.0f, 177.0f}, // as the last game, then read
+    };
+    for (const auto& game : games) {
+        SCOPED_TRACE(game.file);
+        write_settings_lines(game.file);
+        hold_for_reads(1, game.held_until);
+        sim::run_event_site(sim::event_site::shutdown);
+        sim::clear_calls();
+        sim::run_event_site(sim::event_site::init);
+        EXPECT_EQ(sim::calls_of(host_fn::load_txd).at(0).text_arg(0),
+                  "models\\speedometer_mph.txd");
+        EXPECT_EQ(text_x_after_shift(), 1500.0f - game.shift_at_init);
+        let_go();
+        frame_after(1000);
+        EXPECT_EQ(text_x_after_shift(), 1500.0f - game.shift_a_second_later);
+    }
+    EXPECT_EQ(log_lines().size(), 0u);
 }
 
 TEST_F(module_settings, a_change_is_seen_by_its_size_when_the_time_stays_and_told_in_each_game) {

@@ -3,7 +3,7 @@
 #include "display_fixture.hpp"
 
 #include "speedometer/frame.hpp"
-#include "speedometer/settings.hpp"
+#include "settings/settings.hpp"
 #include "speedometer/text_shift.hpp"
 
 #include <cmath>

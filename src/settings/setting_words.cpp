@@ -1,4 +1,4 @@
-#include "speedometer/setting_words.hpp"
+#include "settings/setting_words.hpp"
 
 namespace {
 

@@ -1,10 +1,9 @@
-#include "speedometer/settings_reload.hpp"
+#include "settings/settings_reload.hpp"
 
 #include "files/module_files.hpp"
 #include "files/module_log.hpp"
-#include "speedometer/settings.hpp"
-#include "speedometer/settings_file_check.hpp"
-#include "speedometer/visibility_toggle.hpp"
+#include "settings/settings.hpp"
+#include "settings/settings_file_check.hpp"
 
 #include <windows.h>
 
@@ -13,6 +12,13 @@
 namespace {
 
 constexpr DWORD check_interval_ms = 1000;
+// A changed file is read once its stamp has held still this long: an editor
+// that saves in pieces is then, most likely, done.
+constexpr DWORD settle_ms = 250;
+// At a new game, a read cut short is tried again this often, for as long in
+// all as a player would not notice at a loading screen.
+constexpr DWORD retry_pause_ms = 50;
+constexpr DWORD retries_for_ms = 200;
 
 // What the file looked like at the last check. The size as well as the time,
 // for file systems whose times are coarse.
@@ -38,6 +44,13 @@ bool path_known = false;
 
 file_stamp last_seen;
 DWORD last_check = 0;
+DWORD wait_ms = check_interval_ms;
+// The file changed, or a read of it was cut short, and no read has been
+// kept since.
+bool unread_change = false;
+// The settings as the file last gave them in full, the wait-for-the-next-game
+// ones included: what a new game uses when its own read is cut short.
+speedometer_settings read_in_full;
 
 // What the file asked for last of the settings that wait for the next game,
 // so that each such request is logged once, not at every save.
@@ -51,20 +64,6 @@ file_stamp stamp_now() {
         return {};
     }
     return {true, data.ftLastWriteTime, data.nFileSizeHigh, data.nFileSizeLow};
-}
-
-// The profile functions take a file they cannot open for an empty one, which
-// would put every setting back to its default while an editor holds the file
-// for a moment.
-bool readable() {
-    const HANDLE file = CreateFileW(settings_path, GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    CloseHandle(file);
-    return true;
 }
 
 template <class T>
@@ -93,12 +92,7 @@ void apply_during_game(speedometer_settings read) {
     read.hud_text_shift = active_settings.hud_text_shift;
     tell_once_if_skin_waits(read.skin);
     std::memcpy(read.skin, active_settings.skin, sizeof read.skin);
-    const bool new_key = read.toggle_key != active_settings.toggle_key;
     active_settings = read;
-    // The old key's hidden state means nothing for the new key.
-    if (new_key) {
-        show_speedometer();
-    }
 }
 
 } // namespace
@@ -108,13 +102,24 @@ void load_settings_for_new_game() {
         path_known = path_beside_module(L".ini", settings_path, MAX_PATH);
         to_utf8(settings_path, settings_path_utf8, sizeof settings_path_utf8);
     }
-    last_check = GetTickCount();
     // Before the read, so that an edit made while it reads is seen.
     last_seen = path_known ? stamp_now() : file_stamp{};
-    if (last_seen.present && !readable()) {
-        last_seen = {}; // read again once it can be
+    bool complete = load_settings();
+    for (DWORD waited = 0; !complete && waited < retries_for_ms; waited += retry_pause_ms) {
+        Sleep(retry_pause_ms);
+        complete = load_settings();
     }
-    load_settings();
+    // Still held shut: this game starts as the last one did, and the frames
+    // read the file a second later, and each second after, until a read is
+    // whole.
+    if (complete) {
+        read_in_full = active_settings;
+    } else {
+        active_settings = read_in_full;
+    }
+    unread_change = !complete;
+    last_check = GetTickCount();
+    wait_ms = check_interval_ms;
     units_asked = active_settings.units;
     text_shift_asked = active_settings.hud_text_shift;
     std::strcpy(skin_asked, active_settings.skin);
@@ -127,34 +132,39 @@ void follow_settings_file() {
     const DWORD now = GetTickCount();
     // Unsigned, so the difference stays right when the count wraps after
     // 49.7 days.
-    if (now - last_check < check_interval_ms) {
+    if (now - last_check < wait_ms) {
         return;
     }
     last_check = now;
+    wait_ms = check_interval_ms;
     const file_stamp seen = stamp_now();
-    if (seen == last_seen) {
+    if (!(seen == last_seen)) {
+        // Read once it has held still, not while it may still be written.
+        last_seen = seen;
+        unread_change = true;
+        wait_ms = settle_ms;
         return;
     }
-    last_seen = seen;
+    if (!unread_change) {
+        return;
+    }
     // Gone, perhaps only while an editor saves by renaming a new file over
     // it, or emptied by one that then writes it anew: the game goes on with
     // what was read last.
-    if (!seen.present || (seen.size_high == 0 && seen.size_low == 0)) {
+    if (!seen.present || (seen.size_high == 0 && seen.size_low == 0) ||
+        !settings_file_size_allowed(settings_path)) {
+        unread_change = false;
         return;
     }
-    if (!readable()) {
-        last_seen = {};
+    const settings_file_read read = read_settings_file(settings_path);
+    // Cut short, or saved again while it was read, so that the values may be
+    // half the old file's and half the new one's: read it whole a second
+    // later.
+    if (!read.complete || !(stamp_now() == seen)) {
         return;
     }
-    if (!settings_file_size_allowed(settings_path)) {
-        return;
-    }
-    const speedometer_settings read = read_settings_file(settings_path);
-    // Saved again while it was read: the values may be half the old file's
-    // and half the new one's. Read it whole a second later.
-    if (!(stamp_now() == seen)) {
-        last_seen = {};
-        return;
-    }
-    apply_during_game(read);
+    unread_change = false;
+    tell_refused_values(read, settings_path);
+    read_in_full = read.settings;
+    apply_during_game(read.settings);
 }

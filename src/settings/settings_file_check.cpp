@@ -1,4 +1,4 @@
-#include "speedometer/settings_file_check.hpp"
+#include "settings/settings_file_check.hpp"
 
 #include "files/module_files.hpp"
 #include "files/module_log.hpp"

@@ -1,7 +1,7 @@
 #pragma once
 // skin = NAME: the artwork a player chose, as a name that becomes part of a
 // file name in the host's models folder.
-#include "speedometer/settings.hpp"
+#include "settings/settings.hpp"
 
 // For the player, in the log line of a refused name.
 inline constexpr const char skin_names_allowed[] =

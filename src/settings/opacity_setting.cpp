@@ -1,6 +1,6 @@
-#include "speedometer/opacity_setting.hpp"
+#include "settings/opacity_setting.hpp"
 
-#include "speedometer/setting_words.hpp"
+#include "settings/setting_words.hpp"
 
 namespace {
 
@@ -22,8 +22,13 @@ bool parse_opacity(const char* value, speedometer_settings& s) {
         place /= 10;
         millionths += static_cast<std::uint32_t>(*digit - '0') * place;
     }
-    if (digit != d.fraction_end && *digit >= '5') {
-        ++millionths; // never past 1.0: its digits are all zeros
+    // A seventh decimal would need rounding before the alpha is rounded, and
+    // two roundings can land one off the alpha the value asks for. Zeros say
+    // nothing more.
+    for (; digit != d.fraction_end; ++digit) {
+        if (*digit != '0') {
+            return false;
+        }
     }
     s.opacity_millionths = millionths;
     return true;

@@ -1,4 +1,4 @@
-#include "speedometer/skin_setting.hpp"
+#include "settings/skin_setting.hpp"
 
 #include <cstring>
 

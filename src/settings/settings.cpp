@@ -1,11 +1,12 @@
-#include "speedometer/settings.hpp"
+#include "settings/settings.hpp"
 
 #include "files/module_files.hpp"
 #include "files/module_log.hpp"
-#include "speedometer/opacity_setting.hpp"
-#include "speedometer/setting_words.hpp"
-#include "speedometer/settings_file_check.hpp"
-#include "speedometer/skin_setting.hpp"
+#include "settings/opacity_setting.hpp"
+#include "settings/profile_section.hpp"
+#include "settings/setting_words.hpp"
+#include "settings/settings_file_check.hpp"
+#include "settings/skin_setting.hpp"
 
 #include <windows.h>
 
@@ -20,8 +21,7 @@ namespace {
 
 constexpr wchar_t section[] = L"speedometer";
 
-// Room for any allowed value and then some; a longer value is not allowed.
-constexpr DWORD value_capacity = 64;
+constexpr std::size_t value_capacity = settings_value_characters;
 
 bool equals_ignoring_case(const char* a, const char* b) {
     return equals_ignoring_ascii_case(a, b);
@@ -137,31 +137,28 @@ constexpr key_rule rules[] = {
     {"toggle_key", "none, F1 to F12, A to Z or 0 to 9", parse_toggle_key},
     {"hud_text_shift", "on or off", parse_hud_text_shift},
     {"skin", skin_names_allowed, parse_skin},
-    {"opacity", "0.1 to 1.0", parse_opacity},
+    {"opacity", opacities_allowed, parse_opacity},
 };
+static_assert(std::size(rules) == settings_key_count);
 
-// Room for the UTF-8 of any value read.
-constexpr std::size_t utf8_capacity = value_capacity * 3;
-
-// The key's value in UTF-8, or false when the file does not have the key. The
-// profile functions hand back the default for a missing key, so two different
-// defaults tell a missing key from one whose value happens to be a default.
+// The key's value in UTF-8, or false when the section does not have the key.
 // A value filling the buffer may have been cut: complete is false then.
-bool read_value(const wchar_t* path, const char* key, char (&value)[utf8_capacity],
-                bool& complete) {
-    wchar_t wide_key[32] = {};
-    for (std::size_t i = 0; key[i] != '\0' && i + 1 < std::size(wide_key); ++i) {
-        wide_key[i] = static_cast<wchar_t>(key[i]); // keys are ASCII
-    }
-    wchar_t wide_value[value_capacity];
-    wchar_t other[value_capacity];
-    GetPrivateProfileStringW(section, wide_key, L"\x01", wide_value, value_capacity, path);
-    GetPrivateProfileStringW(section, wide_key, L"\x02", other, value_capacity, path);
-    if (std::wcscmp(wide_value, other) != 0) {
+bool read_value(const profile_section& section, const char* key,
+                char (&value)[settings_value_capacity], bool& complete) {
+    std::size_t length = 0;
+    const wchar_t* const found = section.find(key, length);
+    if (found == nullptr) {
         return false;
     }
-    complete = std::wcslen(wide_value) < value_capacity - 1;
-    to_utf8(wide_value, value, utf8_capacity);
+    // As much as the single-value profile call would hand back.
+    wchar_t wide_value[value_capacity];
+    complete = length < value_capacity - 1;
+    if (!complete) {
+        length = value_capacity - 1;
+    }
+    std::wmemcpy(wide_value, found, length);
+    wide_value[length] = L'\0';
+    to_utf8(wide_value, value, settings_value_capacity);
     return true;
 }
 
@@ -170,7 +167,7 @@ bool read_value(const wchar_t* path, const char* key, char (&value)[utf8_capacit
 // newly refused value is told.
 struct logged_refusal {
     bool logged = false;
-    char value[utf8_capacity] = {};
+    char value[settings_value_capacity] = {};
 };
 
 logged_refusal logged_refusals[std::size(rules)];
@@ -187,36 +184,60 @@ bool refusal_is_new(std::size_t rule, const char* value) {
 
 } // namespace
 
-speedometer_settings read_settings_file(const wchar_t* path) {
-    speedometer_settings read;
-    char path_utf8[MAX_PATH * 3];
-    to_utf8(path, path_utf8, sizeof path_utf8);
+settings_file_read read_settings_file(const wchar_t* path) {
+    settings_file_read read;
+    profile_section file;
+    if (!file.read(path, section)) {
+        read.complete = false;
+        return read;
+    }
     warn_of_mark_before_first_section(path);
     for (std::size_t i = 0; i < std::size(rules); ++i) {
         const key_rule& rule = rules[i];
-        char value[utf8_capacity];
+        char value[settings_value_capacity];
         bool complete = false;
-        if (!read_value(path, rule.key, value, complete)) {
+        if (!read_value(file, rule.key, value, complete)) {
             continue;
         }
-        speedometer_settings candidate = read;
+        speedometer_settings candidate = read.settings;
         if (complete && rule.parse(value, candidate)) {
-            read = candidate;
-        } else if (refusal_is_new(i, value)) {
-            // The path last: in a deep folder it can fill the line on its own.
-            log_line("%s = \"%s\" is not allowed (%s); the default is used (%s)", rule.key, value,
-                     rule.allowed, path_utf8);
+            read.settings = candidate;
+        } else {
+            settings_file_read::refusal& refused = read.refused[read.refused_count++];
+            refused.rule = static_cast<std::uint8_t>(i);
+            std::strcpy(refused.value, value);
         }
     }
     return read;
 }
 
-void load_settings() {
+void tell_refused_values(const settings_file_read& read, const wchar_t* path) {
+    char path_utf8[MAX_PATH * 3];
+    to_utf8(path, path_utf8, sizeof path_utf8);
+    for (std::size_t i = 0; i < read.refused_count; ++i) {
+        const settings_file_read::refusal& refused = read.refused[i];
+        if (refusal_is_new(refused.rule, refused.value)) {
+            const key_rule& rule = rules[refused.rule];
+            // The path last: in a deep folder it can fill the line on its own.
+            log_line("%s = \"%s\" is not allowed (%s); the default is used (%s)", rule.key,
+                     refused.value, rule.allowed, path_utf8);
+        }
+    }
+}
+
+bool load_settings() {
     wchar_t path[MAX_PATH];
-    active_settings =
-        path_beside_module(L".ini", path, MAX_PATH) && settings_file_size_allowed(path)
-            ? read_settings_file(path)
-            : speedometer_settings{};
+    if (!path_beside_module(L".ini", path, MAX_PATH) || !settings_file_size_allowed(path)) {
+        active_settings = {};
+        return true;
+    }
+    const settings_file_read read = read_settings_file(path);
+    if (!read.complete) {
+        return false;
+    }
+    tell_refused_values(read, path);
+    active_settings = read.settings;
+    return true;
 }
 
 void forget_logged_refusals_for_testing() {

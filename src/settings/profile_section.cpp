@@ -1,0 +1,121 @@
+#include "settings/profile_section.hpp"
+
+#include "settings/settings_file_check.hpp"
+
+#include <windows.h>
+
+namespace {
+
+// Every character of a file no larger than the largest allowed, and the two
+// zeros that end the list: an ANSI or UTF-8 file has at most a character a
+// byte, and each line's end becomes one zero.
+constexpr DWORD section_capacity = static_cast<DWORD>(largest_settings_file) + 2;
+
+bool is_blank(wchar_t c) {
+    return c == L' ' || c == L'\t';
+}
+
+wchar_t folded(wchar_t c) {
+    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
+
+// True when the key (ASCII) and the entry's key are the same once ASCII
+// letters are folded to one case.
+bool same_key(const char* key, const wchar_t* begin, const wchar_t* end) {
+    for (; begin != end && *key != '\0'; ++begin, ++key) {
+        if (folded(*begin) != folded(static_cast<wchar_t>(*key))) {
+            return false;
+        }
+    }
+    return begin == end && *key == '\0';
+}
+
+// A file that is there, holds something and cannot be opened: held shut by
+// another program at this moment.
+bool held_shut(const wchar_t* path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data) ||
+        (data.nFileSizeHigh == 0 && data.nFileSizeLow == 0)) {
+        return false;
+    }
+    const HANDLE file =
+        CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND;
+    }
+    CloseHandle(file);
+    return false;
+}
+
+} // namespace
+
+profile_section::~profile_section() {
+    if (text_ != nullptr) {
+        HeapFree(GetProcessHeap(), 0, text_);
+    }
+}
+
+bool profile_section::read(const wchar_t* path, const wchar_t* section) {
+    length_ = 0;
+    if (text_ == nullptr) {
+        // Only while a changed file is read, never in a frame that only draws.
+        text_ = static_cast<wchar_t*>(
+            HeapAlloc(GetProcessHeap(), 0, section_capacity * sizeof(wchar_t)));
+        if (text_ == nullptr) {
+            return false;
+        }
+    }
+    const DWORD length = GetPrivateProfileSectionW(section, text_, section_capacity, path);
+    // Filled to the brim: the file grew past the largest allowed as it was
+    // read, and the list may have been cut.
+    if (length >= section_capacity - 2) {
+        return false;
+    }
+    if (length == 0 && held_shut(path)) {
+        return false;
+    }
+    length_ = length;
+    return true;
+}
+
+const wchar_t* profile_section::find(const char* key, std::size_t& length) const {
+    const wchar_t* const end = text_ + length_;
+    for (const wchar_t* entry = text_; entry < end && *entry != L'\0';) {
+        const wchar_t* entry_end = entry;
+        while (entry_end < end && *entry_end != L'\0') {
+            ++entry_end;
+        }
+        const wchar_t* key_begin = entry;
+        while (key_begin != entry_end && is_blank(*key_begin)) {
+            ++key_begin;
+        }
+        const wchar_t* equals = key_begin;
+        while (equals != entry_end && *equals != L'=') {
+            ++equals;
+        }
+        const wchar_t* key_end = equals;
+        while (key_end != key_begin && is_blank(key_end[-1])) {
+            --key_end;
+        }
+        if (key_begin != entry_end && *key_begin != L';' && same_key(key, key_begin, key_end)) {
+            const wchar_t* value = equals != entry_end ? equals + 1 : entry_end;
+            const wchar_t* value_end = entry_end;
+            while (value != value_end && is_blank(*value)) {
+                ++value;
+            }
+            while (value_end != value && is_blank(value_end[-1])) {
+                --value_end;
+            }
+            if (value_end - value >= 2 && (*value == L'"' || *value == L'\'') &&
+                value_end[-1] == *value) {
+                ++value;
+                --value_end;
+            }
+            length = static_cast<std::size_t>(value_end - value);
+            return value;
+        }
+        entry = entry_end + 1;
+    }
+    return nullptr;
+}

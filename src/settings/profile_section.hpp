@@ -1,0 +1,33 @@
+#pragma once
+// One section of a settings file, read in one call to the system's profile
+// functions and looked up in memory. Key by key, every call opens the file
+// anew: another program holding it shut for a moment (an editor saving, a
+// backup or virus scanner) would make the later calls hand back their
+// defaults, as if the file had lost those keys. One call either reads the
+// whole section or fails, and a failure is told apart from an empty section.
+#include <cstddef>
+
+class profile_section {
+  public:
+    profile_section() = default;
+    profile_section(const profile_section&) = delete;
+    profile_section& operator=(const profile_section&) = delete;
+    ~profile_section();
+
+    // Reads the section of the file at path. False when the read was cut
+    // short: the file is there and not empty but could not be opened, or it
+    // grew past the largest settings file while it was read. A missing file,
+    // or one without the section, reads as complete and empty.
+    bool read(const wchar_t* path, const wchar_t* section);
+
+    // The value of the key's first line, as the profile functions hand a
+    // single value back: keys compared without ASCII case, blanks around the
+    // '=' and the value left out, one pair of matching quotes around it
+    // taken off. Lines starting with ';' are comments. Null when the section
+    // has no such key; a line without '=' is a key with an empty value.
+    const wchar_t* find(const char* key, std::size_t& length) const;
+
+  private:
+    wchar_t* text_ = nullptr; // key=value entries, each ended by a zero
+    std::size_t length_ = 0;
+};

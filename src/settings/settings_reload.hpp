@@ -1,0 +1,25 @@
+#pragma once
+// Follows the settings file while a game runs, so that a player placing the
+// gauge sees each edit within about a second instead of at the next game.
+
+// At init, in place of load_settings: reads the file as each new game does
+// and notes how the file stood, so that later edits are told apart. A read
+// cut short (another program holds the file shut) is tried again for about
+// 200 ms; after that the game starts with the settings last read in full
+// (the defaults in the first game) and the frames read the file a second
+// later.
+void load_settings_for_new_game();
+
+// Called by the drawing handler every frame. At most once a second it looks
+// at the file's last-write time and size, without opening it or allocating;
+// when they changed, or the file came or went, it looks again a quarter of a
+// second later, and reads the file once they have held still between two
+// looks, by the same rules as at init: an edit shows within about 1.3 s.
+// Size, place, toggle key and opacity, and with them the HUD text shift
+// amount, apply from the next frame. units, skin and hud_text_shift need
+// the dictionary or the text sites set up by init, so they wait for the next
+// game, and the log says so once. A file that is gone or empty keeps the
+// settings last read, as does one over 64 KB. A read that was cut short, or
+// during which the file was saved again, is thrown away, logs nothing, and
+// is made again a second later.
+void follow_settings_file();
