@@ -20,8 +20,9 @@ void load_resources() {
     if (txd_handle != nullptr) {
         release_resources();
     }
-    txd_handle = load_dictionary_of_look();
-    speedometer_texture = txd_handle != nullptr ? host_txd_texture(txd_handle) : nullptr;
+    const dictionary_look look = load_dictionary_of_look();
+    txd_handle = look.dictionary;
+    speedometer_texture = look.texture;
     build_trig_tables();
     if (active_settings.hud_text_shift) {
         install_text_shift();

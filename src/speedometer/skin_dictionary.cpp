@@ -13,21 +13,31 @@ using dictionary_path = char[skin_dictionary_path_capacity];
 // game is told of once; a load that works lets the next failure be told.
 dictionary_path skin_failed = {};
 dictionary_path shipped_mph_failed = {};
+// The shipped artwork is told of once each time the game runs: without it
+// there is no gauge at all, and the player most likely copied only the module.
+bool shipped_failure_told = false;
 // Static, as the shipped paths are: the host is handed a name that outlives
 // the call.
 dictionary_path skin_path = {};
 
-host_txd_handle load_or_tell(const char* path, dictionary_path& last_failed,
-                             const char* what_is_shown) {
+// The dictionary and its texture, or nothing: one that loads but holds no
+// texture would leave the game without a gauge, so it is handed back and the
+// next step is tried.
+dictionary_look load_or_tell(const char* path, dictionary_path& last_failed, const char* next) {
+    const char* why = " could not be loaded";
     if (const host_txd_handle dictionary = host_load_txd(path)) {
-        last_failed[0] = '\0';
-        return dictionary;
+        if (host_texture* const texture = host_txd_texture(dictionary)) {
+            last_failed[0] = '\0';
+            return {dictionary, texture};
+        }
+        host_release_txd(dictionary);
+        why = " holds no texture";
     }
     if (std::strcmp(last_failed, path) != 0) {
         std::strcpy(last_failed, path);
-        log_line("%s could not be loaded; %s", path, what_is_shown);
+        log_line("%s%s; %s", path, why, next);
     }
-    return nullptr;
+    return {};
 }
 
 } // namespace
@@ -39,13 +49,14 @@ void make_skin_dictionary_path(char (&path)[skin_dictionary_path_capacity], cons
     std::strcat(path, units == speed_units::mph ? "_mph.txd" : ".txd");
 }
 
-host_txd_handle load_dictionary_of_look() {
+dictionary_look load_dictionary_of_look() {
     const bool mph = active_settings.units == speed_units::mph;
     if (active_settings.skin[0] != '\0') {
         make_skin_dictionary_path(skin_path, active_settings.skin, active_settings.units);
-        if (const host_txd_handle skin = load_or_tell(skin_path, skin_failed,
-                                                      mph ? "the shipped mph artwork is used"
-                                                          : "the shipped artwork is used")) {
+        const dictionary_look skin =
+            load_or_tell(skin_path, skin_failed,
+                         mph ? "trying the shipped mph artwork" : "trying the shipped artwork");
+        if (skin.dictionary != nullptr) {
             return skin;
         }
     }
@@ -53,12 +64,25 @@ host_txd_handle load_dictionary_of_look() {
     // put in place: the game then shows km/h, number and face alike, rather
     // than nothing.
     if (mph) {
-        if (const host_txd_handle shipped_mph =
-                load_or_tell(speedometer_mph_dictionary_path, shipped_mph_failed,
-                             "the speed is shown in km/h")) {
+        const dictionary_look shipped_mph = load_or_tell(
+            speedometer_mph_dictionary_path, shipped_mph_failed,
+            "trying the shipped km/h artwork, which shows the speed in km/h");
+        if (shipped_mph.dictionary != nullptr) {
             return shipped_mph;
         }
         active_settings.units = speed_units::kmh;
     }
-    return host_load_txd(speedometer_dictionary_path);
+    // As it always was: a dictionary without a texture is kept, and frames
+    // draw nothing until the next game.
+    dictionary_look shipped;
+    shipped.dictionary = host_load_txd(speedometer_dictionary_path);
+    shipped.texture = shipped.dictionary != nullptr ? host_txd_texture(shipped.dictionary) : nullptr;
+    if (shipped.texture == nullptr && !shipped_failure_told) {
+        shipped_failure_told = true;
+        log_line("%s %s, so no gauge is drawn: copy the package's models folder, with all its "
+                 "files, into the game's folder",
+                 speedometer_dictionary_path,
+                 shipped.dictionary != nullptr ? "holds no texture" : "could not be loaded");
+    }
+    return shipped;
 }
