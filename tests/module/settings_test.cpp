@@ -30,8 +30,8 @@ DWORD WINAPI fake_tick_count() {
 }
 
 // Another program at the file while the module reads it, through both ways
-// of reading a profile: an editor that saves anew just as a read starts, or
-// a backup or virus scanner that holds it shut from the nth read on.
+// of reading a profile: an editor that saves anew just as a read ends, or a
+// backup or virus scanner that holds it shut from the nth read on.
 decltype(&GetPrivateProfileStringW) real_profile_string = nullptr;
 decltype(&GetPrivateProfileSectionW) real_profile_section = nullptr;
 const char* saved_at_next_read = nullptr;
@@ -52,12 +52,15 @@ void hold_for_reads(int from, int until = 0) {
     held_until_read = until;
 }
 
-void at_a_profile_read(LPCWSTR path) {
-    ++reads;
+void after_a_profile_read(LPCWSTR path) {
     if (saved_at_next_read != nullptr) {
         std::ofstream(path, std::ios::binary) << saved_at_next_read;
         saved_at_next_read = nullptr;
     }
+}
+
+void at_a_profile_read(LPCWSTR path) {
+    ++reads;
     if (held_until_read != 0 && reads >= held_until_read) {
         let_go();
     }
@@ -69,12 +72,16 @@ void at_a_profile_read(LPCWSTR path) {
 DWORD WINAPI tapped_profile_string(LPCWSTR section, LPCWSTR key, LPCWSTR fallback, LPWSTR value,
                                    DWORD capacity, LPCWSTR path) {
     at_a_profile_read(path);
-    return real_profile_string(section, key, fallback, value, capacity, path);
+    const DWORD length = real_profile_string(section, key, fallback, value, capacity, path);
+    after_a_profile_read(path);
+    return length;
 }
 
 DWORD WINAPI tapped_profile_section(LPCWSTR section, LPWSTR text, DWORD capacity, LPCWSTR path) {
     at_a_profile_read(path);
-    return real_profile_section(section, text, capacity, path);
+    const DWORD length = real_profile_section(section, text, capacity, path);
+    after_a_profile_read(path);
+    return length;
 }
 
 // A module path the system had to cut to MAX_PATH characters, whose first
@@ -382,6 +389,15 @@ TEST_F(module_settings, the_settings_in_force_stay_through_a_half_saved_or_huge_
         EXPECT_EQ(renders_in_a_frame(), s.shift == 0.0f ? 0u : 9u);
         EXPECT_EQ(log_lines().size(), s.log_lines);
     }
+
+    // Saved as a new game reads it: the game starts with what it read, and
+    // the new file follows a second later.
+    write_settings((head + "2\n").c_str());
+    saved_at_next_read = "[speedometer]\nscale = 0.5\n";
+    sim::run_event_site(sim::event_site::init);
+    EXPECT_EQ(text_x_after_shift(), 1500.0f - 710.0f);
+    frame_after(1000);
+    EXPECT_EQ(text_x_after_shift(), 1500.0f - 177.0f);
 }
 
 TEST_F(module_settings, a_read_cut_short_by_another_program_changes_nothing_until_read_whole) {
