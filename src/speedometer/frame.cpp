@@ -1,6 +1,7 @@
 #include "speedometer/frame.hpp"
 
 #include "host/functions.hpp"
+#include "settings/settings.hpp"
 #include "speedometer/atlas_layout.hpp"
 #include "speedometer/atlas_quad.hpp"
 #include "speedometer/needle_rotation.hpp"
@@ -8,7 +9,6 @@
 #include "speedometer/placement.hpp"
 #include "speedometer/progress_arc.hpp"
 #include "speedometer/readout.hpp"
-#include "settings/settings.hpp"
 #include "speedometer/visibility_toggle.hpp"
 
 #include <bit>

@@ -1,8 +1,8 @@
 #include "speedometer/resources.hpp"
 
-#include "speedometer/frame.hpp"
 #include "settings/settings.hpp"
 #include "settings/settings_reload.hpp"
+#include "speedometer/frame.hpp"
 #include "speedometer/skin_dictionary.hpp"
 #include "speedometer/text_shift.hpp"
 #include "speedometer/trig_tables.hpp"

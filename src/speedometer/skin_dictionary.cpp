@@ -64,9 +64,9 @@ dictionary_look load_dictionary_of_look() {
     // put in place: the game then shows km/h, number and face alike, rather
     // than nothing.
     if (mph) {
-        const dictionary_look shipped_mph = load_or_tell(
-            speedometer_mph_dictionary_path, shipped_mph_failed,
-            "trying the shipped km/h artwork, which shows the speed in km/h");
+        const dictionary_look shipped_mph =
+            load_or_tell(speedometer_mph_dictionary_path, shipped_mph_failed,
+                         "trying the shipped km/h artwork, which shows the speed in km/h");
         if (shipped_mph.dictionary != nullptr) {
             return shipped_mph;
         }
@@ -76,7 +76,8 @@ dictionary_look load_dictionary_of_look() {
     // draw nothing until the next game.
     dictionary_look shipped;
     shipped.dictionary = host_load_txd(speedometer_dictionary_path);
-    shipped.texture = shipped.dictionary != nullptr ? host_txd_texture(shipped.dictionary) : nullptr;
+    shipped.texture =
+        shipped.dictionary != nullptr ? host_txd_texture(shipped.dictionary) : nullptr;
     if (shipped.texture == nullptr && !shipped_failure_told) {
         shipped_failure_told = true;
         log_line("%s %s, so no gauge is drawn: copy the package's models folder, with all its "

@@ -6,9 +6,9 @@
 #include "injector/host_version.hpp"
 #include "injector/protected_memory.hpp"
 #include "injector/scoped_call.hpp"
+#include "settings/settings.hpp"
 #include "speedometer/frame.hpp"
 #include "speedometer/placement.hpp"
-#include "settings/settings.hpp"
 #include "speedometer/visibility_toggle.hpp"
 
 namespace {

@@ -362,15 +362,15 @@ TEST_F(module_settings, the_settings_in_force_stay_through_a_half_saved_or_huge_
         float shift;                  // 0: hidden
         std::size_t log_lines;
     } steps[] = {
-        {in_pieces, nullptr, 0.0f, 0},         // saved in two pieces: read once whole
-        {"", nullptr, 0.0f, 0},                // emptied: still hidden
-        {head + "2\n", "", 0.0f, 0},           // emptied while read: still hidden
-        {"\n", nullptr, 355.0f, 0},            // a file without the section: no key
-        {head + "2\n", nullptr, 710.0f, 0},    // read
-        {head + "0.5\n", "", 710.0f, 0},       // emptied while read: kept
-        {head + "0.5\n", nullptr, 177.0f, 0},  // read whole a second later
-        {head + "9\n", "\n", 177.0f, 0},       // a refused value, thrown away: not told
-        {head + "2\n", nullptr, 710.0f, 0},    // and mended
+        {in_pieces, nullptr, 0.0f, 0},          // saved in two pieces: read once whole
+        {"", nullptr, 0.0f, 0},                 // emptied: still hidden
+        {head + "2\n", "", 0.0f, 0},            // emptied while read: still hidden
+        {"\n", nullptr, 355.0f, 0},             // a file without the section: no key
+        {head + "2\n", nullptr, 710.0f, 0},     // read
+        {head + "0.5\n", "", 710.0f, 0},        // emptied while read: kept
+        {head + "0.5\n", nullptr, 177.0f, 0},   // read whole a second later
+        {head + "9\n", "\n", 177.0f, 0},        // a refused value, thrown away: not told
+        {head + "2\n", nullptr, 710.0f, 0},     // and mended
         {padded_to(65537), nullptr, 710.0f, 1}, // not read
         {padded_to(65538), nullptr, 710.0f, 2}, // another size, told again
         {padded_to(65536), nullptr, 710.0f, 2}, // read

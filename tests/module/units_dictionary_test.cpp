@@ -66,9 +66,9 @@ TEST_F(units_dictionary, without_the_mph_dictionary_a_game_shows_kmh_and_the_log
         EXPECT_EQ(loads[1].text_arg(0), "models\\speedometer.txd");
         EXPECT_NE(loads[1].result, 0u);
     }
-    EXPECT_EQ(log_lines(),
-              std::vector<std::string>{"models\\speedometer_mph.txd could not be loaded; trying the "
-                                       "shipped km/h artwork, which shows the speed in km/h\r"});
+    EXPECT_EQ(log_lines(), std::vector<std::string>{
+                               "models\\speedometer_mph.txd could not be loaded; trying the "
+                               "shipped km/h artwork, which shows the speed in km/h\r"});
 
     // The number too: the frame is the one a km/h game draws.
     enter_vehicle(0.5f);

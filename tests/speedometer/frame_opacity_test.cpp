@@ -2,8 +2,8 @@
 // vertices, times the player's opacity, halves up; nothing else moves.
 #include "display_fixture.hpp"
 
-#include "speedometer/frame.hpp"
 #include "settings/settings.hpp"
+#include "speedometer/frame.hpp"
 #include "speedometer/text_shift.hpp"
 
 namespace {

@@ -2,8 +2,8 @@
 // the HUD text shift that follows the gauge.
 #include "display_fixture.hpp"
 
-#include "speedometer/frame.hpp"
 #include "settings/settings.hpp"
+#include "speedometer/frame.hpp"
 #include "speedometer/text_shift.hpp"
 
 #include <cmath>
