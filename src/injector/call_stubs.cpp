@@ -90,8 +90,7 @@ void wipe_free_slots() {
         writable_page writable;
         for (std::uint32_t slot = 0; slot < slot_count; ++slot) {
             if (page.slots[slot] == slot_state::free) {
-                std::memset(reinterpret_cast<void*>(page.base + slot * slot_size), int3,
-                            slot_size);
+                std::memset(reinterpret_cast<void*>(page.base + slot * slot_size), int3, slot_size);
             }
         }
     }

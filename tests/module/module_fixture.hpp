@@ -21,7 +21,8 @@ class module_test : public ::testing::Test {
     void load();
     void unload();
     bool inside_module(std::uint32_t address) const;
-    std::pair<std::uint32_t, std::uint32_t> module_image() const; // first and past the last byte
+    // The module's first byte and the one past its last, while it is loaded.
+    std::pair<std::uint32_t, std::uint32_t> module_image() const;
     std::uint32_t call_target(std::uint32_t site) const; // destination of an E8 at site
     // The call at site leads into the module, through the stub it calls.
     bool reaches_module(std::uint32_t site) const;
