@@ -4,7 +4,6 @@
 #include "module_fixture.hpp"
 
 #include "files/module_files.hpp"
-#include "host/addresses.hpp"
 
 using sim::host_fn;
 
@@ -12,16 +11,6 @@ namespace {
 
 constexpr char second_file[] = "speedometer (1).dll";
 constexpr wchar_t second_log[] = L"speedometer (1).log";
-
-std::vector<std::vector<std::uint8_t>> all_sites() {
-    std::vector<std::vector<std::uint8_t>> bytes;
-    for (const auto& sites : {event_sites(), text_sites()}) {
-        for (std::uint32_t site : sites) {
-            bytes.push_back(live_bytes(site, 5));
-        }
-    }
-    return bytes;
-}
 
 // The host calls of one frame in a vehicle, and where text site a draws.
 void expect_one_gauge() {
@@ -58,9 +47,9 @@ TEST_F(module_test, a_second_copy_takes_nothing_and_names_the_copy_at_work) {
                   path_of(module_) + "\r"});
     EXPECT_TRUE(log_lines().empty());
 
-    const auto sites = all_sites();
+    const auto changed = sim::changed_code_bytes();
     FreeLibrary(second);
-    EXPECT_EQ(all_sites(), sites);
+    EXPECT_EQ(sim::changed_code_bytes(), changed);
     expect_one_gauge();
 
     // The mark goes with the copy at work: a copy loaded later works.
