@@ -4,20 +4,25 @@
 
 #include <cwchar>
 
-bool path_beside_module(const wchar_t* extension, wchar_t* path, std::size_t capacity) {
+bool module_path(wchar_t* path, std::size_t capacity) {
     HMODULE module = nullptr;
     // Whatever module this code is linked into: the plug-in for players, the
     // test program in tests.
     if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
                                 GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            reinterpret_cast<LPCWSTR>(&path_beside_module), &module)) {
+                            reinterpret_cast<LPCWSTR>(&module_path), &module)) {
         return false;
     }
+    const DWORD length = GetModuleFileNameW(module, path, static_cast<DWORD>(capacity));
+    return length != 0 && length < capacity;
+}
+
+bool path_beside_module(const wchar_t* extension, wchar_t* path, std::size_t capacity) {
     wchar_t own[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(module, own, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
+    if (!module_path(own, MAX_PATH)) {
         return false;
     }
+    const std::size_t length = std::wcslen(own);
     // The extension replaces the one after the last dot of the file name, or
     // is appended when the name has none.
     std::size_t stem = length;

@@ -5,6 +5,10 @@
 // page can spell.
 #include <cstddef>
 
+// The full path of the module file that holds this code. False when it does
+// not fit or cannot be found.
+bool module_path(wchar_t* path, std::size_t capacity);
+
 // The path of the module's file with the given extension (L".log", L".ini"),
 // beside the module file that holds this code. False when the path does not
 // fit or the module's own path cannot be found.

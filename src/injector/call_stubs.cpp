@@ -81,6 +81,22 @@ void write_stub(address_t slot_begin, address_t target) {
     flush(slot_begin, slot_size);
 }
 
+// No free slot of a page that stays holds a jump: once the module is gone,
+// it would lead into memory that is no longer the module's. Only free slots
+// are written, so a host thread passing through a stub in use meets the
+// bytes it always met.
+void wipe_free_slots() {
+    {
+        writable_page writable;
+        for (std::uint32_t slot = 0; slot < slot_count; ++slot) {
+            if (page.slots[slot] == slot_state::free) {
+                std::memset(reinterpret_cast<void*>(page.base + slot * slot_size), int3, slot_size);
+            }
+        }
+    }
+    flush(page.base, page_size);
+}
+
 std::uint32_t slot_of(address_t stub) {
     return (stub - page.base) / slot_size;
 }
@@ -128,6 +144,8 @@ void release_call_stub(address_t stub) {
     if (--page.in_use == 0 && !page.keep) {
         VirtualFree(reinterpret_cast<void*>(page.base), 0, MEM_RELEASE);
         page = stub_page{};
+    } else if (page.keep) {
+        wipe_free_slots();
     }
 }
 
@@ -144,6 +162,7 @@ void leave_call_stub(address_t stub, address_t earlier_callee) {
     page.slots[slot_of(stub)] = slot_state::left_behind;
     --page.in_use;
     page.keep = true;
+    wipe_free_slots();
 }
 
 } // namespace injector

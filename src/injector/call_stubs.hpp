@@ -24,7 +24,9 @@ address_t acquire_call_stub(address_t target);
 void release_call_stub(address_t stub);
 
 // Someone else's code may still lead to the stub: from now on it jumps to
-// earlier_callee, and it and its page are never freed.
+// earlier_callee, and it and its page are never freed. Every free slot of the
+// page, then and later, is filled with int3, so that no jump into the module
+// outlives it.
 void leave_call_stub(address_t stub, address_t earlier_callee);
 
 } // namespace injector

@@ -2,12 +2,13 @@
 
 #include "files/module_log.hpp"
 #include "injector/call_stubs.hpp"
+#include "injector/code_check.hpp"
 
 #include <cstring>
 
 namespace injector {
 
-address_t scoped_call::replace_call(address_t site, address_t target) {
+address_t scoped_call::replace_call(address_t site, address_t target, address_t home_callee) {
     // A call straight into the module would outlive it: a plug-in that
     // patches the site after us would be left calling into memory that is
     // gone once the module is unloaded. So no stub, no patch.
@@ -19,6 +20,7 @@ address_t scoped_call::replace_call(address_t site, address_t target) {
     }
     save_bytes(site, call_length, true); // gives back an earlier patch and its stub
     stub = new_stub;
+    host_callee = home_callee;
     earlier_callee = write_call(site, stub);
     // The site's pages are readable as they are: comparing them later needs
     // no protection change.
@@ -27,26 +29,33 @@ address_t scoped_call::replace_call(address_t site, address_t target) {
     return earlier_callee;
 }
 
-bool scoped_call::site_holds_own_call() const {
-    return call_written && has_backup &&
-           std::memcmp(reinterpret_cast<const void*>(address), written, call_length) == 0;
+bool scoped_call::site_holds(const std::uint8_t* bytes) const {
+    return std::memcmp(reinterpret_cast<const void*>(address), bytes, call_length) == 0;
 }
 
-bool scoped_call::site_holds_backup() const {
-    return has_backup &&
-           std::memcmp(reinterpret_cast<const void*>(address), saved_bytes, size) == 0;
+bool scoped_call::call_in_place() const {
+    return call_written && has_backup && site_holds(written);
+}
+
+bool scoped_call::site_given_back() const {
+    if (!call_written || !has_backup) {
+        return false;
+    }
+    // The backup may be another plug-in's call that it wrote back over ours
+    // when it left, or it may be gone, the host's own call written back in
+    // its place: either way nothing at the site leads to the stub.
+    return site_holds(saved_bytes) ||
+           (host_callee != 0 && relative_call_destination(address) == host_callee);
 }
 
 void scoped_call::restore_bytes() {
     if (call_written) {
-        if (site_holds_own_call()) {
+        if (call_in_place()) {
             // Nothing leads to the stub once the site is the host's again;
             // given back first, so no host thread can enter a freed stub.
             scoped_basic::restore_bytes();
             release_call_stub(stub);
-        } else if (site_holds_backup()) {
-            // Someone wrote the host's own call back over ours: the site
-            // leads nowhere near the stub.
+        } else if (site_given_back()) {
             has_backup = false;
             release_call_stub(stub);
         } else {

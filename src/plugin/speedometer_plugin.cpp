@@ -2,11 +2,13 @@
 // speedometer_plugin, which hooks the host's init, frame and shutdown call
 // sites; from then on the host drives everything. Unloading gives the sites
 // back through the exit-time destructors of the hooks. In a host whose code
-// is not what the module expects it takes nothing over at all.
+// is not what the module expects it takes nothing over at all, nor in a game
+// where another copy of the module is at work already.
 #include "events/host_events.hpp"
 #include "files/module_log.hpp"
 #include "injector/call_stubs.hpp"
 #include "injector/host_check.hpp"
+#include "plugin/active_copy.hpp"
 #include "speedometer/frame.hpp"
 #include "speedometer/resources.hpp"
 #include "settings/settings_reload.hpp"
@@ -19,6 +21,10 @@ class plugin {
         // All or nothing: with no handler added, no site, file or text is
         // ever touched, for the life of the process.
         if (!host_code_is_expected()) {
+            return;
+        }
+        // A second copy in the same game would draw a second gauge.
+        if (!claim_the_process()) {
             return;
         }
         // Every site calls a stub, never the module itself; the one page of

@@ -45,16 +45,17 @@ void patch_text_site(text_site_patch& patch, injector::address_t site,
     injector::request_host_version();
     // A second install finds the site patched already: by this module, or
     // by a plug-in that chained to it since, whose call must stay. Only a site
-    // that another plug-in has put back as it was before us is taken again.
-    if (patch.call.holds_backup() && !patch.call.site_holds_backup()) {
+    // given back since, to the host's own call or to what stood there before
+    // us, is taken again.
+    if (patch.call.holds_backup() && !patch.call.site_given_back()) {
         return;
     }
     // Another plug-in may have changed the site since start-up.
     if (!text_site_is_expected(site, host_function)) {
         return;
     }
-    const injector::address_t earlier =
-        patch.call.replace_call(site, reinterpret_cast<injector::address_t>(replacement));
+    const injector::address_t earlier = patch.call.replace_call(
+        site, reinterpret_cast<injector::address_t>(replacement), host_function);
     // With no stub the site is left as it was, and the log says why.
     if (patch.call.call_in_place()) {
         patch.previous_callee = reinterpret_cast<text_function*>(earlier);

@@ -5,10 +5,13 @@
 
 // Rewrites the host's two text call sites to call the functions below.
 // A site that no longer holds what the module expects is left alone and the
-// log says why. Repeating it leaves the sites as the first call left them. The
-// bytes they held before go back at unload, so the host never calls into a
-// module that is gone. A call another plug-in has put there since stays, and
-// what it leads to then jumps straight to what the site called before.
+// log says why. Repeating it leaves a site that holds the module's call, or
+// another plug-in's call put on top of it, as it is, and takes again a site
+// given back since to the host's own call (or to what it held before the
+// module). The bytes the sites held before go back at unload, so the host
+// never calls into a module that is gone. A call another plug-in has put
+// there since stays, and what it leads to then jumps straight to what the
+// site called before.
 void install_text_shift();
 
 // Stand in for the host's text functions at the two rewritten call sites:

@@ -58,3 +58,44 @@ TEST_F(scoped_call_test, with_no_stub_to_be_had_the_site_is_left_alone_and_the_l
     EXPECT_EQ(log_text(), line);
     DeleteFileW(beside_module(L".log").c_str());
 }
+
+TEST_F(scoped_call_test, its_call_is_in_place_only_while_it_stands_at_the_site) {
+    // Another plug-in held the site when it was taken; the host's own call
+    // leads to the host's callee.
+    const bytes first_call = {0xE8, 0x00, 0x10, 0x00, 0x00};
+    const address_t host_callee = site + 5 + 0x302010;
+    const struct {
+        const char* what;
+        const bytes* written_over; // after the patch, by someone else
+        bool retaken_with_no_stub;
+        bool in_place;
+        bool given_back;
+    } cases[] = {
+        {"its own call", nullptr, false, true, false},
+        {"the host's call written back", &host_call, false, false, true},
+        {"the call it found written back", &first_call, false, false, true},
+        {"a retake with no stub to be had", &host_call, true, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        poke(site, first_call);
+        injector::scoped_call call;
+        call.replace_call(site, scratch_code, host_callee);
+        if (c.written_over != nullptr) {
+            poke(site, *c.written_over);
+        }
+        std::vector<address_t> stubs;
+        if (c.retaken_with_no_stub) {
+            for (address_t stub; (stub = injector::acquire_call_stub(site)) != 0;) {
+                stubs.push_back(stub);
+            }
+            EXPECT_EQ(call.replace_call(site, scratch_code, host_callee), 0u);
+        }
+        EXPECT_EQ(call.call_in_place(), c.in_place);
+        EXPECT_EQ(call.site_given_back(), c.given_back);
+        for (address_t stub : stubs) {
+            injector::release_call_stub(stub);
+        }
+    }
+    DeleteFileW(beside_module(L".log").c_str());
+}

@@ -86,7 +86,9 @@ TEST_F(module_test, a_stub_runs_read_only_and_is_freed_once_nothing_can_lead_to_
         std::vector<bool> host_code_back;
         host_code_back_at_free = &host_code_back;
         flush_trace trace(module_);
+        const auto image = module_image();
         unload();
+        EXPECT_EQ(code_leading_into(image), 0u) << "no way back into the module's image";
         host_code_back_at_free = nullptr;
         if (foreign_call_on_top) {
             // Its displacement, turned to lead past the module, runs only once flushed.

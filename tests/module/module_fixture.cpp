@@ -45,11 +45,45 @@ void module_test::unload() {
     }
 }
 
-bool module_test::inside_module(std::uint32_t address) const {
+std::pair<std::uint32_t, std::uint32_t> module_test::module_image() const {
     const auto base = reinterpret_cast<std::uint32_t>(module_);
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(module_);
     const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
-    return address >= base && address < base + nt->OptionalHeader.SizeOfImage;
+    return {base, base + nt->OptionalHeader.SizeOfImage};
+}
+
+bool module_test::inside_module(std::uint32_t address) const {
+    const auto [first, past_last] = module_image();
+    return address >= first && address < past_last;
+}
+
+std::uint32_t code_leading_into(std::pair<std::uint32_t, std::uint32_t> image) {
+    constexpr DWORD executable =
+        PAGE_EXECUTE | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    MEMORY_BASIC_INFORMATION region{};
+    for (std::uint32_t next = 0x10000;
+         VirtualQuery(reinterpret_cast<const void*>(next), &region, sizeof region) != 0;) {
+        const auto base = reinterpret_cast<std::uint32_t>(region.BaseAddress);
+        const std::uint32_t end = base + region.RegionSize;
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE &&
+            (region.Protect & executable) != 0 && (region.Protect & PAGE_GUARD) == 0) {
+            for (std::uint32_t at = base; at + 5 <= end; ++at) {
+                const std::uint8_t opcode = *reinterpret_cast<const std::uint8_t*>(at);
+                std::int32_t displacement;
+                std::memcpy(&displacement, reinterpret_cast<const void*>(at + 1), 4);
+                const std::uint32_t target = at + 5 + static_cast<std::uint32_t>(displacement);
+                if ((opcode == 0xE8 || opcode == 0xE9) && target >= image.first &&
+                    target < image.second) {
+                    return at;
+                }
+            }
+        }
+        if (end <= next) {
+            break;
+        }
+        next = end;
+    }
+    return 0;
 }
 
 std::uint32_t module_test::call_target(std::uint32_t site) const {

@@ -21,6 +21,8 @@ class module_test : public ::testing::Test {
     void load();
     void unload();
     bool inside_module(std::uint32_t address) const;
+    // The module's first byte and the one past its last, while it is loaded.
+    std::pair<std::uint32_t, std::uint32_t> module_image() const;
     std::uint32_t call_target(std::uint32_t site) const; // destination of an E8 at site
     // The call at site leads into the module, through the stub it calls.
     bool reaches_module(std::uint32_t site) const;
@@ -32,6 +34,10 @@ class module_test : public ::testing::Test {
 
 // The bytes at a host address as they are now.
 std::vector<std::uint8_t> live_bytes(std::uint32_t address, std::size_t size);
+
+// Where committed executable memory that no image holds (stubs, trampolines)
+// has a relative jump or call into image: the first such address, or 0.
+std::uint32_t code_leading_into(std::pair<std::uint32_t, std::uint32_t> image);
 
 // The module's files beside it: speedometer.ini written as its section
 // holding lines (nullptr deletes it), and the lines of speedometer.log (or of

@@ -149,3 +149,24 @@ TEST_F(module_test, a_new_game_takes_a_text_site_again_only_where_the_hosts_call
         sim::restore_code();
     }
 }
+
+TEST_F(module_test, a_text_site_another_plugin_gives_back_under_the_module_is_taken_again) {
+    const std::uint32_t site = host_address::hud_text_a_call_site;
+    for (bool new_game : {true, false}) {
+        SCOPED_TRACE(new_game ? "a new game after it left" : "unloaded after it left");
+        foreign_plugin other(site);
+        load();
+        sim::run_event_site(sim::event_site::init);
+        other.unload(); // writes the host's call back over the module's
+        if (new_game) {
+            sim::run_event_site(sim::event_site::init);
+            EXPECT_TRUE(reaches_module(site));
+            enter_vehicle(0.5f);
+            expect_a_pass(shared_sites[3], true); // text site a
+        }
+        const auto image = module_image();
+        unload();
+        EXPECT_TRUE(sim::changed_code_bytes().empty());
+        EXPECT_EQ(code_leading_into(image), 0u);
+    }
+}

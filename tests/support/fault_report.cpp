@@ -1,7 +1,9 @@
-// Says where a test program died. A check of the trapping build ends in an
-// illegal instruction that nothing handles; so would any other fault. The
-// report gives the faulting address as module+offset, which
-// tools/name-traps.sh turns into a function name, and the test that ran.
+// Says where a test program died, and ends it at once: left to Wine, a fault
+// nothing handles starts its debugger, which waits on a display until CTest
+// gives up. A check of the trapping build ends in an illegal instruction that
+// nothing handles; so would any other fault. The report gives the exception's
+// code, the faulting address as module+offset, which tools/name-traps.sh
+// turns into a function name, and the test that ran.
 #include <gtest/gtest.h>
 #include <windows.h>
 
