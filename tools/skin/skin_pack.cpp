@@ -6,8 +6,8 @@
 #include "dxt_encoder.hpp"
 #include "level_psnr.hpp"
 #include "png_input.hpp"
-#include "skin_layout.hpp"
 #include "skin_warnings.hpp"
+#include "utf8_path.hpp"
 
 #include <exception>
 #include <filesystem>
@@ -40,13 +40,6 @@ int pack_skin(const pack_request& request, std::FILE* report, std::FILE* errors)
         std::fprintf(errors, "refused: %s\n", why.c_str());
         return 1;
     }
-    if (!allowed_size(png.width, png.height)) {
-        std::fprintf(errors,
-                     "refused: %s is %dx%d; a skin is twice as wide as high, with power-of-two "
-                     "sides from 512x256 to 4096x2048\n",
-                     request.png_path.c_str(), png.width, png.height);
-        return 1;
-    }
     for (const std::string& warning : skin_warnings(png.width, png.height, png.rgba))
         std::fprintf(report, "warning: %s\n", warning.c_str());
 
@@ -71,11 +64,12 @@ int pack_skin(const pack_request& request, std::FILE* report, std::FILE* errors)
         }
         // The dictionary goes into the game's models folder, which may not
         // exist yet; the writer goes through a temporary file and a rename.
-        const auto parent = std::filesystem::path(request.dictionary_path).parent_path();
+        const std::filesystem::path dictionary = utf8_path(request.dictionary_path);
+        const auto parent = dictionary.parent_path();
         std::error_code ignored; // writing the file reports the failure
         if (!parent.empty())
             std::filesystem::create_directories(parent, ignored);
-        if (!txd::write_file(request.dictionary_path, {written})) {
+        if (!txd::write_file(dictionary, {written})) {
             std::fprintf(errors, "refused: cannot write %s\n", request.dictionary_path.c_str());
             return 1;
         }
