@@ -19,7 +19,7 @@ struct kind {
     int depth = 8;       // 8 or 16 (8 for palette)
     bool transparent_colour = false; // a tRNS chunk: black or index 0 is clear
     bool interlaced = false;
-    std::optional<std::uint32_t> header_width, header_height; // what IHDR claims, when given
+    std::optional<std::uint32_t> header_width{}, header_height{}; // what IHDR claims, when given
 };
 
 namespace detail {
