@@ -1,11 +1,13 @@
 #include "console.hpp"
 
+#include <cstdarg>
 #include <cstdio>
 
 #ifdef _WIN32
-#include <windows.h>
 #include <conio.h>
+#include <io.h>
 #include <shellapi.h>
+#include <windows.h>
 #endif
 
 namespace skin {
@@ -38,17 +40,34 @@ std::vector<std::string> utf8_arguments(int, char**) {
     return arguments;
 }
 
-utf8_console::utf8_console() {
-    previous_code_page_ = GetConsoleOutputCP(); // 0 without a console
-    if (previous_code_page_ != 0 && previous_code_page_ != CP_UTF8)
-        SetConsoleOutputCP(CP_UTF8);
-}
-
-utf8_console::~utf8_console() {
-    std::fflush(stdout);
-    std::fflush(stderr);
-    if (previous_code_page_ != 0 && previous_code_page_ != CP_UTF8)
-        SetConsoleOutputCP(previous_code_page_);
+void print(std::FILE* stream, const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    DWORD mode = 0;
+    if (handle == INVALID_HANDLE_VALUE || !GetConsoleMode(handle, &mode)) {
+        std::vfprintf(stream, format, arguments);
+        va_end(arguments);
+        return;
+    }
+    std::string text;
+    va_list measuring;
+    va_copy(measuring, arguments);
+    const int size = std::vsnprintf(nullptr, 0, format, measuring);
+    va_end(measuring);
+    if (size > 0) {
+        text.resize(static_cast<std::size_t>(size) + 1);
+        std::vsnprintf(text.data(), text.size(), format, arguments);
+        text.pop_back();
+    }
+    va_end(arguments);
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                            static_cast<int>(wide.size()))));
+    std::fflush(stream); // anything printed before comes first
+    DWORD written = 0;
+    WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
 }
 
 bool console_closes_with_program() {
@@ -60,8 +79,7 @@ bool console_closes_with_program() {
 }
 
 void wait_for_key() {
-    std::fputs("Press any key to close this window.\n", stdout);
-    std::fflush(stdout);
+    print(stdout, "Press any key to close this window.\n");
     _getch();
 }
 
@@ -71,8 +89,12 @@ std::vector<std::string> utf8_arguments(int argc, char** argv) {
     return {argv + (argc > 0 ? 1 : 0), argv + argc};
 }
 
-utf8_console::utf8_console() = default;
-utf8_console::~utf8_console() = default;
+void print(std::FILE* stream, const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    std::vfprintf(stream, format, arguments);
+    va_end(arguments);
+}
 
 bool console_closes_with_program() {
     return false;

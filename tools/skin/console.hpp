@@ -1,6 +1,7 @@
 #pragma once
 // The packer's window on Windows: its arguments as the user typed or dropped
 // them, in any script, and its messages in UTF-8.
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -11,19 +12,11 @@ namespace skin {
 // ANSI code page cannot hold.
 std::vector<std::string> utf8_arguments(int argc, char** argv);
 
-// While it lives, the console shows the UTF-8 this program prints; then it
-// gets back the code page it had (it is shared with the command prompt).
-// Output to a file or a pipe is UTF-8 either way.
-class utf8_console {
-  public:
-    utf8_console();
-    ~utf8_console();
-    utf8_console(const utf8_console&) = delete;
-    utf8_console& operator=(const utf8_console&) = delete;
-
-  private:
-    unsigned previous_code_page_ = 0;
-};
+// printf to `stream` of UTF-8 text: to a file or a pipe as it is; to a
+// console window on Windows as wide characters, which shows every script
+// whatever the console's code page (the C library's own printing passes
+// bytes through the code page, and Wine's mangles UTF-8 even under 65001).
+void print(std::FILE* stream, const char* format, ...) __attribute__((format(gnu_printf, 2, 3)));
 
 // True when the console window is this program's alone, as when Explorer
 // started it for a double click or a dropped file: it closes as the program

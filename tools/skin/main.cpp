@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <exception>
 #include <new>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -21,14 +23,16 @@ int write_preview_beside(const skin::dropped_skin&) {
 int pack_dropped(skin::pack_request request) {
     const skin::dropped_skin skin = skin::skin_for_png(request.png_path);
     if (skin.renamed)
-        std::printf("note: a skin's name is 1 to 32 of a-z, 0-9, _ and -, so this PNG makes "
+        skin::print(stdout,
+                    "note: a skin's name is 1 to 32 of a-z, 0-9, _ and -, so this PNG makes "
                     "the skin \"%s\"%s\n",
                     skin.name.c_str(), skin.mph ? " (its mph face)" : "");
     request.dictionary_path = skin.dictionary_path;
     const int status = skin::pack_skin(request, stdout, stderr);
     if (status != 0)
         return status;
-    std::printf("to use it: copy it into the game's models folder and set skin = %s in "
+    skin::print(stdout,
+                "to use it: copy it into the game's models folder and set skin = %s in "
                 "speedometer.ini\n",
                 skin.name.c_str());
     return write_preview_beside(skin);
@@ -46,8 +50,8 @@ int run(const std::vector<std::string>& arguments) {
         return pack_dropped(request);
     }
     if (arguments.size() - arg != 2) {
-        std::fprintf(stderr, "usage: speedometer_skin [--32bit] SKIN.png [DICTIONARY.txd]\n"
-                             "  (or drop a PNG on speedometer_skin.exe)\n");
+        skin::print(stderr, "usage: speedometer_skin [--32bit] SKIN.png [DICTIONARY.txd]\n"
+                            "  (or drop a PNG on speedometer_skin.exe)\n");
         return 2;
     }
     request.png_path = arguments[arg];
@@ -58,16 +62,19 @@ int run(const std::vector<std::string>& arguments) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const skin::utf8_console console;
+    std::vector<std::string> arguments;
     int status = 1;
     try {
-        status = run(skin::utf8_arguments(argc, argv));
+        arguments = skin::utf8_arguments(argc, argv);
+        status = run(arguments);
     } catch (const std::bad_alloc&) {
-        std::fprintf(stderr, "refused: not enough memory to pack this skin\n");
+        skin::print(stderr, "refused: not enough memory to pack this skin\n");
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "refused: %s\n", e.what());
+        skin::print(stderr, "refused: %s\n", e.what());
     }
-    if (skin::console_closes_with_program())
+    // Explorer starts it with no argument (a double click) or one (a dropped
+    // PNG); from a command prompt the window stays anyway.
+    if (arguments.size() <= 1 && skin::console_closes_with_program())
         skin::wait_for_key();
     return status;
 }

@@ -24,7 +24,8 @@ bool png_outline::has_alpha() const {
 }
 
 png_outline_status read_png_outline(std::span<const std::uint8_t> bytes, png_outline& outline) {
-    constexpr std::uint8_t signature[signature_size] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    constexpr std::uint8_t signature[signature_size] = {0x89, 'P',  'N',  'G',
+                                                        '\r', '\n', 0x1A, '\n'};
     if (bytes.size() < signature_size || std::memcmp(bytes.data(), signature, signature_size) != 0)
         return png_outline_status::not_png;
     bool header_seen = false;

@@ -12,7 +12,7 @@ namespace skin {
 struct png_outline {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    int colour_type = 0; // 0 grey, 2 RGB, 3 palette, 4 grey+alpha, 6 RGBA
+    int colour_type = 0;             // 0 grey, 2 RGB, 3 palette, 4 grey+alpha, 6 RGBA
     bool transparent_colour = false; // a tRNS chunk
     bool has_alpha() const;
 };

@@ -15,8 +15,8 @@ extern "C" unsigned char* stbi_zlib_compress(unsigned char* data, int data_len, 
 namespace test_png {
 
 struct kind {
-    int colour_type = 6; // 0 grey, 2 RGB, 3 palette, 4 grey+alpha, 6 RGBA
-    int depth = 8;       // 8 or 16 (8 for palette)
+    int colour_type = 6;             // 0 grey, 2 RGB, 3 palette, 4 grey+alpha, 6 RGBA
+    int depth = 8;                   // 8 or 16 (8 for palette)
     bool transparent_colour = false; // a tRNS chunk: black or index 0 is clear
     bool interlaced = false;
     std::optional<std::uint32_t> header_width{}, header_height{}; // what IHDR claims, when given
@@ -52,11 +52,20 @@ inline void chunk(std::vector<std::uint8_t>& out, const char* type,
 inline void put_pixel(std::vector<std::uint8_t>& row, const kind& k, bool ink) {
     std::vector<int> samples;
     switch (k.colour_type) {
-    case 0: samples = {ink ? 200 : 0}; break;
-    case 2: samples = ink ? std::vector<int>{40, 200, 120} : std::vector<int>{0, 0, 0}; break;
-    case 3: samples = {ink ? 1 : 0}; break;
-    case 4: samples = {ink ? 200 : 0, ink ? 255 : 0}; break;
-    default: samples = ink ? std::vector<int>{40, 200, 120, 255} : std::vector<int>{0, 0, 0, 0};
+    case 0:
+        samples = {ink ? 200 : 0};
+        break;
+    case 2:
+        samples = ink ? std::vector<int>{40, 200, 120} : std::vector<int>{0, 0, 0};
+        break;
+    case 3:
+        samples = {ink ? 1 : 0};
+        break;
+    case 4:
+        samples = {ink ? 200 : 0, ink ? 255 : 0};
+        break;
+    default:
+        samples = ink ? std::vector<int>{40, 200, 120, 255} : std::vector<int>{0, 0, 0, 0};
     }
     for (const int s : samples) {
         if (k.depth == 16)
@@ -76,16 +85,17 @@ std::vector<std::uint8_t> make(const kind& k, int width, int height, Inside insi
     std::vector<std::uint8_t> header;
     put32(header, k.header_width.value_or(static_cast<std::uint32_t>(width)));
     put32(header, k.header_height.value_or(static_cast<std::uint32_t>(height)));
-    header.insert(header.end(), {static_cast<std::uint8_t>(k.depth),
-                                 static_cast<std::uint8_t>(k.colour_type), 0, 0,
-                                 static_cast<std::uint8_t>(k.interlaced ? 1 : 0)});
+    header.insert(header.end(),
+                  {static_cast<std::uint8_t>(k.depth), static_cast<std::uint8_t>(k.colour_type), 0,
+                   0, static_cast<std::uint8_t>(k.interlaced ? 1 : 0)});
     chunk(out, "IHDR", header);
     if (k.colour_type == 3)
         chunk(out, "PLTE", {0, 0, 0, 40, 200, 120});
     if (k.transparent_colour)
-        chunk(out, "tRNS", k.colour_type == 3 ? std::vector<std::uint8_t>{0, 255}
-                           : k.colour_type == 0 ? std::vector<std::uint8_t>{0, 0}
-                                                : std::vector<std::uint8_t>{0, 0, 0, 0, 0, 0});
+        chunk(out, "tRNS",
+              k.colour_type == 3   ? std::vector<std::uint8_t>{0, 255}
+              : k.colour_type == 0 ? std::vector<std::uint8_t>{0, 0}
+                                   : std::vector<std::uint8_t>{0, 0, 0, 0, 0, 0});
     // Adam7's seven passes, or the whole image as one.
     struct pass {
         int x0, y0, dx, dy;

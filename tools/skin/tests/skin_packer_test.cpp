@@ -34,8 +34,7 @@ std::vector<char> file_bytes(const std::string& path) {
     return {std::istreambuf_iterator<char>(file), {}};
 }
 
-template <typename Byte>
-void write_bytes(const std::string& path, const std::vector<Byte>& bytes) {
+template <typename Byte> void write_bytes(const std::string& path, const std::vector<Byte>& bytes) {
     std::ofstream(skin::utf8_path(path), std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
 }
@@ -94,7 +93,7 @@ TEST(skin_packer, refuses_with_one_line_and_leaves_the_dictionary_in_place) {
     headless[12] = 'X'; // the first chunk is no longer IHDR
     write_bytes("headless.png", headless);
     auto undecodable = skin_png();
-    const std::size_t idat = 8 + 25 + 8; // signature, IHDR, IDAT's length and type
+    const std::size_t idat = 8 + 25 + 8;           // signature, IHDR, IDAT's length and type
     undecodable[idat] = undecodable[idat + 1] = 0; // no zlib stream
     write_bytes("undecodable.png", undecodable);
     {
@@ -229,14 +228,20 @@ TEST(skin_packer, warns_of_empty_sprites_and_ink_that_bleeds_into_a_neighbour) {
         const char* warning;
         bool warned;
     } cases[] = {
-        {"disc grown to the arc", {0, 0, 146, 140, 255},
-         "dial face: ink within 4 layout pixels of the progress arc's rectangle will bleed", true},
+        {"disc grown to the arc",
+         {0, 0, 146, 140, 255},
+         "dial face: ink within 4 layout pixels of the progress arc's rectangle will bleed",
+         true},
         {"faint face at the limit", {0, 0, 146, 146, 10}, "dial face: ink within", false},
         {"faint face over the limit", {0, 0, 146, 146, 11}, "dial face: ink within", true},
-        {"a texel inside the needle", {336, 30, 337, 31, 1},
-         "needle: its rectangle is fully transparent", false},
-        {"a texel beside the needle", {337, 30, 338, 31, 255},
-         "needle: its rectangle is fully transparent", true},
+        {"a texel inside the needle",
+         {336, 30, 337, 31, 1},
+         "needle: its rectangle is fully transparent",
+         false},
+        {"a texel beside the needle",
+         {337, 30, 338, 31, 255},
+         "needle: its rectangle is fully transparent",
+         true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -297,9 +302,9 @@ run run_packer(const std::string& arguments) {
 #ifdef _WIN32
     const std::string command = ".\\speedometer_skin.exe " + arguments + " 2>&1";
     std::wstring wide(command.size(), L'\0');
-    wide.resize(static_cast<std::size_t>(MultiByteToWideChar(
-        CP_UTF8, 0, command.data(), static_cast<int>(command.size()), wide.data(),
-        static_cast<int>(wide.size()))));
+    wide.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(CP_UTF8, 0, command.data(), static_cast<int>(command.size()),
+                            wide.data(), static_cast<int>(wide.size()))));
     std::FILE* output = _wpopen(wide.c_str(), L"r");
 #else
     std::FILE* output = popen(("./speedometer_skin " + arguments + " 2>&1").c_str(), "r");
