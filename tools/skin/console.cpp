@@ -4,10 +4,12 @@
 #include <cstdio>
 
 #ifdef _WIN32
+// windows.h first: the other Windows headers rely on its types.
+#include <windows.h>
+
 #include <conio.h>
 #include <io.h>
 #include <shellapi.h>
-#include <windows.h>
 #endif
 
 namespace skin {

@@ -71,6 +71,8 @@ int main(int argc, char** argv) {
         skin::print(stderr, "refused: not enough memory to pack this skin\n");
     } catch (const std::exception& e) {
         skin::print(stderr, "refused: %s\n", e.what());
+    } catch (...) {
+        skin::print(stderr, "refused: an unexpected error stopped the packer\n");
     }
     // Explorer starts it with no argument (a double click) or one (a dropped
     // PNG); from a command prompt the window stays anyway.
