@@ -444,6 +444,9 @@ std::optional<texture_image> read_texture(byte_reader& in, refusal& refused) {
     auto name = read_name(in);
     if (!name)
         return refused("texture name is not terminated");
+    // The host looks textures up by name: the writer stores no nameless one.
+    if (name->empty())
+        return refused("texture name is empty");
     in.take_span(name_field_size); // mask name
     h.raster_format = in.u32();
     h.pixel_format = in.u32();
@@ -564,11 +567,13 @@ std::optional<std::vector<texture_image>> decode(std::span<const std::uint8_t> b
     return textures;
 }
 
-bool write_file(const std::string& path, const std::vector<texture_image>& textures) {
+bool write_file(const std::filesystem::path& path, const std::vector<texture_image>& textures) {
     const auto bytes = encode(textures);
     if (bytes.empty())
         return false;
-    const std::string temporary = path + ".partial";
+    std::filesystem::path temporary = path;
+    temporary += ".partial";
+    std::error_code ignored;
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (!out)
@@ -577,14 +582,14 @@ bool write_file(const std::string& path, const std::vector<texture_image>& textu
                   static_cast<std::streamsize>(bytes.size()));
         out.close();
         if (!out) {
-            std::remove(temporary.c_str());
+            std::filesystem::remove(temporary, ignored);
             return false;
         }
     }
     std::error_code error;
     std::filesystem::rename(temporary, path, error);
     if (error) {
-        std::remove(temporary.c_str());
+        std::filesystem::remove(temporary, ignored);
         return false;
     }
     return true;
@@ -617,7 +622,8 @@ int mip_level_side(int side, int level) {
     return halved < 1 ? 1 : halved;
 }
 
-std::optional<std::vector<texture_image>> read_file(const std::string& path, std::string* why) {
+std::optional<std::vector<texture_image>> read_file(const std::filesystem::path& path,
+                                                    std::string* why) {
     refusal refused(why);
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in)

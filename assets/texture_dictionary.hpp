@@ -5,6 +5,7 @@
 // and the reader says why.
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <span>
 #include <string>
@@ -55,8 +56,8 @@ std::optional<std::vector<texture_image>> decode(std::span<const std::uint8_t> b
 // The bytes go to a temporary file beside `path` that then takes its name, so
 // a failed or interrupted write never leaves half a dictionary in place of
 // the one that was there.
-bool write_file(const std::string& path, const std::vector<texture_image>& textures);
-std::optional<std::vector<texture_image>> read_file(const std::string& path,
+bool write_file(const std::filesystem::path& path, const std::vector<texture_image>& textures);
+std::optional<std::vector<texture_image>> read_file(const std::filesystem::path& path,
                                                     std::string* why = nullptr);
 
 // Bytes of one level: width * height * 4 for rgba32; for the DXT encodings a

@@ -248,6 +248,7 @@ TEST(TextureDictionaryReading, RefusesTexturesOfAnotherKind) {
         {"no filter", h + 0x04, 0, 1},
         {"mip filter", h + 0x04, 3, 1},
         {"no addressing", h + 0x05, 0x00, 1},
+        {"empty name", h + 0x08, 0, 1},
         {"unknown v addressing", h + 0x05, 0x53, 1},
         {"24-bit raster", h + 0x48, 0x0600, 4},
         {"raster with mip levels", h + 0x48, 0x8500, 4},

@@ -1,22 +1,82 @@
 // speedometer_skin: packs a skin's PNG into the dictionary the speedometer
 // loads with skin = NAME (models\speedometer_NAME.txd, or _NAME_mph.txd).
+// A PNG dropped on the program arrives as its one argument: the dictionary
+// then goes beside it, named for the skin.
+#include "console.hpp"
+#include "dropped_png.hpp"
 #include "skin_pack.hpp"
 
 #include <cstdio>
-#include <string_view>
+#include <exception>
+#include <new>
+#include <string>
+#include <vector>
 
-int main(int argc, char** argv) {
+namespace {
+
+// Where a dropped PNG's preview sheet is written, beside its dictionary, once
+// the previewer is in the kit. Returns the exit status.
+int write_preview_beside(const skin::dropped_skin&) {
+    return 0;
+}
+
+int pack_dropped(skin::pack_request request) {
+    const skin::dropped_skin skin = skin::skin_for_png(request.png_path);
+    if (skin.renamed)
+        skin::print(stdout,
+                    "note: a skin's name is 1 to 32 of a-z, 0-9, _ and -, so this PNG makes "
+                    "the skin \"%s\"%s\n",
+                    skin.name.c_str(), skin.mph ? " (its mph face)" : "");
+    request.dictionary_path = skin.dictionary_path;
+    const int status = skin::pack_skin(request, stdout, stderr);
+    if (status != 0)
+        return status;
+    skin::print(stdout,
+                "to use it: copy it into the game's models folder and set skin = %s in "
+                "speedometer.ini\n",
+                skin.name.c_str());
+    return write_preview_beside(skin);
+}
+
+int run(const std::vector<std::string>& arguments) {
     skin::pack_request request;
-    int arg = 1;
-    if (arg < argc && std::string_view(argv[arg]) == "--32bit") {
+    std::size_t arg = 0;
+    if (arg < arguments.size() && arguments[arg] == "--32bit") {
         request.uncompressed = true;
         ++arg;
     }
-    if (argc - arg != 2) {
-        std::fprintf(stderr, "usage: speedometer_skin [--32bit] SKIN.png DICTIONARY.txd\n");
+    if (arguments.size() - arg == 1) {
+        request.png_path = arguments[arg];
+        return pack_dropped(request);
+    }
+    if (arguments.size() - arg != 2) {
+        skin::print(stderr, "usage: speedometer_skin [--32bit] SKIN.png [DICTIONARY.txd]\n"
+                            "  (or drop a PNG on speedometer_skin.exe)\n");
         return 2;
     }
-    request.png_path = argv[arg];
-    request.dictionary_path = argv[arg + 1];
+    request.png_path = arguments[arg];
+    request.dictionary_path = arguments[arg + 1];
     return skin::pack_skin(request, stdout, stderr);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> arguments;
+    int status = 1;
+    try {
+        arguments = skin::utf8_arguments(argc, argv);
+        status = run(arguments);
+    } catch (const std::bad_alloc&) {
+        skin::print(stderr, "refused: not enough memory to pack this skin\n");
+    } catch (const std::exception& e) {
+        skin::print(stderr, "refused: %s\n", e.what());
+    } catch (...) {
+        skin::print(stderr, "refused: an unexpected error stopped the packer\n");
+    }
+    // Explorer starts it with no argument (a double click) or one (a dropped
+    // PNG); from a command prompt the window stays anyway.
+    if (arguments.size() <= 1 && skin::console_closes_with_program())
+        skin::wait_for_key();
+    return status;
 }

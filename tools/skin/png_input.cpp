@@ -1,5 +1,9 @@
 #include "png_input.hpp"
 
+#include "png_chunks.hpp"
+#include "skin_layout.hpp"
+#include "utf8_path.hpp"
+
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_PNG
 #define STBI_NO_STDIO
@@ -7,37 +11,81 @@
 
 #include <cstring>
 #include <fstream>
-#include <iterator>
+#include <system_error>
 
 namespace skin {
 
-png_image read_png_with_alpha(const std::string& path, std::string& why) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
+namespace {
+
+// The file's bytes, refused by its size before any is read.
+std::vector<std::uint8_t> read_bounded(const std::string& path, std::string& why) {
+    const std::filesystem::path file = utf8_path(path);
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(file, error);
+    std::ifstream in(file, std::ios::binary);
+    if (error || !in) {
         why = "cannot open " + path;
         return {};
     }
-    const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(file), {}};
-    constexpr unsigned char signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    if (bytes.size() < sizeof signature || std::memcmp(bytes.data(), signature, 8) != 0) {
-        why = path + " is not a PNG file";
+    if (size > max_png_file_bytes) {
+        constexpr std::uintmax_t megabyte = 1 << 20;
+        why = path + " is " + std::to_string((size + megabyte - 1) / megabyte) +
+              " MB; a skin's PNG is at most 64 MB (a 4096x2048 skin takes a few MB)";
         return {};
     }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size))) {
+        why = "cannot read " + path;
+        return {};
+    }
+    return bytes;
+}
+
+// The refusal for a PNG whose chunks say it cannot be a skin; empty if it can.
+std::string outline_refusal(const std::string& path, png_outline_status status,
+                            const png_outline& outline) {
+    switch (status) {
+    case png_outline_status::not_png:
+        return path + " is not a PNG file";
+    case png_outline_status::no_header:
+        return path + " is damaged: it does not begin with a PNG header";
+    case png_outline_status::cut_short:
+        return path + " is cut short: the file ends before the image does (saved or copied "
+                      "only in part?)";
+    case png_outline_status::read:
+        break;
+    }
+    // Sides over 4096 are out whatever the other is; checked before the
+    // int conversion.
+    if (outline.width > 4096 || outline.height > 4096 ||
+        !allowed_size(static_cast<int>(outline.width), static_cast<int>(outline.height)))
+        return path + " is " + std::to_string(outline.width) + "x" +
+               std::to_string(outline.height) +
+               "; a skin is twice as wide as high, with power-of-two sides from 512x256 to "
+               "4096x2048";
+    if (!outline.has_alpha())
+        return path + " has no alpha channel: the gauge needs transparency around its sprites";
+    return {};
+}
+
+} // namespace
+
+png_image read_png_with_alpha(const std::string& path, std::string& why) {
+    why.clear();
+    const std::vector<std::uint8_t> bytes = read_bounded(path, why);
+    if (!why.empty())
+        return {};
+    png_outline outline;
+    why = outline_refusal(path, read_png_outline(bytes, outline), outline);
+    if (!why.empty())
+        return {};
     int width = 0, height = 0, channels = 0;
-    const int size = static_cast<int>(bytes.size());
-    if (!stbi_info_from_memory(bytes.data(), size, &width, &height, &channels)) {
-        why = path + " is cut short or damaged (" + stbi_failure_reason() + ")";
-        return {};
-    }
-    // Grey with alpha, or colour with alpha (a palette with transparency
-    // counts as that).
-    if (channels != 2 && channels != 4) {
-        why = path + " has no alpha channel: the gauge needs transparency around its sprites";
-        return {};
-    }
-    stbi_uc* pixels = stbi_load_from_memory(bytes.data(), size, &width, &height, &channels, 4);
+    stbi_uc* pixels = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width,
+                                            &height, &channels, 4);
     if (pixels == nullptr) {
-        why = path + " is cut short or damaged (" + stbi_failure_reason() + ")";
+        why = std::strcmp(stbi_failure_reason(), "outofmem") == 0
+                  ? path + " needs more memory to decode than there is free"
+                  : path + " is damaged: its pixels do not decode";
         return {};
     }
     png_image image{width, height, {pixels, pixels + static_cast<std::size_t>(width) * height * 4}};

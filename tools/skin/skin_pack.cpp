@@ -2,12 +2,13 @@
 
 #include "assets/mip_chain.hpp"
 #include "assets/texture_dictionary.hpp"
+#include "console.hpp"
 #include "dxt_decoder.hpp"
 #include "dxt_encoder.hpp"
 #include "level_psnr.hpp"
 #include "png_input.hpp"
-#include "skin_layout.hpp"
 #include "skin_warnings.hpp"
+#include "utf8_path.hpp"
 
 #include <exception>
 #include <filesystem>
@@ -27,8 +28,8 @@ void report_level(std::FILE* report, int level, int width, int height,
     const auto decoded = dxt::decompress_level(txd::pixel_encoding::dxt5, width, height, blocks);
     const dxt::level_psnr psnr =
         dxt::compare_levels(original, decoded, width, {0, 0, width, height});
-    std::fprintf(report, "level %2d  %4dx%-4d  colour %6.2f dB  alpha %6.2f dB\n", level, width,
-                 height, psnr.colour, psnr.alpha);
+    print(report, "level %2d  %4dx%-4d  colour %6.2f dB  alpha %6.2f dB\n", level, width, height,
+          psnr.colour, psnr.alpha);
 }
 
 } // namespace
@@ -37,18 +38,11 @@ int pack_skin(const pack_request& request, std::FILE* report, std::FILE* errors)
     std::string why;
     const png_image png = read_png_with_alpha(request.png_path, why);
     if (png.rgba.empty()) {
-        std::fprintf(errors, "refused: %s\n", why.c_str());
-        return 1;
-    }
-    if (!allowed_size(png.width, png.height)) {
-        std::fprintf(errors,
-                     "refused: %s is %dx%d; a skin is twice as wide as high, with power-of-two "
-                     "sides from 512x256 to 4096x2048\n",
-                     request.png_path.c_str(), png.width, png.height);
+        print(errors, "refused: %s\n", why.c_str());
         return 1;
     }
     for (const std::string& warning : skin_warnings(png.width, png.height, png.rgba))
-        std::fprintf(report, "warning: %s\n", warning.c_str());
+        print(report, "warning: %s\n", warning.c_str());
 
     txd::texture_image texture;
     texture.name = texture_name;
@@ -71,21 +65,22 @@ int pack_skin(const pack_request& request, std::FILE* report, std::FILE* errors)
         }
         // The dictionary goes into the game's models folder, which may not
         // exist yet; the writer goes through a temporary file and a rename.
-        const auto parent = std::filesystem::path(request.dictionary_path).parent_path();
+        const std::filesystem::path dictionary = utf8_path(request.dictionary_path);
+        const auto parent = dictionary.parent_path();
         std::error_code ignored; // writing the file reports the failure
         if (!parent.empty())
             std::filesystem::create_directories(parent, ignored);
-        if (!txd::write_file(request.dictionary_path, {written})) {
-            std::fprintf(errors, "refused: cannot write %s\n", request.dictionary_path.c_str());
+        if (!txd::write_file(dictionary, {written})) {
+            print(errors, "refused: cannot write %s\n", request.dictionary_path.c_str());
             return 1;
         }
     } catch (const std::exception& e) {
-        std::fprintf(errors, "refused: %s\n", e.what());
+        print(errors, "refused: %s\n", e.what());
         return 1;
     }
-    std::fprintf(report, "wrote %s: %dx%d, %zu levels, %s\n", request.dictionary_path.c_str(),
-                 texture.width, texture.height, texture.mip_levels.size() + 1,
-                 request.uncompressed ? "32-bit" : "DXT5");
+    print(report, "wrote %s: %dx%d, %zu levels, %s\n", request.dictionary_path.c_str(),
+          texture.width, texture.height, texture.mip_levels.size() + 1,
+          request.uncompressed ? "32-bit" : "DXT5");
     return 0;
 }
 

@@ -7,6 +7,7 @@
 
 namespace skin {
 
+// Paths in UTF-8, as they are printed.
 struct pack_request {
     std::string png_path;
     std::string dictionary_path;

@@ -1,17 +1,27 @@
 // The skin packer: what it refuses, with one line and no file written or
 // replaced, and a real PNG through to a dictionary the module can load.
 #include "assets/texture_dictionary.hpp"
+#include "dropped_png.hpp"
 #include "dxt_decoder.hpp"
+#include "png_input.hpp"
 #include "skin_pack.hpp"
+#include "utf8_path.hpp"
 
 #include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb_image_write.h>
 
+#include "png_builder.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -20,12 +30,22 @@
 namespace {
 
 std::vector<char> file_bytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(skin::utf8_path(path), std::ios::binary);
     return {std::istreambuf_iterator<char>(file), {}};
 }
 
-void write_bytes(const std::string& path, const std::vector<char>& bytes) {
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<long>(bytes.size()));
+template <typename Byte> void write_bytes(const std::string& path, const std::vector<Byte>& bytes) {
+    std::ofstream(skin::utf8_path(path), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+}
+
+// The green disc on the dial face of a 512x256 skin.
+bool in_disc(int x, int y) {
+    return std::hypot(x + 0.5 - 72.75, y + 0.5 - 72.75) < 60;
+}
+
+std::vector<std::uint8_t> skin_png(test_png::kind kind = {}) {
+    return test_png::make(kind, 512, 256, in_disc);
 }
 
 // A skin of this size: a green disc on the dial face, the rest clear, with
@@ -65,12 +85,30 @@ run pack(const std::string& png, const std::string& dictionary, bool uncompresse
 
 TEST(skin_packer, refuses_with_one_line_and_leaves_the_dictionary_in_place) {
     write_skin_png("good.png", 512, 256);
-    const auto good = file_bytes("good.png");
-    auto cut = good;
+    auto cut = file_bytes("good.png");
     cut.resize(cut.size() / 2);
     write_bytes("cut.png", cut);
-    write_bytes("text.png", {'h', 'e', 'l', 'l', 'o'});
+    write_bytes("text.png", std::vector<char>{'h', 'e', 'l', 'l', 'o'});
+    auto headless = skin_png();
+    headless[12] = 'X'; // the first chunk is no longer IHDR
+    write_bytes("headless.png", headless);
+    auto undecodable = skin_png();
+    const std::size_t idat = 8 + 25 + 8;           // signature, IHDR, IDAT's length and type
+    undecodable[idat] = undecodable[idat + 1] = 0; // no zlib stream
+    write_bytes("undecodable.png", undecodable);
+    {
+        std::ofstream big("big.png", std::ios::binary);
+        const auto bytes = skin_png();
+        big.write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+        big.seekp(skin::max_png_file_bytes); // one byte over, the rest a hole
+        big.put(0);
+    }
+    write_bytes("at_most.png", skin_png({.header_width = 4096, .header_height = 2048}));
+    write_bytes("huge.png", skin_png({.header_width = 8192, .header_height = 4096}));
+    write_bytes("empty.png", skin_png({.header_width = 0, .header_height = 0}));
+    write_bytes("vast.png", skin_png({.header_width = 100000, .header_height = 100000}));
     write_skin_png("opaque.png", 512, 256, 3);
+    write_bytes("palette.png", skin_png({.colour_type = 3}));
     write_skin_png("square.png", 512, 512);
     write_skin_png("small.png", 256, 128);
     write_skin_png("uneven.png", 600, 300);
@@ -78,9 +116,22 @@ TEST(skin_packer, refuses_with_one_line_and_leaves_the_dictionary_in_place) {
         const char* png;
         const char* reason;
     } cases[] = {
-        {"missing.png", "cannot open"},         {"text.png", "is not a PNG file"},
-        {"cut.png", "is cut short or damaged"}, {"opaque.png", "has no alpha channel"},
-        {"square.png", "is 512x512"},           {"small.png", "is 256x128"},
+        {"missing.png", "cannot open missing.png"},
+        {"text.png", "is not a PNG file"},
+        {"headless.png", "does not begin with a PNG header"},
+        {"cut.png", "is cut short: the file ends before the image does"},
+        {"undecodable.png", "is damaged: its pixels do not decode"},
+        {"big.png", "is 65 MB; a skin's PNG is at most 64 MB"},
+        // Refused on the header's word, before 4096x2048 pixels are decoded
+        // from a 512x256 image: the pixels would not decode.
+        {"at_most.png", "its pixels do not decode"},
+        {"huge.png", "is 8192x4096"},
+        {"empty.png", "is 0x0"},
+        {"vast.png", "is 100000x100000"},
+        {"opaque.png", "has no alpha channel"},
+        {"palette.png", "has no alpha channel"},
+        {"square.png", "is 512x512"},
+        {"small.png", "is 256x128"},
         {"uneven.png", "is 600x300"},
     };
     const std::vector<char> previous = {'o', 'l', 'd'};
@@ -96,9 +147,40 @@ TEST(skin_packer, refuses_with_one_line_and_leaves_the_dictionary_in_place) {
     }
 }
 
+// What paint programs and PNG optimisers write: every kind with transparency
+// is taken, a transparent colour (tRNS) as alpha.
+TEST(skin_packer, takes_every_kind_of_png_with_transparency) {
+    const struct {
+        const char* png;
+        test_png::kind kind;
+        std::uint8_t ink[4];
+    } cases[] = {
+        {"rgba8.png", {.colour_type = 6}, {40, 200, 120, 255}},
+        {"rgba16.png", {.colour_type = 6, .depth = 16}, {40, 200, 120, 255}},
+        {"palette.png", {.colour_type = 3, .transparent_colour = true}, {40, 200, 120, 255}},
+        {"grey_alpha.png", {.colour_type = 4}, {200, 200, 200, 255}},
+        {"grey_alpha16.png", {.colour_type = 4, .depth = 16}, {200, 200, 200, 255}},
+        {"rgb_trns.png", {.colour_type = 2, .transparent_colour = true}, {40, 200, 120, 255}},
+        {"grey_trns.png", {.colour_type = 0, .transparent_colour = true}, {200, 200, 200, 255}},
+        {"interlaced.png", {.colour_type = 6, .interlaced = true}, {40, 200, 120, 255}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.png);
+        write_bytes(c.png, skin_png(c.kind));
+        const run r = pack(c.png, "taken.txd", true);
+        ASSERT_EQ(r.status, 0) << r.errors;
+        const auto read = txd::read_file("taken.txd");
+        ASSERT_TRUE(read);
+        const auto& pixels = (*read)[0].rgba;
+        const std::size_t middle = (72u * 512 + 72u) * 4, clear = (72u * 512 + 200u) * 4;
+        EXPECT_TRUE(std::equal(c.ink, c.ink + 4, &pixels[middle]));
+        EXPECT_EQ(pixels[clear + 3], 0);
+    }
+}
+
 TEST(skin_packer, packs_a_png_into_a_full_dxt5_chain_that_replaces_the_old_dictionary) {
     write_skin_png("round_trip.png", 512, 256);
-    write_bytes("round_trip.txd", {'o', 'l', 'd'});
+    write_bytes("round_trip.txd", std::vector<char>{'o', 'l', 'd'});
     const run r = pack("round_trip.png", "round_trip.txd");
     ASSERT_EQ(r.status, 0) << r.errors;
     EXPECT_NE(r.report.find("level  9"), std::string::npos) << r.report;
@@ -132,33 +214,126 @@ TEST(skin_packer, packs_a_png_into_a_full_dxt5_chain_that_replaces_the_old_dicti
     EXPECT_EQ((*uncompressed)[0].encoding, txd::pixel_encoding::rgba32);
 }
 
-// The Windows packer decodes with a decoder of its own (stb has none): its
-// figures hold only if it decodes as the shipped artwork's encoder does.
-TEST(skin_packer, decodes_blocks_exactly_as_libsquish_does) {
-    const auto crop = txd::read_file(FIXTURE_FOLDER "/dxt5_crop.txd");
-    ASSERT_TRUE(crop);
-    const txd::texture_image& t = (*crop)[0];
-    const auto decoded = dxt::decompress_level(t.encoding, t.width, t.height, t.rgba);
-    const auto expected = file_bytes(FIXTURE_FOLDER "/dxt5_crop_decoded.rgba");
-    EXPECT_TRUE(
-        std::equal(decoded.begin(), decoded.end(), expected.begin(), expected.end(),
-                   [](std::uint8_t a, char b) { return a == static_cast<std::uint8_t>(b); }));
+// Each rule at its edge: ink whose filtered alpha reaches just past 8 of 255
+// on a neighbour's outline, and one texel of ink just inside a sprite.
+TEST(skin_packer, warns_of_empty_sprites_and_ink_that_bleeds_into_a_neighbour) {
+    struct ink_rect {
+        int left, top, right, bottom; // texels of a 512x256 skin
+        std::uint8_t alpha;
+    };
+    // The dial face is texels 0 to 145 square; the needle 329 to 336 across.
+    const struct {
+        const char* what;
+        ink_rect ink;
+        const char* warning;
+        bool warned;
+    } cases[] = {
+        {"disc grown to the arc",
+         {0, 0, 146, 140, 255},
+         "dial face: ink within 4 layout pixels of the progress arc's rectangle will bleed",
+         true},
+        {"faint face at the limit", {0, 0, 146, 146, 10}, "dial face: ink within", false},
+        {"faint face over the limit", {0, 0, 146, 146, 11}, "dial face: ink within", true},
+        {"a texel inside the needle",
+         {336, 30, 337, 31, 1},
+         "needle: its rectangle is fully transparent",
+         false},
+        {"a texel beside the needle",
+         {337, 30, 338, 31, 255},
+         "needle: its rectangle is fully transparent",
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<unsigned char> pixels(512u * 256 * 4, 0);
+        for (int y = c.ink.top; y < c.ink.bottom; ++y)
+            for (int x = c.ink.left; x < c.ink.right; ++x)
+                pixels[(static_cast<std::size_t>(y) * 512 + x) * 4 + 3] = c.ink.alpha;
+        ASSERT_TRUE(stbi_write_png("warned.png", 512, 256, 4, pixels.data(), 0));
+        const run r = pack("warned.png", "warned.txd", true);
+        ASSERT_EQ(r.status, 0) << r.errors;
+        EXPECT_EQ(r.report.find(c.warning) != std::string::npos, c.warned) << r.report;
+    }
 }
 
-TEST(skin_packer, warns_of_ink_that_bleeds_into_a_neighbour) {
-    // The disc grown to touch the progress arc's rectangle.
-    std::vector<unsigned char> pixels(512u * 256 * 4, 0);
-    for (int y = 0; y < 140; ++y)
-        for (int x = 0; x < 146; ++x)
-            pixels[(static_cast<std::size_t>(y) * 512 + x) * 4 + 3] = 255;
-    ASSERT_TRUE(stbi_write_png("bleeding.png", 512, 256, 4, pixels.data(), 0));
-    const run r = pack("bleeding.png", "bleeding.txd");
+// Skin makers keep their files under their own names, in their own script.
+TEST(skin_packer, reads_and_writes_through_folders_named_in_any_script) {
+    std::filesystem::create_directories(skin::utf8_path("Игра"));
+    write_bytes("Игра/скин.png", skin_png());
+    const run r = pack("Игра/скин.png", "皮肤/models/speedometer_x.txd", true);
     ASSERT_EQ(r.status, 0) << r.errors;
-    EXPECT_NE(r.report.find("warning: dial face: ink within 4 layout pixels of the progress arc's "
-                            "rectangle will bleed into it"),
-              std::string::npos)
+    EXPECT_NE(r.report.find("wrote 皮肤/models/speedometer_x.txd"), std::string::npos) << r.report;
+    EXPECT_TRUE(txd::read_file(skin::utf8_path("皮肤/models/speedometer_x.txd")));
+    EXPECT_NE(pack("Игра/нет.png", "x.txd").errors.find("cannot open Игра/нет.png"),
+              std::string::npos);
+}
+
+TEST(skin_packer, names_a_dropped_pngs_skin_as_the_settings_file_takes_it) {
+    const struct {
+        const char* png;
+        const char* name;
+        bool mph;
+        bool renamed;
+    } cases[] = {
+        {"carbon.png", "carbon", false, false},
+        {"Carbon.png", "carbon", false, true},
+        {"light_mph.png", "light", true, false},
+        {"My Skin (v2).final.png", "my_skin_v2_final", false, true},
+        {"Игра.png", "skin", false, true},
+        {"mph.png", "skin", false, true},
+        {"a_mph_mph.png", "a", true, true},
+        {"abcdefghijklmnopqrstuvwxyz012345.png", "abcdefghijklmnopqrstuvwxyz012345", false, false},
+        {"abcdefghijklmnopqrstuvwxyz0123456.png", "abcdefghijklmnopqrstuvwxyz012345", false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.png);
+        const skin::dropped_skin s = skin::skin_for_png(c.png);
+        EXPECT_EQ(s.name, c.name);
+        EXPECT_EQ(s.mph, c.mph);
+        EXPECT_EQ(s.renamed, c.renamed);
+    }
+    EXPECT_EQ(skin::utf8_path(skin::skin_for_png("Игра/Light_MPH.png").dictionary_path),
+              skin::utf8_path("Игра/speedometer_light_mph.txd"));
+}
+
+// The program's output, and its status, run with these arguments (UTF-8) as
+// Explorer runs it for a dropped file: the wide command line.
+run run_packer(const std::string& arguments) {
+#ifdef _WIN32
+    const std::string command = ".\\speedometer_skin.exe " + arguments + " 2>&1";
+    std::wstring wide(command.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(CP_UTF8, 0, command.data(), static_cast<int>(command.size()),
+                            wide.data(), static_cast<int>(wide.size()))));
+    std::FILE* output = _wpopen(wide.c_str(), L"r");
+#else
+    std::FILE* output = popen(("./speedometer_skin " + arguments + " 2>&1").c_str(), "r");
+#endif
+    std::string text;
+    for (int c; (c = std::fgetc(output)) != EOF;)
+        text += static_cast<char>(c);
+#ifdef _WIN32
+    return {_pclose(output), "", text};
+#else
+    return {WEXITSTATUS(pclose(output)), "", text};
+#endif
+}
+
+TEST(skin_packer, packs_a_dropped_png_beside_it_under_its_skins_name) {
+    std::filesystem::create_directories(skin::utf8_path("Рабочий стол/皮肤"));
+    write_bytes("Рабочий стол/皮肤/My Skin_mph.png", skin_png());
+    const run r = run_packer("\"Рабочий стол/皮肤/My Skin_mph.png\"");
+    ASSERT_EQ(r.status, 0) << r.report;
+    EXPECT_NE(r.report.find("makes the skin \"my_skin\" (its mph face)"), std::string::npos)
         << r.report;
-    EXPECT_EQ(r.report.find("speed digit 1's"), std::string::npos) << r.report;
+    EXPECT_NE(r.report.find("set skin = my_skin in speedometer.ini"), std::string::npos);
+    EXPECT_TRUE(txd::read_file(skin::utf8_path("Рабочий стол/皮肤/speedometer_my_skin_mph.txd")));
+
+    const run refused = run_packer("\"Рабочий стол/皮肤/none.png\"");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.report.find("refused: cannot open Рабочий стол/皮肤/none.png"),
+              std::string::npos)
+        << refused.report;
 }
 
 } // namespace
