@@ -60,8 +60,8 @@ dictionary_check check_dictionary(const std::filesystem::path& path, const std::
         return check;
     }
     if (size > largest_dictionary) {
-        check.refusal = shown + " is " + std::to_string(size >> 20) +
-                        " MB; no skin's dictionary is over 45 MB";
+        check.refusal =
+            shown + " is " + std::to_string(size >> 20) + " MB; no skin's dictionary is over 45 MB";
         return check;
     }
     std::vector<std::uint8_t> bytes;

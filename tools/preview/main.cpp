@@ -13,8 +13,7 @@ namespace {
 // The module the game loads, shipped beside this program in the kit.
 std::filesystem::path module_beside_program() {
     std::vector<wchar_t> name(MAX_PATH);
-    while (GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size())) ==
-           name.size())
+    while (GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size())) == name.size())
         name.resize(name.size() * 2);
     return std::filesystem::path(name.data()).parent_path() / L"speedometer.asi";
 }
@@ -48,9 +47,10 @@ int wmain(int argc, wchar_t** argv) {
     if (dictionaries.size() == 2)
         request.mph = dictionaries[1];
     // By default beside the km/h dictionary: speedometer_carbon_preview.png.
-    request.sheet = sheet.empty() ? std::filesystem::path(request.kmh).replace_filename(
-                                        request.kmh.stem().wstring() + L"_preview.png")
-                                  : sheet;
+    request.sheet = sheet.empty()
+                        ? std::filesystem::path(request.kmh)
+                              .replace_filename(request.kmh.stem().wstring() + L"_preview.png")
+                        : sheet;
     try {
         return preview::run_preview(request, stdout, stderr);
     } catch (const std::exception& e) {

@@ -22,9 +22,11 @@ constexpr float kmh_per_host_speed = 175.0f;
 constexpr float beyond_the_cap = 1.5f;
 
 float host_speed(int kmh) {
-    // Half a km/h above, so that the readout's cut shows the speed asked for.
-    return kmh == top_speed ? beyond_the_cap
-                            : (static_cast<float>(kmh) + 0.5f) / kmh_per_host_speed;
+    if (kmh == top_speed)
+        return beyond_the_cap;
+    // Half a km/h above, so that the readout's cut shows the speed asked for;
+    // at rest the vehicle stands still.
+    return kmh == 0 ? 0.0f : (static_cast<float>(kmh) + 0.5f) / kmh_per_host_speed;
 }
 
 // A new game reads the row's settings; the module must then have loaded the

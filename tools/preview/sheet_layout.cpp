@@ -14,6 +14,13 @@ std::vector<shot> four_speeds(backdrop first_two, backdrop last_two) {
     return {{0, first_two}, {60, first_two}, {150, last_two}, {top_speed, last_two}};
 }
 
+std::vector<shot> four_speeds_twice() {
+    std::vector<shot> shots = four_speeds(backdrop::dark, backdrop::dark);
+    for (const shot s : four_speeds(backdrop::light, backdrop::light))
+        shots.push_back(s);
+    return shots;
+}
+
 } // namespace
 
 std::vector<screen_row> sheet_rows(bool with_mph) {
@@ -27,16 +34,12 @@ std::vector<screen_row> sheet_rows(bool with_mph) {
          four_speeds(dark, light)},
         // Small screens draw from the smaller copies, where thin margins show.
         {"1280x720, scale 0.5", 1280, 720, "scale = 0.5\n", false, corner_1080 / 3 + 8,
-         four_speeds(dark, dark)},
+         four_speeds_twice()},
         // The artwork at its full size, pixel for pixel.
-        {"3840x2160, 1:1", 3840, 2160, "", false, corner_1080 * 2,
-         {{150, dark}, {150, light}}},
+        {"3840x2160, 1:1", 3840, 2160, "", false, corner_1080 * 2, {{150, dark}, {150, light}}},
     };
-    auto& small = rows[4].shots;
-    for (const shot s : four_speeds(light, light))
-        small.push_back(s);
     if (!with_mph)
-        rows.erase(rows.begin() + 2);
+        std::erase_if(rows, [](const screen_row& row) { return row.mph; });
     return rows;
 }
 

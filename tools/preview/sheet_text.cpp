@@ -35,9 +35,10 @@ void draw_text(std::vector<std::uint32_t>& picture, int picture_width, int x, in
         const int right = std::min(picture_width, x + static_cast<int>(corner[2].x) * scale);
         const int bottom = std::min(picture_height, y + static_cast<int>(corner[2].y) * scale);
         for (int py = top; py < bottom; ++py)
-            std::fill(&picture[static_cast<std::size_t>(py) * picture_width + left],
-                      &picture[static_cast<std::size_t>(py) * picture_width + std::max(left, right)],
-                      colour);
+            std::fill(
+                &picture[static_cast<std::size_t>(py) * picture_width + left],
+                &picture[static_cast<std::size_t>(py) * picture_width + std::max(left, right)],
+                colour);
     }
 }
 

@@ -34,8 +34,7 @@ std::vector<std::filesystem::path> dictionaries_for(const std::filesystem::path&
 
 int launch_preview(const std::filesystem::path& dictionary) {
     std::vector<wchar_t> self(MAX_PATH);
-    while (GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())) ==
-           self.size())
+    while (GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())) == self.size())
         self.resize(self.size() * 2);
     const auto previewer =
         std::filesystem::path(self.data()).parent_path() / L"speedometer_preview.exe";
@@ -49,8 +48,9 @@ int launch_preview(const std::filesystem::path& dictionary) {
     std::fflush(stdout); // its lines come after ours
     if (!CreateProcessW(previewer.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &process)) {
-        std::fprintf(stderr, "refused: cannot start speedometer_preview.exe beside this program "
-                             "(error %lu)\n",
+        std::fprintf(stderr,
+                     "refused: cannot start speedometer_preview.exe beside this program "
+                     "(error %lu)\n",
                      GetLastError());
         return 1;
     }
