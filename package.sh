@@ -11,7 +11,7 @@ cd "$(dirname "$0")"
 cmake -S tools/atlas -B build/atlas-tool -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/atlas-tool
 cmake --preset windows >/dev/null
-cmake --build --preset windows --target speedometer_module speedometer_skin
+cmake --build --preset windows --target speedometer_module speedometer_skin speedometer_preview
 
 stage=out/package
 rm -rf "$stage" out/speedometer.zip
@@ -43,10 +43,13 @@ build/atlas-tool/speedometer_atlas --light --mph "$kit/example/light_mph.png" \
 unzip -l out/speedometer.zip
 
 cp build/windows/tools/skin/speedometer_skin.exe "$kit/"
+# The previewer draws with the module the game loads, beside it in the kit.
+cp build/windows/tools/preview/speedometer_preview.exe build/windows/speedometer.asi "$kit/"
 build/atlas-tool/skin_template "$kit/template.png"
 cp out/atlas.png "$kit/speedometer.png"
 cp out/atlas_mph.png "$kit/speedometer_mph.png"
 cp package/skin-kit/README.txt "$kit/README.txt"
-(cd "$kit" && zip -q -X -r ../speedometer-skin-kit.zip speedometer_skin.exe template.png \
+(cd "$kit" && zip -q -X -r ../speedometer-skin-kit.zip speedometer_skin.exe \
+    speedometer_preview.exe speedometer.asi template.png \
     speedometer.png speedometer_mph.png example/light.png example/light_mph.png README.txt)
 unzip -l out/speedometer-skin-kit.zip

@@ -155,6 +155,12 @@ bool write_frame_png(const std::string& path);
 // Any picture in the frame's pixel layout, for sheets composed from frames.
 bool write_png(const std::string& path, int width, int height,
                const std::vector<std::uint32_t>& rgba);
+// Copies width x height pixels of the frame from (frame_x, frame_y) into a
+// picture of that layout, picture_width pixels a row, at (x, y). False, and
+// nothing copied, when either rectangle does not fit; false too when draws of
+// this frame could not reach the device.
+bool copy_frame_region(int frame_x, int frame_y, int width, int height,
+                       std::vector<std::uint32_t>& picture, int picture_width, int x, int y);
 
 // How the device samples a texture, in the texture dictionary's terms: filter
 // mode 1 nearest or 2 linear, and for a texture with mip levels 3 to 6

@@ -2,7 +2,6 @@
 
 #include "simhost/sim_host.hpp"
 
-#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -14,18 +13,6 @@ constexpr int cell = 360; // the corner the speedometer occupies, and some margi
 constexpr int columns = 5;
 constexpr int rows = 3;
 constexpr float top_speed = 1.2f;
-
-void copy_corner_into(std::vector<std::uint32_t>& sheet, int sheet_width, int column, int row) {
-    const auto& frame = sim::frame();
-    for (int y = 0; y < cell; ++y) {
-        const auto* source =
-            &frame[static_cast<std::size_t>(screen_height - cell + y) * screen_width +
-                   (screen_width - cell)];
-        auto* target =
-            &sheet[static_cast<std::size_t>(row * cell + y) * sheet_width + column * cell];
-        std::copy(source, source + cell, target);
-    }
-}
 
 } // namespace
 
@@ -41,7 +28,8 @@ bool write_sweep_sheet(const std::string& path) {
         sim::set_vehicle(vehicle);
         sim::paint_backdrop();
         sim::run_event_site(sim::event_site::draw);
-        copy_corner_into(sheet, sheet_width, i % columns, i / columns);
+        sim::copy_frame_region(screen_width - cell, screen_height - cell, cell, cell, sheet,
+                               sheet_width, i % columns * cell, i / columns * cell);
     }
     // Frames the device could not draw make no sheet.
     return sim::drawing_error().empty() && sim::write_png(path, sheet_width, rows * cell, sheet);

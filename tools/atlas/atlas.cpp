@@ -10,7 +10,7 @@ void draw_atlas(canvas& target, const dial_scale& dial) {
     draw_needle(target);
     draw_hub(target);
     draw_status_sprite(target);
-    draw_digit_strips(target);
+    draw_digit_strips(target, dial.light_face);
 }
 
 } // namespace atlas

@@ -22,19 +22,25 @@ void digit_in_cell(cairo_t* cr, int digit, const region& cell, const segment_sty
 
 } // namespace
 
-void draw_digit_strips(canvas& target) {
+void draw_digit_strips(canvas& target, bool coloured_speed_digits) {
     cairo_t* cr = target.context();
     cairo_save(cr);
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
     for (int digit = 0; digit < 10; ++digit) {
-        // The speed number floats over the game scene: a dark rim keeps it
-        // legible on bright ground; tinting leaves black black.
+        // The speed number floats over the game scene, and at its left over
+        // the face: a dark rim keeps it legible on bright ground. White ink
+        // reads on the dark face; over the light face it is lost, so that
+        // look has a deep orange, which reads on the face and on dark ground
+        // alike. The game's white tint keeps either colour.
         const region large = large_digit_cell(digit);
         digit_in_cell(cr, digit, large, large_style);
         cairo_set_line_width(cr, 2 * large_outline);
         cairo_set_source_rgba(cr, 0, 0, 0, 0.7);
         cairo_stroke_preserve(cr);
-        cairo_set_source_rgb(cr, 1, 1, 1);
+        if (coloured_speed_digits)
+            cairo_set_source_rgb(cr, 0.92, 0.30, 0.04);
+        else
+            cairo_set_source_rgb(cr, 1, 1, 1);
         cairo_fill(cr);
 
         digit_in_cell(cr, digit, small_digit_cell(digit), small_style);

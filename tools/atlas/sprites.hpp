@@ -15,7 +15,10 @@ void draw_needle(canvas& target);
 void draw_hub(canvas& target);
 // Greyscale: the module tints it with the vehicle's status colour.
 void draw_status_sprite(canvas& target);
-// White: the module tints and fades the digits.
-void draw_digit_strips(canvas& target);
+// The status digits white: the module tints them. The speed digits white in a
+// dark rim, or with coloured_speed_digits (the light face's look) deep orange;
+// the module draws them with a white tint, which keeps their colour, and
+// fades the leading zeros.
+void draw_digit_strips(canvas& target, bool coloured_speed_digits = false);
 
 } // namespace atlas

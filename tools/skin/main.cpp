@@ -1,10 +1,12 @@
 // speedometer_skin: packs a skin's PNG into the dictionary the speedometer
 // loads with skin = NAME (models\speedometer_NAME.txd, or _NAME_mph.txd).
 // A PNG dropped on the program arrives as its one argument: the dictionary
-// then goes beside it, named for the skin.
+// then goes beside it, named for the skin, and its preview sheet beside that.
 #include "console.hpp"
 #include "dropped_png.hpp"
+#include "preview_launch.hpp"
 #include "skin_pack.hpp"
+#include "utf8_path.hpp"
 
 #include <cstdio>
 #include <exception>
@@ -13,12 +15,6 @@
 #include <vector>
 
 namespace {
-
-// Where a dropped PNG's preview sheet is written, beside its dictionary, once
-// the previewer is in the kit. Returns the exit status.
-int write_preview_beside(const skin::dropped_skin&) {
-    return 0;
-}
 
 int pack_dropped(skin::pack_request request) {
     const skin::dropped_skin skin = skin::skin_for_png(request.png_path);
@@ -35,28 +31,38 @@ int pack_dropped(skin::pack_request request) {
                 "to use it: copy it into the game's models folder and set skin = %s in "
                 "speedometer.ini\n",
                 skin.name.c_str());
-    return write_preview_beside(skin);
+    return skin::launch_preview(skin::utf8_path(skin.dictionary_path), false);
 }
 
 int run(const std::vector<std::string>& arguments) {
     skin::pack_request request;
+    bool preview = false;
     std::size_t arg = 0;
-    if (arg < arguments.size() && arguments[arg] == "--32bit") {
-        request.uncompressed = true;
-        ++arg;
+    for (; arg < arguments.size() && arguments[arg].starts_with("--"); ++arg) {
+        if (arguments[arg] == "--32bit")
+            request.uncompressed = true;
+        else if (arguments[arg] == "--preview")
+            preview = true;
+        else
+            break;
     }
+    // A dropped PNG is always previewed: the sheet is what its maker wants to see.
     if (arguments.size() - arg == 1) {
         request.png_path = arguments[arg];
         return pack_dropped(request);
     }
     if (arguments.size() - arg != 2) {
-        skin::print(stderr, "usage: speedometer_skin [--32bit] SKIN.png [DICTIONARY.txd]\n"
-                            "  (or drop a PNG on speedometer_skin.exe)\n");
+        skin::print(stderr,
+                    "usage: speedometer_skin [--32bit] [--preview] SKIN.png [DICTIONARY.txd]\n"
+                    "  (or drop a PNG on speedometer_skin.exe)\n");
         return 2;
     }
     request.png_path = arguments[arg];
     request.dictionary_path = arguments[arg + 1];
-    return skin::pack_skin(request, stdout, stderr);
+    const int packed = skin::pack_skin(request, stdout, stderr);
+    return packed == 0 && preview
+               ? skin::launch_preview(skin::utf8_path(request.dictionary_path), true)
+               : packed;
 }
 
 } // namespace

@@ -1,0 +1,112 @@
+#include "dictionary_check.hpp"
+
+#include "assets/texture_dictionary.hpp"
+#include "dxt_decoder.hpp"
+#include "skin_layout.hpp"
+#include "skin_warnings.hpp"
+
+#include <cstdio>
+#include <exception>
+#include <memory>
+
+namespace preview {
+
+namespace {
+
+// Through the path's own characters (wide on Windows), so a folder named in
+// any language opens whatever the system's code page.
+bool read_bytes(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes) {
+#ifdef _WIN32
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(_wfopen(path.c_str(), L"rb"), std::fclose);
+#else
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                         std::fclose);
+#endif
+    if (!file)
+        return false;
+    std::error_code error;
+    bytes.resize(static_cast<std::size_t>(std::filesystem::file_size(path, error)));
+    return !error && std::fread(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+}
+
+const char* encoding_name(txd::pixel_encoding encoding) {
+    switch (encoding) {
+    case txd::pixel_encoding::rgba32:
+        return "32-bit";
+    case txd::pixel_encoding::dxt1:
+        return "DXT1";
+    case txd::pixel_encoding::dxt3:
+        return "DXT3";
+    case txd::pixel_encoding::dxt5:
+        return "DXT5";
+    }
+    return "unknown";
+}
+
+std::vector<std::uint8_t> level_zero_pixels(const txd::texture_image& texture) {
+    if (texture.encoding == txd::pixel_encoding::rgba32)
+        return texture.rgba;
+    return dxt::decompress_level(texture.encoding, texture.width, texture.height, texture.rgba);
+}
+
+} // namespace
+
+dictionary_check check_dictionary(const std::filesystem::path& path, const std::string& shown) {
+    dictionary_check check;
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error) {
+        check.refusal = "cannot open " + shown;
+        return check;
+    }
+    if (size > largest_dictionary) {
+        check.refusal =
+            shown + " is " + std::to_string(size >> 20) + " MB; no skin's dictionary is over 45 MB";
+        return check;
+    }
+    std::vector<std::uint8_t> bytes;
+    if (!read_bytes(path, bytes)) {
+        check.refusal = "cannot read " + shown;
+        return check;
+    }
+    std::string why;
+    const auto textures = txd::decode(bytes, &why);
+    if (!textures || textures->empty()) {
+        check.refusal = shown + " is not a texture dictionary the game can load (" +
+                        (textures ? "no texture" : why) + ")";
+        return check;
+    }
+    // The game draws the gauge from the dictionary's first texture.
+    const txd::texture_image& texture = textures->front();
+    if (!skin::allowed_size(texture.width, texture.height)) {
+        check.refusal = shown + " is " + std::to_string(texture.width) + "x" +
+                        std::to_string(texture.height) +
+                        "; a skin is twice as wide as high, with power-of-two sides from "
+                        "512x256 to 4096x2048";
+        return check;
+    }
+    const int levels = static_cast<int>(texture.mip_levels.size()) + 1;
+    const int full_chain = txd::mip_level_count(texture.width, texture.height);
+    if (levels != full_chain)
+        check.warnings.push_back(
+            "the dictionary has " + std::to_string(levels) + " of the " +
+            std::to_string(full_chain) +
+            " levels; small screens draw from the full size alone, grainy and shimmering "
+            "(speedometer_skin writes every level)");
+    if (texture.encoding == txd::pixel_encoding::dxt1 ||
+        texture.encoding == txd::pixel_encoding::dxt3)
+        check.warnings.push_back(std::string("the dictionary is ") +
+                                 encoding_name(texture.encoding) +
+                                 "; its alpha loses the soft edges that DXT5 or 32-bit keep "
+                                 "(speedometer_skin writes DXT5)");
+    try {
+        for (const std::string& warning :
+             skin::skin_warnings(texture.width, texture.height, level_zero_pixels(texture)))
+            check.warnings.push_back(warning);
+    } catch (const std::exception& e) {
+        check.refusal = shown + ": " + e.what();
+    }
+    return check;
+}
+
+} // namespace preview

@@ -1,0 +1,72 @@
+#include "game_folder.hpp"
+
+#include "utf8_path.hpp"
+
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+
+namespace preview {
+
+namespace {
+
+void copy_into_game(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (!CopyFileW(from.c_str(), to.c_str(), FALSE))
+        throw std::runtime_error("cannot copy " + utf8(from.filename()) +
+                                 " into a temporary folder (error " +
+                                 std::to_string(GetLastError()) + ")");
+}
+
+std::filesystem::path temporary_root() {
+    wchar_t folder[MAX_PATH + 1];
+    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+    if (length == 0 || length > MAX_PATH)
+        throw std::runtime_error("no temporary folder");
+    // One folder a process, so that previews running side by side keep apart.
+    return std::filesystem::path(folder) /
+           ("speedometer_preview_" + std::to_string(GetCurrentProcessId()));
+}
+
+} // namespace
+
+game_folder::game_folder(const std::filesystem::path& module, const std::filesystem::path& kmh,
+                         const std::optional<std::filesystem::path>& mph)
+    : root_(temporary_root()), previous_(std::filesystem::current_path()) {
+    std::error_code ignored; // a folder left by a run that was cut short
+    std::filesystem::remove_all(root_, ignored);
+    if (!std::filesystem::create_directories(root_ / "models", ignored))
+        throw std::runtime_error("cannot make a temporary folder");
+    const std::string skin = std::string("speedometer_") + staged_skin;
+    copy_into_game(module, root_ / "speedometer.asi");
+    copy_into_game(kmh, root_ / "models" / (skin + ".txd"));
+    if (mph)
+        copy_into_game(*mph, root_ / "models" / (skin + "_mph.txd"));
+    std::filesystem::current_path(root_);
+}
+
+game_folder::~game_folder() {
+    std::error_code ignored;
+    std::filesystem::current_path(previous_, ignored);
+    std::filesystem::remove_all(root_, ignored);
+}
+
+void game_folder::write_settings(const std::string& lines) const {
+    std::ofstream file(root_ / "speedometer.ini", std::ios::binary | std::ios::trunc);
+    file << "[speedometer]\nskin = " << staged_skin << "\n" << lines;
+    if (!file)
+        throw std::runtime_error("cannot write the settings file in a temporary folder");
+}
+
+std::string game_folder::module_log() const {
+    std::ifstream file(root_ / "speedometer.log", std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
+std::filesystem::path game_folder::module() const {
+    return root_ / "speedometer.asi";
+}
+
+} // namespace preview

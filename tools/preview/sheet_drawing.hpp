@@ -1,0 +1,22 @@
+#pragma once
+// Draws the preview sheet's cells: one game a row, started with the row's
+// settings, and each cell a frame of the gauge over its backdrop.
+#include "game_folder.hpp"
+#include "sheet_layout.hpp"
+
+#include <cstdint>
+#include <vector>
+
+namespace preview {
+
+struct sheet_picture {
+    int width = 0, height = 0;
+    std::vector<std::uint32_t> pixels; // R | G << 8 | B << 16 | A << 24
+};
+
+// Needs the module loaded from the game folder and its first game started.
+// Throws std::runtime_error when a row's dictionary did not load or the
+// device drew nothing.
+sheet_picture draw_sheet(const game_folder& folder, const std::vector<screen_row>& rows);
+
+} // namespace preview
