@@ -1,6 +1,6 @@
 #include "dropped_png.hpp"
 
-#include "speedometer/settings.hpp"
+#include "settings/settings.hpp"
 #include "utf8_path.hpp"
 
 namespace skin {
