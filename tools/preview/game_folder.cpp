@@ -15,7 +15,7 @@ namespace {
 
 void copy_into_game(const std::filesystem::path& from, const std::filesystem::path& to) {
     if (!CopyFileW(from.c_str(), to.c_str(), FALSE))
-        throw std::runtime_error("cannot copy " + utf8(from.filename()) +
+        throw std::runtime_error("cannot copy " + skin::utf8_text(from.filename()) +
                                  " into a temporary folder (error " +
                                  std::to_string(GetLastError()) + ")");
 }

@@ -1,5 +1,6 @@
 // speedometer_preview: draws a skin's dictionaries as the game would, with the
 // real module in a simulated game through Direct3D 9, on one PNG sheet.
+#include "console.hpp"
 #include "preview_run.hpp"
 
 #include <windows.h>
@@ -19,7 +20,7 @@ std::filesystem::path module_beside_program() {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: speedometer_preview KMH.txd [MPH.txd] [-o SHEET.png]\n");
+    skin::print(stderr, "usage: speedometer_preview KMH.txd [MPH.txd] [-o SHEET.png]\n");
     return 2;
 }
 
@@ -54,7 +55,7 @@ int wmain(int argc, wchar_t** argv) {
     try {
         return preview::run_preview(request, stdout, stderr);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "refused: %s\n", e.what());
+        skin::print(stderr, "refused: %s\n", e.what());
         return 1;
     }
 }

@@ -1,5 +1,6 @@
 #include "preview_run.hpp"
 
+#include "console.hpp"
 #include "dictionary_check.hpp"
 #include "game_folder.hpp"
 #include "sheet_drawing.hpp"
@@ -20,14 +21,14 @@ namespace {
 // there are two), and says whether it can be drawn.
 bool passes_checks(const std::filesystem::path& path, bool name_the_file, std::FILE* report,
                    std::FILE* errors) {
-    const dictionary_check check = check_dictionary(path, utf8(path));
+    const dictionary_check check = check_dictionary(path, skin::utf8_text(path));
     if (!check.refusal.empty()) {
-        std::fprintf(errors, "refused: %s\n", check.refusal.c_str());
+        skin::print(errors, "refused: %s\n", check.refusal.c_str());
         return false;
     }
-    const std::string prefix = name_the_file ? utf8(path.filename()) + ": " : "";
+    const std::string prefix = name_the_file ? skin::utf8_text(path.filename()) + ": " : "";
     for (const std::string& warning : check.warnings)
-        std::fprintf(report, "warning: %s%s\n", prefix.c_str(), warning.c_str());
+        skin::print(report, "warning: %s%s\n", prefix.c_str(), warning.c_str());
     return true;
 }
 
@@ -43,7 +44,7 @@ void write_sheet(const sheet_picture& sheet, const std::filesystem::path& target
     const std::filesystem::path from = std::filesystem::absolute(staged);
     if (!MoveFileExW(from.c_str(), target.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
-        throw std::runtime_error("cannot write " + utf8(target) + " (error " +
+        throw std::runtime_error("cannot write " + skin::utf8_text(target) + " (error " +
                                  std::to_string(GetLastError()) + ")");
 }
 
@@ -55,8 +56,8 @@ int run_preview(const preview_request& request, std::FILE* report, std::FILE* er
         (two && !passes_checks(*request.mph, two, report, errors)))
         return 1;
     if (!std::filesystem::exists(request.module)) {
-        std::fprintf(errors, "refused: %s is missing; it belongs beside speedometer_preview.exe\n",
-                     utf8(request.module).c_str());
+        skin::print(errors, "refused: %s is missing; it belongs beside speedometer_preview.exe\n",
+                    skin::utf8_text(request.module).c_str());
         return 1;
     }
     const DWORD started = GetTickCount();
@@ -82,11 +83,12 @@ int run_preview(const preview_request& request, std::FILE* report, std::FILE* er
         }
         FreeLibrary(module);
         write_sheet(sheet, sheet_path);
-        std::fprintf(report, "wrote %s: %dx%d, %zu cells in %.1f s\n", utf8(sheet_path).c_str(),
-                     sheet.width, sheet.height, lay_out(rows).cells.size(),
-                     static_cast<double>(GetTickCount() - started) / 1000.0);
+        skin::print(report, "wrote %s: %dx%d, %zu cells in %.1f s\n",
+                    skin::utf8_text(sheet_path).c_str(), sheet.width, sheet.height,
+                    lay_out(rows).cells.size(),
+                    static_cast<double>(GetTickCount() - started) / 1000.0);
     } catch (const std::exception& e) {
-        std::fprintf(errors, "refused: %s\n", e.what());
+        skin::print(errors, "refused: %s\n", e.what());
         return 1;
     }
     return 0;
