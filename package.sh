@@ -3,10 +3,21 @@
 # dictionaries (km/h and mph faces), the commented settings file with the defaults and a short
 # readme with the release's version and what each release changed, zipped as
 # out/speedometer.zip, with the example skin "light"; and the skin kit for
-# people who draw skins, out/speedometer-skin-kit.zip.
+# people who draw skins, out/speedometer-skin-kit.zip. Each zip holds a
+# SHA256SUMS.txt of its files; beside it in out/ go the same list and the
+# zip's own SHA-256. Two clones of one commit give the same bytes
+# (tools/package-zip.sh).
 set -euo pipefail
 cd "$(dirname "$0")"
 ./tools/setup.sh
+# Files the steps below make get one mode whatever the clone's umask.
+umask 022
+
+# What each zip holds, in the zip's order; its SHA256SUMS.txt comes last.
+package_files=(speedometer.asi speedometer.ini models/speedometer.txd models/speedometer_mph.txd
+  models/speedometer_light.txd models/speedometer_light_mph.txd README.txt CHANGES.txt)
+kit_files=(speedometer_skin.exe speedometer_preview.exe speedometer.asi template.png
+  speedometer.png speedometer_mph.png example/light.png example/light_mph.png README.txt)
 
 cmake -S tools/atlas -B build/atlas-tool -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/atlas-tool
@@ -14,7 +25,7 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows --target speedometer_module speedometer_skin speedometer_preview
 
 stage=out/package
-rm -rf "$stage" out/speedometer.zip
+rm -rf "$stage"
 mkdir -p "$stage/models"
 cp build/windows/speedometer.asi "$stage/"
 build/atlas-tool/speedometer_atlas out/atlas.png "$stage/models/speedometer.txd"
@@ -28,7 +39,7 @@ cp package/speedometer.ini "$stage/speedometer.ini"
 # The example skin, drawn by the atlas tool and packed by the kit's own
 # Windows packer under Wine, as a skin maker would pack it.
 kit=out/skin-kit
-rm -rf "$kit" out/speedometer-skin-kit.zip
+rm -rf "$kit"
 mkdir -p "$kit/example"
 build/atlas-tool/speedometer_atlas --light "$kit/example/light.png" out/atlas_light.txd
 build/atlas-tool/speedometer_atlas --light --mph "$kit/example/light_mph.png" \
@@ -37,9 +48,7 @@ build/atlas-tool/speedometer_atlas --light --mph "$kit/example/light_mph.png" \
   "$stage/models/speedometer_light.txd"
 ./tools/wine-run.sh build/windows/tools/skin/speedometer_skin.exe \
   "$kit/example/light_mph.png" "$stage/models/speedometer_light_mph.txd"
-(cd "$stage" && zip -q -X -r ../speedometer.zip speedometer.asi speedometer.ini \
-    models/speedometer.txd models/speedometer_mph.txd models/speedometer_light.txd \
-    models/speedometer_light_mph.txd README.txt CHANGES.txt)
+./tools/package-zip.sh "$stage" out/speedometer.zip "${package_files[@]}"
 unzip -l out/speedometer.zip
 
 cp build/windows/tools/skin/speedometer_skin.exe "$kit/"
@@ -49,7 +58,6 @@ build/atlas-tool/skin_template "$kit/template.png"
 cp out/atlas.png "$kit/speedometer.png"
 cp out/atlas_mph.png "$kit/speedometer_mph.png"
 cp package/skin-kit/README.txt "$kit/README.txt"
-(cd "$kit" && zip -q -X -r ../speedometer-skin-kit.zip speedometer_skin.exe \
-    speedometer_preview.exe speedometer.asi template.png \
-    speedometer.png speedometer_mph.png example/light.png example/light_mph.png README.txt)
+./tools/package-zip.sh "$kit" out/speedometer-skin-kit.zip "${kit_files[@]}"
 unzip -l out/speedometer-skin-kit.zip
+cat out/speedometer.zip.sha256 out/speedometer-skin-kit.zip.sha256

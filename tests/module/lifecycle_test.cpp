@@ -6,6 +6,7 @@
 #include "simhost/file_version.hpp"
 
 #include <algorithm>
+#include <regex>
 
 using sim::host_fn;
 
@@ -181,7 +182,12 @@ TEST_F(module_test, the_module_exports_nothing_and_imports_only_system_libraries
 // What Windows' file properties show a player who asks which release runs.
 TEST(module_file, carries_the_project_version_in_its_version_resource) {
     const sim::file_version_info version = sim::read_file_version(module_file);
-    EXPECT_EQ(version.product_version, SPEEDOMETER_VERSION);
+    // The product version names the commit too, 12 digits of its hash; the
+    // file version, which Windows compares, is the release alone.
+    EXPECT_TRUE(std::regex_match(
+        version.product_version,
+        std::regex(std::string(SPEEDOMETER_VERSION) + R"( \(commit ([0-9a-f]{12}|unknown)\))")))
+        << version.product_version;
     EXPECT_EQ(version.file_version, SPEEDOMETER_VERSION);
     EXPECT_EQ(version.fixed_version, SPEEDOMETER_VERSION);
     EXPECT_EQ(version.product_name, "Speedometer");
