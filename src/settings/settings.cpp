@@ -191,7 +191,6 @@ settings_file_read read_settings_file(const wchar_t* path) {
         read.complete = false;
         return read;
     }
-    warn_of_mark_before_first_section(path);
     for (std::size_t i = 0; i < std::size(rules); ++i) {
         const key_rule& rule = rules[i];
         char value[settings_value_capacity];
@@ -211,7 +210,8 @@ settings_file_read read_settings_file(const wchar_t* path) {
     return read;
 }
 
-void tell_refused_values(const settings_file_read& read, const wchar_t* path) {
+void tell_what_the_read_found(const settings_file_read& read, const wchar_t* path) {
+    warn_of_mark_before_first_section(path);
     char path_utf8[MAX_PATH * 3];
     to_utf8(path, path_utf8, sizeof path_utf8);
     for (std::size_t i = 0; i < read.refused_count; ++i) {
@@ -235,7 +235,7 @@ bool load_settings() {
     if (!read.complete) {
         return false;
     }
-    tell_refused_values(read, path);
+    tell_what_the_read_found(read, path);
     active_settings = read.settings;
     return true;
 }

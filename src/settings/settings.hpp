@@ -58,14 +58,15 @@ struct settings_file_read {
 // below; active_settings is left alone and nothing is logged.
 settings_file_read read_settings_file(const wchar_t* path);
 
-// One log line for each value the read refused, unless that key's last line
-// already named the same value.
-void tell_refused_values(const settings_file_read& read, const wchar_t* path);
+// What a kept read found, in the log: one line for each value it refused,
+// unless that key's last line already named the same value, and a byte-order
+// mark the system may stumble on (settings_file_check.hpp).
+void tell_what_the_read_found(const settings_file_read& read, const wchar_t* path);
 
 // Reads the settings file into active_settings; called at each new game. A
 // missing file gives the defaults and writes nothing, a file over 64 KB the
 // defaults and one log line (settings_file_check.hpp); a value that is not
-// allowed leaves its key at the default and is told (tell_refused_values).
+// allowed leaves its key at the default and is told (tell_what_the_read_found).
 // False, with active_settings left alone, when the read was cut short.
 // During a game the file is followed by settings_reload.hpp.
 bool load_settings();

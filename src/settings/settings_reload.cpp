@@ -164,7 +164,7 @@ void follow_settings_file() {
         return;
     }
     unread_change = false;
-    tell_refused_values(read, settings_path);
+    tell_what_the_read_found(read, settings_path);
     read_in_full = read.settings;
     apply_during_game(read.settings);
 }

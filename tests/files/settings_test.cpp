@@ -274,7 +274,7 @@ TEST_F(settings_file, a_refusal_names_key_and_value_before_a_path_that_fills_the
     const settings_file_read read = read_settings_file(ini.c_str());
     EXPECT_EQ(read.settings, speedometer_settings{});
     EXPECT_FALSE(exists(log_)) << "told only once the read is kept";
-    tell_refused_values(read, ini.c_str());
+    tell_what_the_read_found(read, ini.c_str());
     DeleteFileW(ini.c_str());
     for (std::size_t i = folders.size() - 1; i > 0; --i) {
         RemoveDirectoryW(folders[i].c_str());
