@@ -5,29 +5,11 @@
 #include "skin_layout.hpp"
 #include "skin_warnings.hpp"
 
-#include <cstdio>
 #include <exception>
-#include <memory>
 
 namespace preview {
 
 namespace {
-
-// Through the path's own characters (wide on Windows), so a folder named in
-// any language opens whatever the system's code page.
-bool read_bytes(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes) {
-#ifdef _WIN32
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(_wfopen(path.c_str(), L"rb"), std::fclose);
-#else
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                         std::fclose);
-#endif
-    if (!file)
-        return false;
-    std::error_code error;
-    bytes.resize(static_cast<std::size_t>(std::filesystem::file_size(path, error)));
-    return !error && std::fread(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-}
 
 const char* encoding_name(txd::pixel_encoding encoding) {
     switch (encoding) {
@@ -54,23 +36,13 @@ std::vector<std::uint8_t> level_zero_pixels(const txd::texture_image& texture) {
 dictionary_check check_dictionary(const std::filesystem::path& path, const std::string& shown) {
     dictionary_check check;
     std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error) {
+    if (!std::filesystem::exists(path, error)) {
         check.refusal = "cannot open " + shown;
         return check;
     }
-    if (size > largest_dictionary) {
-        check.refusal =
-            shown + " is " + std::to_string(size >> 20) + " MB; no skin's dictionary is over 45 MB";
-        return check;
-    }
-    std::vector<std::uint8_t> bytes;
-    if (!read_bytes(path, bytes)) {
-        check.refusal = "cannot read " + shown;
-        return check;
-    }
+    // The dictionary reader bounds the file's size before it reads it.
     std::string why;
-    const auto textures = txd::decode(bytes, &why);
+    const auto textures = txd::read_file(path, &why);
     if (!textures || textures->empty()) {
         check.refusal = shown + " is not a texture dictionary the game can load (" +
                         (textures ? "no texture" : why) + ")";

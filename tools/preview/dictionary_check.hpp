@@ -3,7 +3,6 @@
 // packer checks of a PNG (size and ratio), what the packer always writes
 // (every level, DXT5 or 32-bit) and the sprites' margins at small sizes, with
 // the packer's own warnings.
-#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -14,10 +13,6 @@ struct dictionary_check {
     std::string refusal;               // empty when the game can draw it
     std::vector<std::string> warnings; // one line each, naming the sprite
 };
-
-// Larger than any dictionary of the largest skin (4096x2048, 32-bit, every
-// level: about 45 MB); a file beyond it is not read.
-inline constexpr std::uintmax_t largest_dictionary = 64u << 20;
 
 // `shown` is the path as the messages name it (UTF-8).
 dictionary_check check_dictionary(const std::filesystem::path& path, const std::string& shown);
