@@ -1,5 +1,6 @@
 #include "settings/profile_section.hpp"
 
+#include "settings/section_lines.hpp"
 #include "settings/settings_file_check.hpp"
 
 #include <windows.h>
@@ -30,22 +31,31 @@ bool same_key(const char* key, const wchar_t* begin, const wchar_t* end) {
     return begin == end && *key == '\0';
 }
 
-// A file that is there, holds something and cannot be opened: held shut by
-// another program at this moment.
-bool held_shut(const wchar_t* path) {
+// After a section read that came back empty: true when the file is gone or
+// empty, or when its own bytes, read through one open, say so too. Another program may hold the
+// file shut for a moment that covers the section read and ends before this open; the bytes then
+// still show the section's lines, so the empty read was cut short. The open failing for any reason
+// but the file being gone is cut short too. The buffer is the section's, free again after an empty
+// read.
+bool empty_for_certain(const wchar_t* path, const wchar_t* section, unsigned char* buffer,
+                       DWORD capacity) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data) ||
         (data.nFileSizeHigh == 0 && data.nFileSizeLow == 0)) {
-        return false;
+        return true;
     }
     const HANDLE file =
         CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        return GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND;
+        return GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND;
     }
+    DWORD size = 0;
+    const bool read = ReadFile(file, buffer, capacity, &size, nullptr);
     CloseHandle(file);
-    return false;
+    // Grown past any settings file since the section was read: not to be
+    // judged from a part.
+    return read && size < capacity && !section_has_lines(buffer, size, section);
 }
 
 } // namespace
@@ -72,7 +82,8 @@ bool profile_section::read(const wchar_t* path, const wchar_t* section) {
     if (length >= section_capacity - 2) {
         return false;
     }
-    if (length == 0 && held_shut(path)) {
+    if (length == 0 && !empty_for_certain(path, section, reinterpret_cast<unsigned char*>(text_),
+                                          section_capacity * sizeof(wchar_t))) {
         return false;
     }
     length_ = length;
@@ -99,13 +110,18 @@ const wchar_t* profile_section::find(const char* key, std::size_t& length) const
             --key_end;
         }
         if (key_begin != entry_end && *key_begin != L';' && same_key(key, key_begin, key_end)) {
-            const wchar_t* value = equals != entry_end ? equals + 1 : entry_end;
+            // A line of the key's name alone is the key's first line, and
+            // holds no value: the system reads the key as not there.
+            if (equals == entry_end) {
+                return nullptr;
+            }
+            const wchar_t* value = equals + 1;
+            // The system trims each line's ends itself: blanks still at the
+            // value's end stood before a zero byte in the line, and the
+            // single value keeps them.
             const wchar_t* value_end = entry_end;
             while (value != value_end && is_blank(*value)) {
                 ++value;
-            }
-            while (value_end != value && is_blank(value_end[-1])) {
-                --value_end;
             }
             if (value_end - value >= 2 && (*value == L'"' || *value == L'\'') &&
                 value_end[-1] == *value) {

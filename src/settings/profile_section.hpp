@@ -15,16 +15,17 @@ class profile_section {
     ~profile_section();
 
     // Reads the section of the file at path. False when the read was cut
-    // short: the file is there and not empty but could not be opened, or it
-    // grew past the largest settings file while it was read. A missing file,
-    // or one without the section, reads as complete and empty.
+    // short: it came back empty while the file, opened once more, could not
+    // be read or shows the section with lines in it; or the file grew past
+    // the largest settings file while it was read. A missing file, or one
+    // without the section or with nothing in it, reads as complete and empty.
     bool read(const wchar_t* path, const wchar_t* section);
 
     // The value of the key's first line, as the profile functions hand a
     // single value back: keys compared without ASCII case, blanks around the
-    // '=' and the value left out, one pair of matching quotes around it
-    // taken off. Lines starting with ';' are comments. Null when the section
-    // has no such key; a line without '=' is a key with an empty value.
+    // '=' left out, one pair of matching quotes around the value taken off.
+    // Lines starting with ';' are comments. Null when the section has no
+    // such key, or when its first line has no '='.
     const wchar_t* find(const char* key, std::size_t& length) const;
 
   private:

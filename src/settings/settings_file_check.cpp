@@ -9,9 +9,9 @@ namespace {
 
 constexpr unsigned char byte_order_mark[] = {0xEF, 0xBB, 0xBF};
 
-// The size last logged as too large, so that the check at every change and
-// every new game tells it once.
-std::uint64_t size_told = 0;
+// A file too large is told once, not at every save or new game, until it is
+// back within the bound.
+bool size_told = false;
 bool mark_told = false;
 
 // The first bytes of the file, or 0 when it cannot be read.
@@ -40,10 +40,11 @@ bool settings_file_size_allowed(const wchar_t* path) {
     const std::uint64_t size =
         (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     if (size <= largest_settings_file) {
+        size_told = false;
         return true;
     }
-    if (size != size_told) {
-        size_told = size;
+    if (!size_told) {
+        size_told = true;
         char path_utf8[MAX_PATH * 3];
         to_utf8(path, path_utf8, sizeof path_utf8);
         log_line("the settings file is %I64u bytes, more than the %I64u allowed, and is not read: "
@@ -80,6 +81,6 @@ void warn_of_mark_before_first_section(const wchar_t* path) {
 }
 
 void forget_settings_file_warnings_for_testing() {
-    size_told = 0;
+    size_told = false;
     mark_told = false;
 }

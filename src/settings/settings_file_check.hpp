@@ -9,7 +9,8 @@
 inline constexpr std::uint64_t largest_settings_file = 64 * 1024;
 
 // False when the file at path is larger than largest_settings_file: it is not
-// to be read. The log says so once for each size seen. True for a file that
+// to be read. The log says so once, and again only after the file was
+// seen within the bound. True for a file that
 // is missing or whose size cannot be had; reading it says the rest.
 bool settings_file_size_allowed(const wchar_t* path);
 

@@ -19,6 +19,12 @@ constexpr DWORD settle_ms = 250;
 // all as a player would not notice at a loading screen.
 constexpr DWORD retry_pause_ms = 50;
 constexpr DWORD retries_for_ms = 200;
+// A file saved again and again (an autosave, a sync client) never holds still
+// for a quarter second: after this long it is read anyway, and a read that
+// raced a save is thrown away by the stamp check after it.
+constexpr DWORD unbroken_change_ms = 3000;
+// Reads cut short for this long are told to the player, once an episode.
+constexpr DWORD told_unreadable_after_ms = 10000;
 
 // What the file looked like at the last check. The size as well as the time,
 // for file systems whose times are coarse.
@@ -48,6 +54,14 @@ DWORD wait_ms = check_interval_ms;
 // The file changed, or a read of it was cut short, and no read has been
 // kept since.
 bool unread_change = false;
+// Since when the stamp has changed at every look, while it does.
+bool changing = false;
+DWORD changing_since = 0;
+// Since when every read was cut short, while they are; and whether the player
+// was told, after which new games no longer wait for the file.
+bool failing = false;
+DWORD failing_since = 0;
+bool failure_told = false;
 // The settings as the file last gave them in full, the wait-for-the-next-game
 // ones included: what a new game uses when its own read is cut short.
 speedometer_settings read_in_full;
@@ -83,6 +97,33 @@ void tell_once_if_skin_waits(const char* asked) {
     std::strcpy(skin_asked, asked);
 }
 
+// Keeps count of reads cut short, and tells the player once an episode when
+// the file could not be read for long.
+void note_read(bool complete) {
+    const DWORD now = GetTickCount();
+    if (complete) {
+        failing = false;
+        failure_told = false;
+        return;
+    }
+    if (!failing) {
+        failing = true;
+        failing_since = now;
+    }
+    if (!failure_told && now - failing_since >= told_unreadable_after_ms) {
+        failure_told = true;
+        const char* name = settings_path_utf8;
+        for (const char* c = settings_path_utf8; *c != '\0'; ++c) {
+            if (*c == '\\' || *c == '/') {
+                name = c + 1;
+            }
+        }
+        log_line("%s could not be read for 10 s; another program may hold it open; the settings "
+                 "last read stay",
+                 name);
+    }
+}
+
 void apply_during_game(speedometer_settings read) {
     tell_once_if_it_waits("units", read.units, active_settings.units, units_asked,
                           read.units == speed_units::mph ? "mph" : "kmh");
@@ -105,9 +146,13 @@ void load_settings_for_new_game() {
     // Before the read, so that an edit made while it reads is seen.
     last_seen = path_known ? stamp_now() : file_stamp{};
     bool complete = load_settings();
-    for (DWORD waited = 0; !complete && waited < retries_for_ms; waited += retry_pause_ms) {
+    note_read(complete);
+    // Once the player was told the file cannot be read, games start at once.
+    for (DWORD waited = 0; !complete && !failure_told && waited < retries_for_ms;
+         waited += retry_pause_ms) {
         Sleep(retry_pause_ms);
         complete = load_settings();
+        note_read(complete);
     }
     // Still held shut: this game starts as the last one did, and the frames
     // read the file a second later, and each second after, until a read is
@@ -138,12 +183,22 @@ void follow_settings_file() {
     last_check = now;
     wait_ms = check_interval_ms;
     const file_stamp seen = stamp_now();
-    if (!(seen == last_seen)) {
-        // Read once it has held still, not while it may still be written.
+    if (seen == last_seen) {
+        changing = false;
+    } else {
+        // Read once it has held still, not while it may still be written,
+        // unless it never does.
         last_seen = seen;
         unread_change = true;
-        wait_ms = settle_ms;
-        return;
+        if (!changing) {
+            changing = true;
+            changing_since = now;
+        }
+        if (now - changing_since < unbroken_change_ms) {
+            wait_ms = settle_ms;
+            return;
+        }
+        changing_since = now;
     }
     if (!unread_change) {
         return;
@@ -157,6 +212,7 @@ void follow_settings_file() {
         return;
     }
     const settings_file_read read = read_settings_file(settings_path);
+    note_read(read.complete);
     // Cut short, or saved again while it was read, so that the values may be
     // half the old file's and half the new one's: read it whole a second
     // later.

@@ -7,14 +7,17 @@
 // cut short (another program holds the file shut) is tried again for about
 // 200 ms; after that the game starts with the settings last read in full
 // (the defaults in the first game) and the frames read the file a second
-// later.
+// later. Once reads have failed for 10 s the log says so, once, and new games
+// no longer wait for the file until a read works again.
 void load_settings_for_new_game();
 
 // Called by the drawing handler every frame. At most once a second it looks
 // at the file's last-write time and size, without opening it or allocating;
 // when they changed, or the file came or went, it looks again a quarter of a
 // second later, and reads the file once they have held still between two
-// looks, by the same rules as at init: an edit shows within about 1.3 s.
+// looks, by the same rules as at init: an edit shows within about 1.3 s. A
+// file that changes at every look for 3 s (saved again and again) is read
+// anyway.
 // Size, place, toggle key and opacity, and with them the HUD text shift
 // amount, apply from the next frame. units, skin and hud_text_shift need
 // the dictionary or the text sites set up by init, so they wait for the next

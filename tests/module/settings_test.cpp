@@ -5,6 +5,7 @@
 #include "module_fixture.hpp"
 #include "simhost/import_tap.hpp"
 
+#include <algorithm>
 #include <cwchar>
 #include <fstream>
 #include <string>
@@ -35,9 +36,15 @@ DWORD WINAPI fake_tick_count() {
 decltype(&GetPrivateProfileSectionW) real_profile_section = nullptr;
 const char* saved_at_next_read = nullptr;
 int reads = 0;
-int held_from_read = 0;  // 0: never
-int held_until_read = 0; // the first read it is open again for; 0: until let go
+int held_from_read = 0;              // 0: never
+int held_until_read = 0;             // the first read it is open again for; 0: until let go
+bool let_go_as_read_returns = false; // before the module can look at the file again
 HANDLE holder = INVALID_HANDLE_VALUE;
+int all_reads = 0;
+// What the system hands back in place of reading the file: entries, each
+// ended by a zero, filled up with comment entries to a length; empty: read.
+std::wstring section_answer;
+DWORD answer_length = 0;
 
 void let_go() {
     held_from_read = 0;
@@ -60,6 +67,7 @@ void after_a_profile_read(LPCWSTR path) {
 
 void at_a_profile_read(LPCWSTR path) {
     ++reads;
+    ++all_reads;
     if (held_until_read != 0 && reads >= held_until_read) {
         let_go();
     }
@@ -70,9 +78,28 @@ void at_a_profile_read(LPCWSTR path) {
 
 DWORD WINAPI tapped_profile_section(LPCWSTR section, LPWSTR text, DWORD capacity, LPCWSTR path) {
     at_a_profile_read(path);
+    if (!section_answer.empty()) {
+        std::wstring answer = section_answer;
+        answer.resize(std::min<DWORD>(answer_length, capacity - 2), L';');
+        answer.resize(capacity, L'\0');
+        std::wmemcpy(text, answer.data(), capacity);
+        return answer_length;
+    }
     const DWORD length = real_profile_section(section, text, capacity, path);
     after_a_profile_read(path);
+    if (let_go_as_read_returns) {
+        let_go();
+        let_go_as_read_returns = false;
+    }
     return length;
+}
+
+// The module's pauses, on its own clock.
+DWORD slept_ms = 0;
+
+void WINAPI fake_sleep(DWORD ms) {
+    slept_ms += ms;
+    clock_ms += ms;
 }
 
 // A module path the system had to cut to MAX_PATH characters, whose first
@@ -117,6 +144,10 @@ class module_settings : public module_test {
         clock_ms = 0;
         ASSERT_NE(tap_import(module_, "USER32.dll", "GetAsyncKeyState", &fake_key_state), nullptr);
         ASSERT_NE(tap_import(module_, "KERNEL32.dll", "GetTickCount", &fake_tick_count), nullptr);
+        ASSERT_NE(tap_import(module_, "KERNEL32.dll", "Sleep", &fake_sleep), nullptr);
+        slept_ms = 0;
+        all_reads = 0;
+        section_answer.clear();
         ASSERT_TRUE(sim::bring_host_window_to_front());
         reads = 0;
         saved_at_next_read = nullptr;
@@ -126,6 +157,7 @@ class module_settings : public module_test {
     }
     void TearDown() override {
         let_go();
+        let_go_as_read_returns = false;
         module_test::TearDown();
         DeleteFileA(settings_file);
     }
@@ -361,8 +393,9 @@ TEST_F(module_settings, the_settings_in_force_stay_through_a_half_saved_or_huge_
         {head + "9\n", "\n", 177.0f, 0},        // a refused value, thrown away: not told
         {head + "2\n", nullptr, 710.0f, 0},     // and mended
         {padded_to(65537), nullptr, 710.0f, 1}, // not read
-        {padded_to(65538), nullptr, 710.0f, 2}, // another size, told again
-        {padded_to(65536), nullptr, 710.0f, 2}, // read
+        {padded_to(65538), nullptr, 710.0f, 1}, // saved again, larger: told once
+        {padded_to(65536), nullptr, 710.0f, 1}, // read
+        {padded_to(65537), nullptr, 710.0f, 2}, // too large again: told again
     };
     for (const auto& s : steps) {
         SCOPED_TRACE(s.file.substr(0, 48));
@@ -411,17 +444,19 @@ TEST_F(module_settings, a_read_cut_short_by_another_program_changes_nothing_unti
     // At a new game, let go within the pause it is given, and not.
     const struct {
         const char* file;
-        int held_until;
+        int held_until; // -1: let go just as the first read returns
         float shift_at_init;
         float shift_a_second_later;
     } games[] = {
         {"units = mph\nscale = 2", 3, 710.0f, 710.0f},
         {"units = mph\nscale = 0.5", 0, 710.0f, 177.0f}, // as the last game, then read
+        {"units = mph\nscale = 2", -1, 710.0f, 710.0f},  // not the defaults
     };
     for (const auto& game : games) {
         SCOPED_TRACE(game.file);
         write_settings_lines(game.file);
-        hold_for_reads(1, game.held_until);
+        hold_for_reads(1, std::max(game.held_until, 0));
+        let_go_as_read_returns = game.held_until < 0;
         sim::run_event_site(sim::event_site::shutdown);
         sim::clear_calls();
         sim::run_event_site(sim::event_site::init);
@@ -433,6 +468,117 @@ TEST_F(module_settings, a_read_cut_short_by_another_program_changes_nothing_unti
         EXPECT_EQ(text_x_after_shift(), 1500.0f - game.shift_a_second_later);
     }
     EXPECT_EQ(log_lines().size(), 0u);
+}
+
+TEST_F(module_settings, are_read_when_they_changed_and_held_still_and_retried_with_pauses) {
+    write_settings_lines("scale = 2");
+    sim::run_event_site(sim::event_site::init);
+    enter_vehicle(0.5f);
+    enum class at { frame, new_game };
+    const struct {
+        at when;
+        const char* file; // nullptr: as it was
+        DWORD ms;         // on the module's clock, before it
+        int hold;         // 1: held shut from now on, -1: let go
+        int reads;        // in all, since the first game's
+        DWORD slept_ms;   // in all
+        float shift;
+        std::size_t log_lines;
+    } steps[] = {
+        {at::frame, nullptr, 1000, 0, 1, 0, 710.0f, 0}, // unchanged: not read
+        {at::frame, "scale = 0.5", 1000, 0, 1, 0, 710.0f, 0},
+        {at::frame, nullptr, 249, 0, 1, 0, 710.0f, 0}, // not yet held still
+        {at::frame, nullptr, 1, 0, 2, 0, 177.0f, 0},
+        {at::frame, "scale = 0.5\nunits = mph", 1000, 0, 2, 0, 177.0f, 0},
+        {at::frame, nullptr, 250, 0, 3, 0, 177.0f, 1}, // units wait for the next game
+        // Held shut through a new game: five reads 50 ms apart, then the
+        // last read in full, units included.
+        {at::new_game, nullptr, 0, 1, 8, 200, 177.0f, 1},
+        {at::frame, nullptr, 999, 0, 8, 200, 177.0f, 1},
+        {at::frame, nullptr, 1, 0, 9, 200, 177.0f, 1}, // a second later, and each second
+        // 10 s after the first read cut short: told once, and a new game no
+        // longer waits.
+        {at::frame, nullptr, 8799, 0, 10, 200, 177.0f, 1}, // 9,999 ms
+        {at::frame, nullptr, 1000, 0, 11, 200, 177.0f, 2},
+        {at::frame, nullptr, 1000, 0, 12, 200, 177.0f, 2},
+        {at::new_game, nullptr, 0, 0, 13, 200, 177.0f, 2},
+        // Read again: the next episode waits and is told anew.
+        {at::frame, "scale = 2\nunits = mph", 1000, -1, 13, 200, 177.0f, 2},
+        {at::frame, nullptr, 250, 0, 14, 200, 710.0f, 2},
+        {at::new_game, nullptr, 0, 1, 19, 400, 710.0f, 2},
+        {at::frame, nullptr, 10000, 0, 20, 400, 710.0f, 3},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(testing::Message() << "at read " << s.reads);
+        if (s.hold < 0) {
+            let_go();
+        }
+        if (s.file != nullptr) {
+            write_settings_lines(s.file);
+        }
+        if (s.hold > 0) {
+            hold_for_reads(1);
+        }
+        clock_ms += s.ms;
+        if (s.when == at::new_game) {
+            sim::run_event_site(sim::event_site::shutdown);
+            sim::clear_calls();
+            sim::run_event_site(sim::event_site::init);
+            EXPECT_EQ(sim::calls_of(host_fn::load_txd).at(0).text_arg(0),
+                      "models\\speedometer_mph.txd");
+        } else {
+            renders_in_a_frame();
+        }
+        EXPECT_EQ(all_reads, s.reads);
+        EXPECT_EQ(slept_ms, s.slept_ms);
+        EXPECT_EQ(text_x_after_shift(), 1500.0f - s.shift);
+        EXPECT_EQ(log_lines().size(), s.log_lines);
+    }
+    EXPECT_TRUE(log_lines().at(1).starts_with(
+        "speedometer.ini could not be read for 10 s; another program may hold it open; the "
+        "settings last read stay"));
+}
+
+TEST_F(module_settings, a_file_saved_again_and_again_is_read_after_three_seconds_of_it) {
+    write_settings_lines("scale = 2");
+    sim::run_event_site(sim::event_site::init);
+    enter_vehicle(0.5f);
+    clock_ms += 750;
+    int read_at_look = 0;
+    for (int look = 1; look <= 16 && read_at_look == 0; ++look) {
+        // Another size at each save: a new stamp whatever the clock's grain.
+        write_settings_lines(look % 2 == 0 ? "scale = 0.5" : "scale = 0.5\n;");
+        clock_ms += 250;
+        renders_in_a_frame();
+        read_at_look = text_x_after_shift() == 1500.0f - 177.0f ? look : 0;
+    }
+    EXPECT_EQ(read_at_look, 13) << "seen changing first at look 1, then for 3 s";
+}
+
+TEST_F(module_settings, the_section_is_taken_as_the_system_hands_it_back) {
+    const std::wstring tabbed(L"\tscale\t=\t2\0", 13);
+    const std::wstring half(L"scale=0.5\0", 10);
+    const DWORD capacity = 64 * 1024 + 2;
+    const struct {
+        const std::wstring answer;
+        DWORD length;
+        float shift;
+    } cases[] = {
+        {tabbed, 13, 710.0f}, // tabs around key and value are blanks
+        // Filled to one short of the brim: whole. To the brim: perhaps cut,
+        // so the game starts with the last read in full.
+        {half, capacity - 3, 177.0f},
+        {tabbed, capacity - 2, 177.0f},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.length);
+        section_answer = c.answer;
+        answer_length = c.length;
+        sim::run_event_site(sim::event_site::init);
+        enter_vehicle(0.5f);
+        EXPECT_EQ(text_x_after_shift(), 1500.0f - c.shift);
+        sim::run_event_site(sim::event_site::shutdown);
+    }
 }
 
 TEST_F(module_settings, a_change_is_seen_by_its_size_when_the_time_stays_and_told_in_each_game) {
