@@ -116,12 +116,18 @@ const wchar_t* profile_section::find(const char* key, std::size_t& length) const
                 return nullptr;
             }
             const wchar_t* value = equals + 1;
-            // The system trims each line's ends itself: blanks still at the
-            // value's end stood before a zero byte in the line, and the
-            // single value keeps them.
             const wchar_t* value_end = entry_end;
+            // A system that trims each line as it parses it hands back no
+            // blanks around the '=': blanks then still at the value's end
+            // stood before a zero byte in the line, and the single value keeps
+            // them. Lines handed back as written are trimmed here.
+            const bool as_written = key_begin != entry || key_end != equals ||
+                                    (value != value_end && is_blank(*value));
             while (value != value_end && is_blank(*value)) {
                 ++value;
+            }
+            while (as_written && value_end != value && is_blank(value_end[-1])) {
+                --value_end;
             }
             if (value_end - value >= 2 && (*value == L'"' || *value == L'\'') &&
                 value_end[-1] == *value) {

@@ -4,8 +4,8 @@
 
 namespace {
 
-// As the profile functions trim a line: blanks, the line's end and the old
-// DOS end-of-file mark. Lines end at '\n' only, as the system splits them.
+// As the profile functions trim a line and a section's name: blanks, the
+// line's end and the old DOS end-of-file mark. A line ends at '\n' or '\r'.
 bool is_space(unsigned c) {
     return c == ' ' || (c >= '\t' && c <= '\r') || c == 0x1A;
 }
@@ -14,16 +14,25 @@ unsigned folded(unsigned c) {
     return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c;
 }
 
-// The file's characters, stored in bytes or, after its byte-order mark, in
-// little-endian UTF-16. A UTF-8 mark is left in: a system that does not skip
-// it sees no header on that line, and one that does found the section itself.
-// Characters past ASCII only need to differ from every ASCII one.
+constexpr unsigned char utf8_mark[] = {0xEF, 0xBB, 0xBF};
+
+bool starts_with_utf8_mark(const unsigned char* text, std::size_t size) {
+    return size >= 3 && text[0] == utf8_mark[0] && text[1] == utf8_mark[1] &&
+           text[2] == utf8_mark[2];
+}
+
+// The file's characters, stored in bytes, after a UTF-8 byte-order mark if
+// asked to skip it, or after its mark in little-endian UTF-16. Characters past
+// ASCII only need to differ from every ASCII one.
 class characters {
   public:
-    characters(const unsigned char* text, std::size_t size) : text_(text), size_(size) {
+    characters(const unsigned char* text, std::size_t size, bool skip_utf8_mark)
+        : text_(text), size_(size) {
         if (size >= 2 && text[0] == 0xFF && text[1] == 0xFE) {
             width_ = 2;
             next_ = 2;
+        } else if (skip_utf8_mark && starts_with_utf8_mark(text, size)) {
+            next_ = sizeof utf8_mark;
         }
     }
     bool done() const { return size_ - next_ < width_; }
@@ -45,8 +54,8 @@ class characters {
 
 enum class line_kind { nothing, entry, our_header, other_header };
 
-// What the system makes of a line: a header is '[' up to the line's last ']';
-// a '[' with no ']' after it is an entry like any other.
+// What the system makes of a line: a header is '[' up to the line's last ']',
+// its name trimmed; a '[' with no ']' after it is an entry like any other.
 line_kind kind_of(const unsigned* line, std::size_t length, const wchar_t* section) {
     std::size_t begin = 0;
     std::size_t end = length;
@@ -63,28 +72,43 @@ line_kind kind_of(const unsigned* line, std::size_t length, const wchar_t* secti
     while (close != begin && line[close - 1] != ']') {
         --close;
     }
+    if (line[begin] == 0) {
+        // A line that starts with a zero byte has no name: the system hands it
+        // back only for the value an '=' gives it.
+        for (std::size_t i = begin; i != end; ++i) {
+            if (line[i] == '=') {
+                return line_kind::entry;
+            }
+        }
+        return line_kind::nothing;
+    }
     if (line[begin] != '[' || close == begin) {
         return line_kind::entry;
     }
-    std::size_t i = begin + 1;
-    for (; i + 1 < close && *section != L'\0'; ++i, ++section) {
-        if (folded(line[i]) != folded(static_cast<unsigned>(*section))) {
+    std::size_t name = begin + 1;
+    std::size_t name_end = close - 1;
+    while (name != name_end && is_space(line[name])) {
+        ++name;
+    }
+    while (name_end != name && is_space(line[name_end - 1])) {
+        --name_end;
+    }
+    for (; name != name_end && *section != L'\0'; ++name, ++section) {
+        if (folded(line[name]) != folded(static_cast<unsigned>(*section))) {
             return line_kind::other_header;
         }
     }
-    return i + 1 == close && *section == '\0' ? line_kind::our_header : line_kind::other_header;
+    return name == name_end && *section == L'\0' ? line_kind::our_header
+                                                  : line_kind::other_header;
 }
 
-} // namespace
-
-bool section_has_lines(const unsigned char* text, std::size_t size, const wchar_t* section) {
-    characters file(text, size);
+bool has_lines(characters file, const wchar_t* section) {
     bool inside = false;
     // A longer line is judged by its start: no section name is that long.
     unsigned line[512];
     while (!file.done()) {
         std::size_t length = 0;
-        for (unsigned c; !file.done() && (c = file.take()) != '\n';) {
+        for (unsigned c; !file.done() && (c = file.take()) != '\n' && c != '\r';) {
             if (length != std::size(line)) {
                 line[length++] = c;
             }
@@ -97,4 +121,15 @@ bool section_has_lines(const unsigned char* text, std::size_t size, const wchar_
         inside = kind == line_kind::our_header || inside;
     }
     return false;
+}
+
+} // namespace
+
+bool section_has_lines(const unsigned char* text, std::size_t size, const wchar_t* section) {
+    // Whether the system skips a UTF-8 mark differs from one Windows to
+    // another: lines count only if they are there either way, so that no file
+    // reads as cut short for good.
+    return has_lines(characters(text, size, true), section) &&
+           (!starts_with_utf8_mark(text, size) ||
+            has_lines(characters(text, size, false), section));
 }

@@ -2,6 +2,7 @@
 // functions: what each file gives, and the one log line per value refused.
 #include "files/module_files.hpp"
 #include "files/module_log.hpp"
+#include "settings/section_lines.hpp"
 #include "settings/setting_words.hpp"
 #include "settings/settings.hpp"
 #include "settings/settings_file_check.hpp"
@@ -49,16 +50,44 @@ TEST_F(settings_file, missing_gives_the_defaults_and_writes_nothing) {
     EXPECT_FALSE(exists(log_));
 }
 
-TEST_F(settings_file, held_shut_is_a_read_cut_short_that_changes_nothing) {
+TEST_F(settings_file, held_shut_is_a_read_cut_short_that_changes_nothing_unless_empty) {
     const speedometer_settings stale = active_settings;
-    write_file(ini_, "[speedometer]\nunits = knots\n");
-    const HANDLE locked = CreateFileW(ini_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(locked, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(load_settings());
-    CloseHandle(locked);
-    EXPECT_EQ(active_settings, stale);
+    const struct {
+        const char* text;
+        bool complete;
+    } cases[] = {{"[speedometer]\nunits = knots\n", false}, {"", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        write_file(ini_, c.text);
+        const HANDLE locked = CreateFileW(ini_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(load_settings(), c.complete);
+        CloseHandle(locked);
+        EXPECT_EQ(active_settings, c.complete ? speedometer_settings{} : stale);
+    }
     EXPECT_FALSE(exists(log_));
+}
+
+TEST_F(settings_file, an_empty_section_read_is_judged_by_the_files_own_lines) {
+    const struct {
+        std::string text;
+        bool has_lines;
+    } cases[] = {
+        {"[speedometer]\nscale = 2\n", true},
+        {"[ Speedometer ] x\r; a comment\rscale\n", true},
+        {std::string("\xFF\xFE[\0s\0p\0e\0e\0d\0o\0m\0e\0t\0e\0r\0]\0\n\0a\0", 32), true},
+        {"[speedometer]\n; a comment\n \t\n[other]\nscale = 2\n", false},
+        {"[speedometer]\n[speedometer]\nscale = 2\n", false}, // the first is read
+        {"[speedometerx]\nscale = 2\n", false},
+        {std::string("[speedometer]\n \0x\n", 18), false}, // no name, no value
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(section_has_lines(reinterpret_cast<const unsigned char*>(c.text.data()),
+                                    c.text.size(), L"speedometer"),
+                  c.has_lines);
+    }
 }
 
 TEST_F(settings_file, the_shipped_file_holds_the_defaults) {

@@ -1,0 +1,73 @@
+// Another program (a backup tool, a virus scanner) that opens the settings
+// file exclusively for a moment, then lets go for as long, over and over,
+// while the settings are read: a read may be cut short, and is then thrown
+// away, but no read may come back whole with other settings than the file's.
+#include "settings/settings.hpp"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+#include <fstream>
+
+namespace {
+
+constexpr wchar_t path[] = L".\\locked_settings.ini";
+
+struct locker {
+    LONGLONG ticks; // held for this long, then let go for as long
+    std::atomic<bool> stop{false};
+};
+
+void spin(LONGLONG ticks) {
+    LARGE_INTEGER start;
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&start);
+    do {
+        QueryPerformanceCounter(&now);
+    } while (now.QuadPart - start.QuadPart < ticks);
+}
+
+DWORD WINAPI hold_and_let_go(void* argument) {
+    locker& l = *static_cast<locker*>(argument);
+    while (!l.stop) {
+        const HANDLE held = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        spin(l.ticks);
+        CloseHandle(held);
+        spin(l.ticks);
+    }
+    return 0;
+}
+
+TEST(settings_lock, a_file_held_shut_now_and_then_never_reads_as_other_settings) {
+    std::ofstream(path, std::ios::binary) << "[speedometer]\nunits = mph\nscale = 2\n";
+    speedometer_settings expected;
+    expected.units = speed_units::mph;
+    expected.scale = 2.0f;
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    for (const int microseconds : {200, 1000, 5000}) {
+        locker l;
+        l.ticks = frequency.QuadPart * microseconds / 1000000;
+        const HANDLE thread = CreateThread(nullptr, 0, hold_and_let_go, &l, 0, nullptr);
+        int cut_short = 0;
+        int wrong = 0;
+        constexpr int reads = 5000;
+        for (int i = 0; i < reads; ++i) {
+            const settings_file_read read = read_settings_file(path);
+            cut_short += read.complete ? 0 : 1;
+            wrong += read.complete && !(read.settings == expected) ? 1 : 0;
+        }
+        l.stop = true;
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+        std::printf("settings file held shut for %d us at a time: %d reads, %d cut short, %d "
+                    "wrong\n",
+                    microseconds, reads, cut_short, wrong);
+        EXPECT_EQ(wrong, 0) << microseconds << " us";
+    }
+    DeleteFileW(path);
+}
+
+} // namespace
