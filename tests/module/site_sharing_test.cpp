@@ -7,6 +7,8 @@
 #include "host/addresses.hpp"
 #include "injector/protected_memory.hpp"
 
+#include <optional>
+
 using sim::host_fn;
 
 namespace {
@@ -150,23 +152,49 @@ TEST_F(module_test, a_new_game_takes_a_text_site_again_only_where_the_hosts_call
     }
 }
 
-TEST_F(module_test, a_text_site_another_plugin_gives_back_under_the_module_is_taken_again) {
-    const std::uint32_t site = host_address::hud_text_a_call_site;
-    for (bool new_game : {true, false}) {
-        SCOPED_TRACE(new_game ? "a new game after it left" : "unloaded after it left");
-        foreign_plugin other(site);
-        load();
-        sim::run_event_site(sim::event_site::init);
-        other.unload(); // writes the host's call back over the module's
-        if (new_game) {
+// Another plug-in that held the site before the module writes the host's call
+// back when it leaves: over the module's call, or over a third plug-in's on
+// top, which still holds the module's call and writes it back when it leaves.
+TEST_F(module_test, a_site_given_back_under_the_module_is_taken_again_and_no_stub_leads_astray) {
+    const struct {
+        bool new_game;            // after the one below left
+        bool one_on_top;          // a second copy of the other plug-in
+        bool module_leaves_first; // else the one on top does
+    } cases[] = {{true, false, true},
+                 {false, false, true},
+                 {true, true, false},
+                 {true, true, true},
+                 {false, true, true}};
+    for (const shared_site& shared : {shared_sites[1], shared_sites[3]}) { // draw, text site a
+        for (const auto& c : cases) {
+            SCOPED_TRACE(testing::Message() << shared.site << ' ' << c.new_game << c.one_on_top
+                                            << c.module_leaves_first);
+            foreign_plugin below(shared.site);
+            load();
             sim::run_event_site(sim::event_site::init);
-            EXPECT_TRUE(reaches_module(site));
+            std::optional<foreign_plugin> on_top;
+            if (c.one_on_top) {
+                on_top.emplace(shared.site, false, true);
+            }
+            const auto gone = {module_image(), below.image()};
+            below.unload(); // writes the host's call back
             enter_vehicle(0.5f);
-            expect_a_pass(shared_sites[3], true); // text site a
+            expect_a_pass(shared, false);
+            if (c.new_game) {
+                sim::run_event_site(sim::event_site::init);
+                EXPECT_TRUE(reaches_module(shared.site));
+                expect_a_pass(shared, true);
+            }
+            // The one on top, leaving, writes the module's first call back.
+            for (bool module_leaves : {c.module_leaves_first, !c.module_leaves_first}) {
+                module_leaves ? unload() : on_top.reset();
+                expect_a_pass(shared, false);
+            }
+            EXPECT_EQ(sim::changed_code_bytes().empty(), !c.one_on_top);
+            for (const auto& image : gone) {
+                EXPECT_EQ(code_leading_into(image), 0u);
+            }
+            sim::restore_code();
         }
-        const auto image = module_image();
-        unload();
-        EXPECT_TRUE(sim::changed_code_bytes().empty());
-        EXPECT_EQ(code_leading_into(image), 0u);
     }
 }
