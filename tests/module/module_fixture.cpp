@@ -174,18 +174,12 @@ BOOL WINAPI traced_flush(HANDLE process, LPCVOID address, SIZE_T size) {
     return real_flush(process, address, size);
 }
 
-HMODULE load_foreign_plugin(bool second_copy) {
-    if (!second_copy) {
-        return LoadLibraryA("foreign_plugin.dll");
-    }
-    CopyFileA("foreign_plugin.dll", "foreign_plugin (1).dll", FALSE);
-    return LoadLibraryA("foreign_plugin (1).dll");
-}
-
 } // namespace
 
 foreign_plugin::foreign_plugin(std::uint32_t site, bool through_trampoline, bool second_copy)
-    : module(load_foreign_plugin(second_copy)) {
+    : module(LoadLibraryA(second_copy && CopyFileA("foreign_plugin.dll", "foreign (1).dll", FALSE)
+                              ? "foreign (1).dll"
+                              : "foreign_plugin.dll")) {
     EXPECT_NE(module, nullptr);
     if (module != nullptr) {
         exported<void(std::uint32_t, bool)>(module, "foreign_take_over")(site, through_trampoline);

@@ -24,17 +24,15 @@ void expect_one_gauge() {
     EXPECT_EQ(sim::calls_of(host_fn::hud_text_a)[0].float_arg(0), 1500.0f - 355.0f);
 }
 
-decltype(&MapViewOfFile) real_map = nullptr;
-
-// A view of a section made of reserved pages only, as the system maps it:
-// its first read faults (Wine would hand back zeros).
-LPVOID WINAPI map_reserved_only(HANDLE, DWORD, DWORD, DWORD, SIZE_T) {
-    return VirtualAlloc(nullptr, 4096, MEM_RESERVE, PAGE_READWRITE);
-}
-
 DWORD WINAPI load_second_copy(void* loaded) {
     *static_cast<HMODULE*>(loaded) = LoadLibraryA(second_file);
     return 0;
+}
+
+// The view of a section of reserved pages only, as Windows maps it: reading
+// faults (where Wine reads zeros).
+LPVOID WINAPI map_reserved_only(HANDLE, DWORD, DWORD, DWORD, SIZE_T) {
+    return VirtualAlloc(nullptr, 4096, MEM_RESERVE, PAGE_READWRITE);
 }
 
 std::string path_of(HMODULE module) {
@@ -49,53 +47,42 @@ std::string path_of(HMODULE module) {
 
 TEST_F(module_test, a_second_copy_takes_nothing_and_names_the_copy_at_work) {
     ASSERT_TRUE(CopyFileA(module_file, second_file, FALSE));
-    // Loaded by a thread of its own, it is in the same game all the same. A
-    // mark that cannot be read counts as a copy at work.
-    for (auto [another_thread, mark_unread] :
-         {std::pair{false, false}, {true, false}, {false, true}}) {
-        SCOPED_TRACE(testing::Message() << another_thread << mark_unread);
-        load();
-        const HMODULE kernel = GetModuleHandleA("kernel32.dll");
-        if (mark_unread) {
-            real_map = tap_export(kernel, "MapViewOfFile", &map_reserved_only);
-        }
-        HMODULE second = nullptr;
-        const HANDLE thread = another_thread
-                                  ? CreateThread(nullptr, 0, &load_second_copy, &second, 0, nullptr)
-                                  : nullptr;
-        if (thread != nullptr) {
-            WaitForSingleObject(thread, INFINITE);
-            CloseHandle(thread);
-        } else {
-            load_second_copy(&second);
-        }
-        if (mark_unread) {
-            tap_export(kernel, "MapViewOfFile", real_map);
-        }
-        ASSERT_NE(second, nullptr);
-        sim::run_event_site(sim::event_site::init);
-        enter_vehicle(0.5f);
-        expect_one_gauge();
-        EXPECT_EQ(log_lines(second_log),
-                  std::vector<std::string>{
-                      "not running: another copy of the module is at work in this game: " +
-                      (mark_unread ? "" : path_of(module_)) + "\r"});
-        EXPECT_TRUE(log_lines().empty());
+    load();
+    HMODULE second = nullptr; // loaded by another thread of the same game
+    const HANDLE thread = CreateThread(nullptr, 0, &load_second_copy, &second, 0, nullptr);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    ASSERT_NE(second, nullptr);
+    sim::run_event_site(sim::event_site::init);
+    enter_vehicle(0.5f);
+    expect_one_gauge();
+    EXPECT_EQ(log_lines(second_log),
+              std::vector<std::string>{
+                  "not running: another copy of the module is at work in this game: " +
+                  path_of(module_) + "\r"});
+    EXPECT_TRUE(log_lines().empty());
 
-        const auto changed = sim::changed_code_bytes();
-        FreeLibrary(second);
-        EXPECT_EQ(sim::changed_code_bytes(), changed);
-        expect_one_gauge();
+    const auto changed = sim::changed_code_bytes();
+    FreeLibrary(second);
+    // A mark whose pages cannot be read counts as a copy at work too.
+    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    const auto real_map = tap_export(kernel, "MapViewOfFile", &map_reserved_only);
+    FreeLibrary(LoadLibraryA(second_file));
+    tap_export(kernel, "MapViewOfFile", real_map);
+    EXPECT_EQ(log_lines(second_log),
+              std::vector<std::string>{"not running: another copy of the "
+                                       "module is at work in this game: \r"});
+    EXPECT_EQ(sim::changed_code_bytes(), changed);
+    expect_one_gauge();
 
-        // The mark goes with the copy at work: a copy loaded later works.
-        unload();
-        const HMODULE later = LoadLibraryA(second_file);
-        ASSERT_NE(later, nullptr);
-        sim::run_event_site(sim::event_site::init);
-        expect_one_gauge();
-        FreeLibrary(later);
-        EXPECT_TRUE(sim::changed_code_bytes().empty());
-        DeleteFileW(second_log);
-    }
+    // The mark goes with the copy at work: a copy loaded later works.
+    unload();
+    const HMODULE later = LoadLibraryA(second_file);
+    ASSERT_NE(later, nullptr);
+    sim::run_event_site(sim::event_site::init);
+    expect_one_gauge();
+    FreeLibrary(later);
+    EXPECT_TRUE(sim::changed_code_bytes().empty());
+    DeleteFileW(second_log);
     DeleteFileA(second_file);
 }

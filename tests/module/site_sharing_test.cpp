@@ -152,49 +152,43 @@ TEST_F(module_test, a_new_game_takes_a_text_site_again_only_where_the_hosts_call
     }
 }
 
-// Another plug-in that held the site before the module writes the host's call
-// back when it leaves: over the module's call, or over a third plug-in's on
-// top, which still holds the module's call and writes it back when it leaves.
-TEST_F(module_test, a_site_given_back_under_the_module_is_taken_again_and_no_stub_leads_astray) {
+// Another plug-in that held the site before the module, leaving, writes the
+// host's call back: over the module's, or over a second copy's call on top,
+// which still holds the module's call and writes it back when it leaves.
+TEST_F(module_test, a_site_another_plugin_gives_back_under_the_module_is_taken_again) {
     const struct {
-        bool new_game;            // after the one below left
-        bool one_on_top;          // a second copy of the other plug-in
-        bool module_leaves_first; // else the one on top does
-    } cases[] = {{true, false, true},
-                 {false, false, true},
-                 {true, true, false},
-                 {true, true, true},
-                 {false, true, true}};
-    for (const shared_site& shared : {shared_sites[1], shared_sites[3]}) { // draw, text site a
-        for (const auto& c : cases) {
-            SCOPED_TRACE(testing::Message() << shared.site << ' ' << c.new_game << c.one_on_top
-                                            << c.module_leaves_first);
-            foreign_plugin below(shared.site);
-            load();
-            sim::run_event_site(sim::event_site::init);
-            std::optional<foreign_plugin> on_top;
-            if (c.one_on_top) {
-                on_top.emplace(shared.site, false, true);
-            }
-            const auto gone = {module_image(), below.image()};
-            below.unload(); // writes the host's call back
-            enter_vehicle(0.5f);
-            expect_a_pass(shared, false);
-            if (c.new_game) {
-                sim::run_event_site(sim::event_site::init);
-                EXPECT_TRUE(reaches_module(shared.site));
-                expect_a_pass(shared, true);
-            }
-            // The one on top, leaving, writes the module's first call back.
-            for (bool module_leaves : {c.module_leaves_first, !c.module_leaves_first}) {
-                module_leaves ? unload() : on_top.reset();
-                expect_a_pass(shared, false);
-            }
-            EXPECT_EQ(sim::changed_code_bytes().empty(), !c.one_on_top);
-            for (const auto& image : gone) {
-                EXPECT_EQ(code_leading_into(image), 0u);
-            }
-            sim::restore_code();
+        int shared; // draw site, text site a
+        bool new_game, one_on_top, module_leaves_first;
+    } cases[] = {{3, true, false, true},  {3, false, false, true}, {1, true, false, true},
+                 {1, false, false, true}, {3, true, true, false},  {3, true, true, true},
+                 {3, false, true, true}};
+    for (const auto& [shared, new_game, one_on_top, module_leaves_first] : cases) {
+        const std::uint32_t site = shared_sites[shared].site;
+        SCOPED_TRACE(testing::Message() << site << new_game << one_on_top << module_leaves_first);
+        foreign_plugin other(site);
+        load();
+        sim::run_event_site(sim::event_site::init);
+        std::optional<foreign_plugin> on_top;
+        if (one_on_top) {
+            on_top.emplace(site, false, true);
         }
+        const auto gone = {module_image(), other.image()};
+        other.unload(); // writes the host's call back over the module's
+        enter_vehicle(0.5f);
+        expect_a_pass(shared_sites[shared], false);
+        if (new_game) {
+            sim::run_event_site(sim::event_site::init);
+            EXPECT_TRUE(reaches_module(site));
+            expect_a_pass(shared_sites[shared], true);
+        }
+        for (bool module_leaves : {module_leaves_first, !module_leaves_first}) {
+            module_leaves ? unload() : on_top.reset();
+            expect_a_pass(shared_sites[shared], false);
+        }
+        EXPECT_EQ(sim::changed_code_bytes().empty(), !one_on_top);
+        for (const auto& image : gone) {
+            EXPECT_EQ(code_leading_into(image), 0u);
+        }
+        sim::restore_code();
     }
 }
