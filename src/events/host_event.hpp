@@ -58,6 +58,14 @@ template <host_address::value Site, handler_position Position> class host_event 
         return *this;
     }
 
+    // Takes the event's site again if it was given back since the event took
+    // it (see function_hooker_manager::take_again); else changes nothing.
+    static void take_site_again() {
+        if (state().installed) {
+            hooker::manager_type::instance()->take_again();
+        }
+    }
+
   private:
     // Created on the first call, which registers its destruction at exit then.
     static event_state& state() {

@@ -2,10 +2,11 @@
 // Jumps between the host's patched call sites and the module's code, in one
 // page of memory the module allocates itself. A site the module patched calls
 // its stub, and the stub jumps on to the module. Another plug-in that patches
-// the site after the module leads to the stub too; should the module be
-// unloaded while that plug-in's call stands, the stub is turned into a jump to
-// what the site called before the module, and left behind, so that the host
-// never runs into a module that is gone.
+// the site after the module leads to the stub too, and so may a plug-in's
+// backup of the module's call once the site was given back under it; then
+// the stub is turned into a jump past the module, to the host's own function
+// or to what the site called before the module, and left behind, so that the
+// host never runs into a module that is gone.
 #include "injector/protected_memory.hpp"
 
 namespace injector {

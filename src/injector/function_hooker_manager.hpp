@@ -57,6 +57,10 @@ template <class B, class R, class... A> class function_hooker_manager : public s
     void move_entry(const B* from, const B* to);
     // Drops every entry, without telling their owners, and gives the site back.
     void restore_bytes() override;
+    // Takes the site over again, entries kept, when it was given back since
+    // it was taken: someone wrote the host's own call, or what the site held
+    // before, over the manager's. Else changes nothing.
+    void take_again();
 
     // Reached from the host's rewritten call instruction. It may run on a stack
     // aligned to 4 bytes only; the module is compiled to cope with that.
@@ -175,6 +179,23 @@ template <class B, class R, class... A> void function_hooker_manager<B, R, A...>
     hooked = false;
     entries.clear();
     scoped_call::restore_bytes();
+}
+
+template <class B, class R, class... A> void function_hooker_manager<B, R, A...>::take_again() {
+    if (!hooked || !site_given_back() || !is_hookable_call(B::site_address)) {
+        return;
+    }
+    // Cleared for the write: the old backup is let go on the way, and this
+    // manager's own restore, reached through it, must keep the entries.
+    hooked = false;
+    const address_t earlier =
+        replace_call(B::site_address, reinterpret_cast<address_t>(&entry_thunk));
+    if (call_in_place()) {
+        original_callee = reinterpret_cast<callee>(earlier);
+    }
+    // With no stub to be had the old patch stands, given back, to be let go
+    // at unload.
+    hooked = true;
 }
 
 template <class B, class R, class... A>

@@ -2,9 +2,10 @@
 // The reversible patch of one five-byte call instruction. The site calls a
 // stub (injector/call_stubs.hpp) that jumps on to the patch's target. Other
 // plug-ins may patch the same site after it: it writes the site back only
-// while the site still holds the call it wrote; otherwise it leaves their
-// bytes alone and turns the stub, which their code may lead to, into a jump
-// to what the site called before the patch.
+// while the site still holds the call it wrote; otherwise it leaves the site
+// alone and turns the stub, which another plug-in's code or backup may lead
+// to, into a jump past the patch: to what the site called before it, or, on
+// a site given back, to the host's own function.
 #include "injector/protected_memory.hpp"
 #include "injector/scoped_bytes.hpp"
 
@@ -18,13 +19,15 @@ class scoped_call : public scoped_basic<5> {
 
     ~scoped_call() override { scoped_call::restore_bytes(); }
 
-    // Backs up the five bytes at site, writing any earlier backup back first,
-    // and makes them a call that leads to target through a stub. Returns the
-    // site's destination from before the write. With no stub to be had the
-    // site is left alone, the log says so, and the result is 0. home_callee,
-    // when known, is the function the host's own call at the site leads to:
-    // a site found calling it again was given back to the host, and nothing
-    // there leads to the stub any more.
+    // Backs up the five bytes at site and makes them a call that leads to
+    // target through a stub. Returns the site's destination from before the
+    // write. A site this patch took before is first let go: given back since,
+    // its old stub stays for good (see below); else its backup is written back
+    // and the stub handled as restore_bytes does. With no stub to be had the
+    // site and this patch are left as they are, the log says so, and the
+    // result is 0. home_callee, when known, is the function the host's own
+    // call at the site leads to; with none, any call from the site into the
+    // image that holds it is the host's own.
     address_t replace_call(address_t site, address_t target, address_t home_callee = 0);
 
     // True while the site holds exactly the call this patch wrote.
@@ -32,18 +35,26 @@ class scoped_call : public scoped_basic<5> {
 
     // True when this patch wrote its call and the site has since been given
     // back by someone else: it holds the backed-up bytes again, or the host's
-    // own call. No call at the site leads to the stub then, and the site can
-    // be taken again.
+    // own call. The site can be taken again then; but a plug-in that put its
+    // call on top of this patch's, and was written over when the site was
+    // given back, may still hold this patch's call in its own backup and
+    // write it back when it leaves.
     bool site_given_back() const;
 
-    // Writes the backup back if the site still holds this patch's call. A site
-    // given back frees the stub too. Otherwise another plug-in's call stands
-    // there: the backup is dropped unwritten and the stub, which that call may
-    // lead to, is left behind leading to the site's earlier destination.
+    // Writes the backup back if the site still holds this patch's call, and
+    // frees the stub. A site given back is left as it is, and its stub, which
+    // a plug-in's backup may still lead to, becomes a jump to the host's own
+    // function and stays. Otherwise another plug-in's call stands there: the
+    // backup is dropped unwritten and the stub, which that call may lead to,
+    // is left behind leading to the site's earlier destination.
     void restore_bytes() override;
 
   private:
     bool site_holds(const std::uint8_t* bytes) const;
+    bool holds_host_call() const;
+    // Lets go of a site given back: drops the backup, and turns the stub to
+    // the host's own function, for good.
+    void keep_stub_of_given_back_site();
 
     std::uint8_t written[call_length] = {};
     bool call_written = false;

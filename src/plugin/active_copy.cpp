@@ -32,6 +32,18 @@ class process_mark {
 
 process_mark mark;
 
+// Whatever made the mark's name first may have made it a section of reserved
+// pages only (SEC_RESERVE): reading its view would fault inside DllMain. So
+// the view is read only when all of it is committed and readable.
+bool readable_view(const void* view) {
+    constexpr DWORD readable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                               PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    MEMORY_BASIC_INFORMATION region{};
+    return view != nullptr && VirtualQuery(view, &region, sizeof region) == sizeof region &&
+           region.State == MEM_COMMIT && (region.Protect & readable) != 0 &&
+           (region.Protect & PAGE_GUARD) == 0 && region.RegionSize >= mark_size;
+}
+
 } // namespace
 
 bool claim_the_process() {
@@ -58,15 +70,18 @@ bool claim_the_process() {
         mark.section = section;
         return true;
     }
+    // A mark that cannot be read still stands: another copy is at work, as
+    // far as this one can tell, which names none.
     char at_work[MAX_PATH * 3];
-    if (path != nullptr) {
+    at_work[0] = '\0';
+    if (readable_view(path)) {
         wchar_t copy[MAX_PATH];
         std::wmemcpy(copy, path, MAX_PATH);
         copy[MAX_PATH - 1] = L'\0';
-        UnmapViewOfFile(path);
         to_utf8(copy, at_work, sizeof at_work);
-    } else {
-        at_work[0] = '\0';
+    }
+    if (path != nullptr) {
+        UnmapViewOfFile(path);
     }
     CloseHandle(section);
     log_line("not running: another copy of the module is at work in this game: %s", at_work);

@@ -9,9 +9,9 @@
 #include "injector/call_stubs.hpp"
 #include "injector/host_check.hpp"
 #include "plugin/active_copy.hpp"
+#include "settings/settings_reload.hpp"
 #include "speedometer/frame.hpp"
 #include "speedometer/resources.hpp"
-#include "settings/settings_reload.hpp"
 
 namespace {
 
@@ -34,7 +34,10 @@ class plugin {
                      "through; the host's code is left as it is");
             return;
         }
-        init_event.add([] { load_resources(); });
+        init_event.add([] {
+            take_given_back_sites_again();
+            load_resources();
+        });
         // The file is looked at before the frame, whether the gauge is shown or
         // not: a new toggle key must be able to bring it back.
         draw_event.add([] {

@@ -67,8 +67,10 @@ TEST_F(module_test, a_stub_runs_read_only_and_is_freed_once_nothing_can_lead_to_
         real_free = tap_import(module_, "KERNEL32.dll", "VirtualFree", &watched_free);
         ASSERT_NE(real_free, nullptr);
         sim::run_event_site(sim::event_site::init);
-        // Five games in which something writes the host's own call back.
-        for (int game = 0; game < 5; ++game) {
+        // With another plug-in's call on top to come, five games in which
+        // something writes the host's own call back. Without, none: a stub
+        // given back stays, as a plug-in's backup may still hold it.
+        for (int game = 0; game < (foreign_call_on_top ? 5 : 0); ++game) {
             injector::write_bytes(site, host_call.data(), 5, true);
             sim::run_event_site(sim::event_site::init);
             ASSERT_TRUE(reaches_module(site));

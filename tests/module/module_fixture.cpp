@@ -46,8 +46,12 @@ void module_test::unload() {
 }
 
 std::pair<std::uint32_t, std::uint32_t> module_test::module_image() const {
-    const auto base = reinterpret_cast<std::uint32_t>(module_);
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(module_);
+    return image_of(module_);
+}
+
+std::pair<std::uint32_t, std::uint32_t> image_of(HMODULE module) {
+    const auto base = reinterpret_cast<std::uint32_t>(module);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(module);
     const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
     return {base, base + nt->OptionalHeader.SizeOfImage};
 }
@@ -172,8 +176,10 @@ BOOL WINAPI traced_flush(HANDLE process, LPCVOID address, SIZE_T size) {
 
 } // namespace
 
-foreign_plugin::foreign_plugin(std::uint32_t site, bool through_trampoline)
-    : module(LoadLibraryA("foreign_plugin.dll")) {
+foreign_plugin::foreign_plugin(std::uint32_t site, bool through_trampoline, bool second_copy)
+    : module(LoadLibraryA(second_copy && CopyFileA("foreign_plugin.dll", "foreign (1).dll", FALSE)
+                              ? "foreign (1).dll"
+                              : "foreign_plugin.dll")) {
     EXPECT_NE(module, nullptr);
     if (module != nullptr) {
         exported<void(std::uint32_t, bool)>(module, "foreign_take_over")(site, through_trampoline);

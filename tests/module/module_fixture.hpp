@@ -49,14 +49,20 @@ std::vector<std::string> log_lines(const wchar_t* path = L"speedometer.log");
 std::vector<std::uint32_t> event_sites();
 std::vector<std::uint32_t> text_sites();
 
+// The first byte of a loaded image and the one past its last.
+std::pair<std::uint32_t, std::uint32_t> image_of(HMODULE module);
+
 // Another plug-in that takes the call at site over, as long as it lives: on
-// top of whatever is there, or through a trampoline outside any image.
+// top of whatever is there, or through a trampoline outside any image. A
+// second copy is a file of its own, so that two can be loaded at once.
 class foreign_plugin {
   public:
-    explicit foreign_plugin(std::uint32_t site, bool through_trampoline = false);
+    explicit foreign_plugin(std::uint32_t site, bool through_trampoline = false,
+                            bool second_copy = false);
     ~foreign_plugin() { unload(); }
     void unload();
     std::uint32_t passes() const; // runs through its call
+    std::pair<std::uint32_t, std::uint32_t> image() const { return image_of(module); }
 
   private:
     HMODULE module;

@@ -7,6 +7,8 @@
 #include "host/addresses.hpp"
 #include "injector/protected_memory.hpp"
 
+#include <optional>
+
 using sim::host_fn;
 
 namespace {
@@ -150,23 +152,43 @@ TEST_F(module_test, a_new_game_takes_a_text_site_again_only_where_the_hosts_call
     }
 }
 
-TEST_F(module_test, a_text_site_another_plugin_gives_back_under_the_module_is_taken_again) {
-    const std::uint32_t site = host_address::hud_text_a_call_site;
-    for (bool new_game : {true, false}) {
-        SCOPED_TRACE(new_game ? "a new game after it left" : "unloaded after it left");
+// Another plug-in that held the site before the module, leaving, writes the
+// host's call back: over the module's, or over a second copy's call on top,
+// which still holds the module's call and writes it back when it leaves.
+TEST_F(module_test, a_site_another_plugin_gives_back_under_the_module_is_taken_again) {
+    const struct {
+        int shared; // draw site, text site a
+        bool new_game, one_on_top, module_leaves_first;
+    } cases[] = {{3, true, false, true},  {3, false, false, true}, {1, true, false, true},
+                 {1, false, false, true}, {3, true, true, false},  {3, true, true, true},
+                 {3, false, true, true}};
+    for (const auto& [shared, new_game, one_on_top, module_leaves_first] : cases) {
+        const std::uint32_t site = shared_sites[shared].site;
+        SCOPED_TRACE(testing::Message() << site << new_game << one_on_top << module_leaves_first);
         foreign_plugin other(site);
         load();
         sim::run_event_site(sim::event_site::init);
+        std::optional<foreign_plugin> on_top;
+        if (one_on_top) {
+            on_top.emplace(site, false, true);
+        }
+        const auto gone = {module_image(), other.image()};
         other.unload(); // writes the host's call back over the module's
+        enter_vehicle(0.5f);
+        expect_a_pass(shared_sites[shared], false);
         if (new_game) {
             sim::run_event_site(sim::event_site::init);
             EXPECT_TRUE(reaches_module(site));
-            enter_vehicle(0.5f);
-            expect_a_pass(shared_sites[3], true); // text site a
+            expect_a_pass(shared_sites[shared], true);
         }
-        const auto image = module_image();
-        unload();
-        EXPECT_TRUE(sim::changed_code_bytes().empty());
-        EXPECT_EQ(code_leading_into(image), 0u);
+        for (bool module_leaves : {module_leaves_first, !module_leaves_first}) {
+            module_leaves ? unload() : on_top.reset();
+            expect_a_pass(shared_sites[shared], false);
+        }
+        EXPECT_EQ(sim::changed_code_bytes().empty(), !one_on_top);
+        for (const auto& image : gone) {
+            EXPECT_EQ(code_leading_into(image), 0u);
+        }
+        sim::restore_code();
     }
 }
