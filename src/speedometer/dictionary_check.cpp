@@ -98,11 +98,8 @@ class chunk_walk {
         at_ = sizeof header;
         std::uint32_t struct_end = 0;
         unsigned char counts[dictionary_struct_size];
-        if (const dictionary_fault fault = enter(chunk_struct, length_, struct_end);
-            fault != dictionary_fault::none) {
-            return fault;
-        }
-        if (struct_end - at_ != sizeof counts || !read(counts, sizeof counts, struct_end)) {
+        if (!enter(chunk_struct, length_, struct_end) || struct_end - at_ != sizeof counts ||
+            !read(counts, sizeof counts, struct_end)) {
             return dictionary_fault::sizes_disagree;
         }
         for (std::uint32_t texture = 0; texture < u16_at(counts); ++texture) {
@@ -117,16 +114,10 @@ class chunk_walk {
     dictionary_fault texture() {
         std::uint32_t texture_end = 0;
         std::uint32_t struct_end = 0;
-        if (const dictionary_fault fault = enter(chunk_texture, length_, texture_end);
-            fault != dictionary_fault::none) {
-            return fault;
-        }
-        if (const dictionary_fault fault = enter(chunk_struct, texture_end, struct_end);
-            fault != dictionary_fault::none) {
-            return fault;
-        }
         unsigned char header[texture_header_size];
-        if (!read(header, sizeof header, struct_end)) {
+        if (!enter(chunk_texture, length_, texture_end) ||
+            !enter(chunk_struct, texture_end, struct_end) ||
+            !read(header, sizeof header, struct_end)) {
             return dictionary_fault::sizes_disagree;
         }
         const raster_blocks blocks = blocks_of(u32_at(header + pixel_format_at));
@@ -158,29 +149,25 @@ class chunk_walk {
     // it inside its parent.
     dictionary_fault extension(std::uint32_t parent_end) {
         std::uint32_t end = 0;
-        if (const dictionary_fault fault = enter(chunk_extension, parent_end, end);
-            fault != dictionary_fault::none) {
-            return fault;
+        if (!enter(chunk_extension, parent_end, end) || end != parent_end) {
+            return dictionary_fault::sizes_disagree;
         }
         at_ = end;
-        return at_ == parent_end ? dictionary_fault::none : dictionary_fault::sizes_disagree;
+        return dictionary_fault::none;
     }
 
     // The chunk header where the walk stands, of this type and ending by
     // parent_end; the walk then stands at its body, which ends at `end`.
-    dictionary_fault enter(std::uint32_t type, std::uint32_t parent_end, std::uint32_t& end) {
+    // Inside a dictionary of the file's length, a chunk out of place or too
+    // long is one whose own size or its parent's (or count) lies.
+    bool enter(std::uint32_t type, std::uint32_t parent_end, std::uint32_t& end) {
         unsigned char header[chunk_header_size];
-        if (!read(header, sizeof header, parent_end)) {
-            return dictionary_fault::sizes_disagree;
-        }
-        if (u32_at(header) != type) {
-            return dictionary_fault::not_a_dictionary;
-        }
-        if (u32_at(header + 4) > parent_end - at_) {
-            return dictionary_fault::sizes_disagree;
+        if (!read(header, sizeof header, parent_end) || u32_at(header) != type ||
+            u32_at(header + 4) > parent_end - at_) {
+            return false;
         }
         end = at_ + u32_at(header + 4);
-        return dictionary_fault::none;
+        return true;
     }
 
     bool read(unsigned char* bytes, std::uint32_t count, std::uint32_t end) {
