@@ -9,7 +9,7 @@
 int main(int argc, char** argv) {
     if (argc != 4) {
         std::fprintf(stderr,
-                     "usage: simulated_host <module.dll|.asi> <asset folder> <output folder>\n");
+                     "usage: simulated_host <module.dll|.asi> <game folder> <output folder>\n");
         return 2;
     }
     return run_session(argv[1], argv[2], argv[3]) ? 0 : 1;

@@ -36,6 +36,12 @@ const scene scenes[] = {
     {"1920x1080_on_foot", 1920, 1080, 0.0f, 0, false},
 };
 
+std::string full_path(const std::string& path) {
+    char full[MAX_PATH];
+    const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+    return length > 0 && length < MAX_PATH ? std::string(full, length) : path;
+}
+
 bool check(bool condition, const char* what) {
     std::printf("  %s %s\n", condition ? "ok  " : "FAIL", what);
     return condition;
@@ -73,11 +79,20 @@ bool play_scene(const scene& s, const std::string& out_dir) {
 
 } // namespace
 
-bool run_session(const std::string& module_path, const std::string& asset_root,
-                 const std::string& out_dir) {
+bool run_session(const std::string& module_given, const std::string& game_folder,
+                 const std::string& out_given) {
+    // The game reads its dictionaries from its current folder, and so does the
+    // module's check of them: the session runs in the game folder, with the
+    // module and the output found from where the program started.
+    const std::string module_path = full_path(module_given);
+    const std::string out_dir = full_path(out_given);
+    if (!SetCurrentDirectoryA(game_folder.c_str())) {
+        std::printf("  FAIL no game folder %s (error %lu)\n", game_folder.c_str(), GetLastError());
+        return false;
+    }
     sim::install();
     sim::set_drawing_enabled(true);
-    sim::set_asset_root(asset_root);
+    sim::set_asset_root("");
     CreateDirectoryA(out_dir.c_str(), nullptr);
     bool ok = true;
 

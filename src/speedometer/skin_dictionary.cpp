@@ -1,6 +1,7 @@
 #include "speedometer/skin_dictionary.hpp"
 
 #include "files/module_log.hpp"
+#include "speedometer/dictionary_check.hpp"
 #include "speedometer/resources.hpp"
 
 #include <cstring>
@@ -9,10 +10,15 @@ namespace {
 
 using dictionary_path = char[skin_dictionary_path_capacity];
 
-// The file each step last failed on, so that a file missing at every new
-// game is told of once; a load that works lets the next failure be told.
-dictionary_path skin_failed = {};
-dictionary_path shipped_mph_failed = {};
+// The file each step last failed on, and why, so that a file missing at every
+// new game is told of once; a load that works, or another fault, lets the
+// next failure be told.
+struct failure {
+    dictionary_path path = {};
+    const char* why = nullptr;
+};
+failure skin_failed;
+failure shipped_mph_failed;
 // The shipped artwork is told of once each time the game runs: without it
 // there is no gauge at all, and the player most likely copied only the module.
 bool shipped_failure_told = false;
@@ -20,22 +26,27 @@ bool shipped_failure_told = false;
 // the call.
 dictionary_path skin_path = {};
 
-// The dictionary and its texture, or nothing: one that loads but holds no
-// texture would leave the game without a gauge, so it is handed back and the
-// next step is tried.
-dictionary_look load_or_tell(const char* path, dictionary_path& last_failed, const char* next) {
-    const char* why = " could not be loaded";
-    if (const host_txd_handle dictionary = host_load_txd(path)) {
-        if (host_texture* const texture = host_txd_texture(dictionary)) {
-            last_failed[0] = '\0';
-            return {dictionary, texture};
+// The dictionary and its texture, or nothing. A file the check finds wrong
+// never reaches the host, whose reader trusts its sizes; one that loads but
+// holds no texture would leave the game without a gauge, so it is handed back
+// and the next step is tried.
+dictionary_look load_or_tell(const char* path, failure& last, const char* next) {
+    const char* why = dictionary_fault_words(check_dictionary(path));
+    if (why == nullptr) {
+        why = "could not be loaded";
+        if (const host_txd_handle dictionary = host_load_txd(path)) {
+            if (host_texture* const texture = host_txd_texture(dictionary)) {
+                last.path[0] = '\0';
+                return {dictionary, texture};
+            }
+            host_release_txd(dictionary);
+            why = "holds no texture";
         }
-        host_release_txd(dictionary);
-        why = " holds no texture";
     }
-    if (std::strcmp(last_failed, path) != 0) {
-        std::strcpy(last_failed, path);
-        log_line("%s%s; %s", path, why, next);
+    if (std::strcmp(last.path, path) != 0 || last.why != why) {
+        std::strcpy(last.path, path);
+        last.why = why;
+        log_line("%s %s; %s", path, why, next);
     }
     return {};
 }
@@ -72,8 +83,17 @@ dictionary_look load_dictionary_of_look() {
         }
         active_settings.units = speed_units::kmh;
     }
-    // As it always was: a dictionary without a texture is kept, and frames
-    // draw nothing until the next game.
+    // The last step, as it always was whatever the check finds: there is
+    // nothing to step down to, and its host calls stay those of every release.
+    // A dictionary without a texture is kept, and frames draw nothing until
+    // the next game. A damaged file is told of as a missing one is.
+    const dictionary_fault fault = check_dictionary(speedometer_dictionary_path);
+    if (is_damaged(fault) && !shipped_failure_told) {
+        shipped_failure_told = true;
+        log_line("%s %s, and the game may not load it: copy the package's models folder, with "
+                 "all its files, into the game's folder again",
+                 speedometer_dictionary_path, dictionary_fault_words(fault));
+    }
     dictionary_look shipped;
     shipped.dictionary = host_load_txd(speedometer_dictionary_path);
     shipped.texture =

@@ -20,9 +20,12 @@ struct dictionary_look {
 // Units come before looks: with mph, the skin's mph dictionary, then the
 // shipped mph one, and only then the shipped km/h one (active_settings.units
 // becomes km/h, so the number matches the face); with km/h, the skin, then
-// the shipped km/h dictionary. A dictionary that loads but holds no texture
-// counts as one that does not load. Each step down taken writes one log line,
-// saying what is tried next, once for as long as the same file keeps
-// failing. Without a texture in the shipped km/h dictionary the game has no
-// gauge, and the log says why once each time the game runs.
+// the shipped km/h dictionary. A skin's or the shipped mph file is handed to
+// the host only once check_dictionary finds it whole; one that loads but holds
+// no texture counts as one that does not load. Each step down taken writes
+// one log line, saying what was wrong and what is tried next, once for as
+// long as the same file keeps failing the same way. The shipped km/h
+// dictionary is handed over as it always was; when it is damaged, or holds
+// no texture, the game may have no gauge, and the log says why once each time
+// the game runs.
 dictionary_look load_dictionary_of_look();

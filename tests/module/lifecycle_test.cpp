@@ -128,7 +128,7 @@ TEST_F(module_test, a_missing_dictionary_is_not_a_crash) {
     EXPECT_EQ(sim::count_of(host_fn::render_2d), 0u);
     sim::run_event_site(sim::event_site::shutdown);
     EXPECT_EQ(sim::count_of(host_fn::release_txd), 0u) << "a null handle goes back to the host";
-    sim::set_asset_root("assets");
+    sim::set_asset_root("");
 }
 
 TEST_F(module_test, unloading_gives_back_every_site_including_the_text_sites) {

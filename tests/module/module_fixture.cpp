@@ -12,10 +12,12 @@
 
 void module_test::SetUpTestSuite() {
     sim::install();
-    CreateDirectoryA("assets", nullptr);
-    CreateDirectoryA("assets/models", nullptr);
-    ASSERT_TRUE(txd::write_file("assets/models/speedometer.txd", {make_test_atlas_image()}));
-    sim::set_asset_root("assets");
+    // The host reads its dictionaries from its current folder, and so does
+    // the module's check of them: both km/h and mph, as the package has them.
+    CreateDirectoryA("models", nullptr);
+    ASSERT_TRUE(txd::write_file("models/speedometer.txd", {make_test_atlas_image()}));
+    ASSERT_TRUE(txd::write_file("models/speedometer_mph.txd", {make_test_atlas_image()}));
+    sim::set_asset_root("");
 }
 
 void module_test::SetUp() {

@@ -6,14 +6,19 @@
 #include "assets/texture_dictionary.hpp"
 #include "support/test_atlas.hpp"
 
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <random>
+
 using sim::host_fn;
 
 namespace {
 
-constexpr char shipped_kmh[] = "assets/models/speedometer.txd";
-constexpr char shipped_mph[] = "assets/models/speedometer_mph.txd";
-constexpr char carbon[] = "assets/models/speedometer_carbon.txd";
-constexpr char carbon_mph[] = "assets/models/speedometer_carbon_mph.txd";
+constexpr char shipped_kmh[] = "models/speedometer.txd";
+constexpr char shipped_mph[] = "models/speedometer_mph.txd";
+constexpr char carbon[] = "models/speedometer_carbon.txd";
+constexpr char carbon_mph[] = "models/speedometer_carbon_mph.txd";
 
 class skin_dictionary : public module_test {
   protected:
@@ -25,14 +30,26 @@ class skin_dictionary : public module_test {
         place(shipped_mph, atlas);
     }
     // What a dictionary file holds; a dictionary without a texture loads.
-    enum content : std::uint8_t { none, atlas, empty };
+    enum content : std::uint8_t { none, atlas, empty, half };
     static void place(const char* path, content c) {
         if (c == none) {
             DeleteFileA(path);
         } else if (c == atlas) {
             ASSERT_TRUE(txd::write_file(path, {make_test_atlas_image()}));
-        } else {
+        } else if (c == empty) {
             ASSERT_TRUE(txd::write_file(path, {}));
+        } else {
+            const auto bytes = txd::encode({make_test_atlas_image()});
+            write_bytes(path, {bytes.begin(), bytes.begin() + bytes.size() / 2});
+        }
+    }
+    // The bytes, then zeros up to length.
+    static void write_bytes(const char* path, const std::vector<std::uint8_t>& bytes,
+                            std::size_t length = 0) {
+        std::ofstream file(path, std::ios::binary | std::ios::trunc);
+        file.write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
+        if (length > bytes.size()) {
+            file.seekp(static_cast<std::streamoff>(length - 1)).put('\0');
         }
     }
     static std::vector<std::string> loads() {
@@ -49,7 +66,7 @@ TEST_F(skin_dictionary, steps_down_to_the_shipped_artwork_logging_each_step_once
     const std::string skin_mph = "models\\speedometer_carbon_mph.txd";
     const std::string kmh = "models\\speedometer.txd";
     const std::string mph = "models\\speedometer_mph.txd";
-    const std::string missing = " could not be loaded; ";
+    const std::string missing = " is missing; ";
     const std::string blank = " holds no texture; ";
     const std::string to_shipped = "trying the shipped artwork\r";
     const std::string to_mph = "trying the shipped mph artwork\r";
@@ -63,16 +80,11 @@ TEST_F(skin_dictionary, steps_down_to_the_shipped_artwork_logging_each_step_once
     } cases[] = {
         {"skin = Carbon", atlas, none, atlas, {skin_kmh}, {}},
         {in_mph, none, atlas, atlas, {skin_mph}, {}},
-        {"skin = carbon", none, atlas, atlas, {skin_kmh, kmh}, {skin_kmh + missing + to_shipped}},
+        {"skin = carbon", none, atlas, atlas, {kmh}, {skin_kmh + missing + to_shipped}},
         {"skin = carbon", empty, atlas, atlas, {skin_kmh, kmh}, {skin_kmh + blank + to_shipped}},
         // A skin without an mph face: the shipped mph one, not the skin in km/h.
-        {in_mph, atlas, none, atlas, {skin_mph, mph}, {skin_mph + missing + to_mph}},
-        {in_mph,
-         atlas,
-         none,
-         none,
-         {skin_mph, mph, kmh},
-         {skin_mph + missing + to_mph, mph + missing + to_kmh}},
+        {in_mph, atlas, none, atlas, {mph}, {skin_mph + missing + to_mph}},
+        {in_mph, atlas, none, none, {kmh}, {skin_mph + missing + to_mph, mph + missing + to_kmh}},
         {in_mph,
          atlas,
          empty,
@@ -114,6 +126,98 @@ TEST_F(skin_dictionary, steps_down_to_the_shipped_artwork_logging_each_step_once
     }
 }
 
+// A dictionary of one texture whose levels hold zeros: the check looks at the
+// layout alone.
+std::vector<std::uint8_t> dictionary_of(txd::pixel_encoding encoding, int width, bool chain) {
+    txd::texture_image image;
+    image.name = "carbon";
+    image.width = width;
+    image.height = width / 2;
+    image.encoding = encoding;
+    image.filter_mode = chain ? 6 : 2;
+    for (int level = 0, side = width; level < (chain ? txd::mip_level_count(width, 1) : 1);
+         ++level, side = std::max(side / 2, 1)) {
+        (level == 0 ? image.rgba : image.mip_levels.emplace_back())
+            .resize(txd::level_byte_count(encoding, side, std::max(side / 2, 1)));
+    }
+    return txd::encode({image});
+}
+
+// A skin file as a download or another program may leave it: only a whole one
+// reaches the host. The module looks where the host does, in the game's
+// current folder, though a whole skin of that name lies beside the module.
+TEST_F(skin_dictionary, only_a_whole_skin_file_in_the_game_folder_reaches_the_host) {
+    using enum txd::pixel_encoding;
+    const auto good = txd::encode({make_test_atlas_image()}); // 32-bit, one level
+    const auto with = [&](std::size_t at, std::uint32_t value, std::size_t size = 4) {
+        auto bytes = good;
+        std::memcpy(&bytes[at], &value, size);
+        return bytes;
+    };
+    const auto cut = [&](std::size_t n) { return std::vector(good.begin(), good.begin() + n); };
+    std::vector<std::uint8_t> noise(4096);
+    std::generate(noise.begin(), noise.end(), std::mt19937(34));
+    const std::string_view png = "\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\x02\0\0\0\x01\0\x08\x06";
+    const char* const refused = "could not be loaded"; // by the host, once handed the path
+    const char* const short_ = "ends before its artwork does (copied only in part?)";
+    const char* const lie = "has artwork whose sizes do not agree (damaged?)";
+    const char* const alien =
+        "is not a texture dictionary (a picture renamed, or saved by another program?)";
+    constexpr std::size_t bound = 64u << 20;
+    const struct {
+        const char* what;
+        std::vector<std::uint8_t> bytes;
+        std::size_t length; // of the file, zeros after the bytes
+        const char* fault;  // null: drawn from
+    } cases[] = {
+        {"32-bit", good, 0, nullptr},
+        {"32-bit chain, the largest", dictionary_of(rgba32, 4096, true), 0, nullptr},
+        {"DXT1", dictionary_of(dxt1, 4096, false), 0, nullptr},
+        {"DXT3 chain", dictionary_of(dxt3, 512, true), 0, nullptr},
+        {"DXT5 chain", dictionary_of(dxt5, 2048, true), 0, nullptr},
+        {"whole, but the host's reader refuses its flags", with(139, 9, 1), 0, refused},
+        {"empty", {}, 0, "is empty (copied only in part?)"},
+        {"cut in the first header", cut(8), 0, short_},
+        {"cut in the texture header", cut(100), 0, short_},
+        {"cut in the artwork", cut(good.size() / 2), 0, short_},
+        {"a byte short", cut(good.size() - 1), 0, short_},
+        {"a byte too many", good, good.size() + 1, lie},
+        {"64 MB", good, bound, lie},
+        {"over 64 MB", good, bound + 1, "is larger than 64 MB"},
+        {"random bytes", noise, 0, alien},
+        {"a picture renamed", {png.begin(), png.end()}, 0, alien},
+        {"level 0 larger than its sizes", with(140, 1024 * 512 * 4 + 4), 0, lie},
+        {"wider than its levels", with(132, 2048, 2), 0, lie},
+        {"more levels than it holds", with(137, 2, 1), 0, lie},
+        {"a format of neither kind", with(128, 0x32545844), 0,
+         "holds artwork neither in 32-bit colour nor in DXT1, DXT3 or DXT5"},
+    };
+    const std::string skin = "models\\speedometer_carbon.txd";
+    place(carbon, atlas);
+    CreateDirectoryA("game", nullptr);
+    CreateDirectoryA("game/models", nullptr);
+    ASSERT_TRUE(CopyFileA(shipped_kmh, "game/models/speedometer.txd", FALSE));
+    write_settings_lines("skin = carbon");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        write_bytes("game/models/speedometer_carbon.txd", c.bytes, c.length);
+        load();
+        sim::clear_calls();
+        SetCurrentDirectoryA("game");
+        sim::run_event_site(sim::event_site::init);
+        sim::run_event_site(sim::event_site::shutdown);
+        SetCurrentDirectoryA("..");
+        const auto drawn = c.fault == nullptr ? skin : "models\\speedometer.txd";
+        EXPECT_EQ(loads(), (c.fault == refused ? std::vector{skin, drawn} : std::vector{drawn}));
+        EXPECT_EQ(log_lines(), c.fault == nullptr ? std::vector<std::string>{}
+                                                  : std::vector{skin + " " + c.fault +
+                                                                "; trying the shipped artwork\r"});
+        unload(); // the paths the host was handed are the module's
+        DeleteFileA("speedometer.log");
+    }
+    DeleteFileA("game/models/speedometer_carbon.txd");
+}
+
 TEST_F(skin_dictionary, a_skin_failing_again_after_it_loaded_is_told_again) {
     write_settings_lines("skin = carbon");
     load();
@@ -130,9 +234,17 @@ TEST_F(skin_dictionary, without_the_shipped_artwork_the_log_says_what_to_copy_on
         content shipped;
         std::vector<host_fn> calls; // of the dictionary's, at each init
         const char* why;
+        const char* then = " so no gauge is drawn: copy the package's models folder, with all "
+                           "its files, into the game's folder";
     } cases[] = {
         {none, {host_fn::load_txd}, " could not be loaded,"},
         {empty, {host_fn::load_txd, host_fn::txd_texture}, " holds no texture,"},
+        // Damaged, yet handed over as it always was: one line, not two.
+        {half,
+         {host_fn::load_txd},
+         " ends before its artwork does (copied only in part?),",
+         " and the game may not load it: copy the package's models folder, with all its files, "
+         "into the game's folder again"},
     };
     for (const auto& c : cases) {
         place(shipped_kmh, c.shipped);
@@ -150,10 +262,8 @@ TEST_F(skin_dictionary, without_the_shipped_artwork_the_log_says_what_to_copy_on
             sim::run_event_site(sim::event_site::shutdown);
         }
         unload();
-        EXPECT_EQ(log_lines(), std::vector<std::string>{
-                                   std::string("models\\speedometer.txd") + c.why +
-                                   " so no gauge is drawn: copy the package's models folder, "
-                                   "with all its files, into the game's folder\r"});
+        EXPECT_EQ(log_lines(), std::vector<std::string>{std::string("models\\speedometer.txd") +
+                                                        c.why + c.then + "\r"});
         DeleteFileA("speedometer.log");
     }
 }

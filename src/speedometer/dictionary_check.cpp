@@ -1,0 +1,224 @@
+#include "speedometer/dictionary_check.hpp"
+
+#include "files/header_reads.hpp"
+
+namespace {
+
+// The host's chunk types, each chunk a 12-byte header (type, size of what
+// follows, version stamp) and its body.
+constexpr std::uint32_t chunk_struct = 0x01;
+constexpr std::uint32_t chunk_extension = 0x03;
+constexpr std::uint32_t chunk_texture = 0x15;
+constexpr std::uint32_t chunk_dictionary = 0x16;
+constexpr std::uint32_t chunk_header_size = 12;
+constexpr std::uint32_t dictionary_struct_size = 4;
+
+// The texture header, and where it keeps the raster's format and sizes.
+constexpr std::uint32_t texture_header_size = 88;
+constexpr std::uint32_t pixel_format_at = 0x4C;
+constexpr std::uint32_t width_at = 0x50;
+constexpr std::uint32_t height_at = 0x52;
+constexpr std::uint32_t level_count_at = 0x55;
+
+constexpr std::uint32_t pixel_format_argb = 21;
+constexpr std::uint32_t pixel_format_rgb = 22;
+constexpr std::uint32_t four_cc_dxt1 = 0x31545844;
+constexpr std::uint32_t four_cc_dxt3 = 0x33545844;
+constexpr std::uint32_t four_cc_dxt5 = 0x35545844;
+
+std::uint32_t u32_at(const unsigned char* bytes) {
+    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
+
+std::uint32_t u16_at(const unsigned char* bytes) {
+    return bytes[0] | bytes[1] << 8;
+}
+
+// A level is stored in blocks: a pixel of 4 bytes, or 4 by 4 pixels of 8
+// (DXT1) or 16 bytes, a block begun taking a whole one.
+struct raster_blocks {
+    std::uint32_t side = 0;
+    std::uint32_t bytes = 0;
+};
+
+raster_blocks blocks_of(std::uint32_t pixel_format) {
+    switch (pixel_format) {
+    case pixel_format_argb:
+    case pixel_format_rgb:
+        return {1, 4};
+    case four_cc_dxt1:
+        return {4, 8};
+    case four_cc_dxt3:
+    case four_cc_dxt5:
+        return {4, 16};
+    default:
+        return {};
+    }
+}
+
+// Each level halves the one above, rounded down, never below 1.
+std::uint64_t level_bytes(raster_blocks blocks, std::uint32_t width, std::uint32_t height,
+                          int level) {
+    const std::uint32_t w = width >> level != 0 ? width >> level : 1;
+    const std::uint32_t h = height >> level != 0 ? height >> level : 1;
+    return std::uint64_t{(w + blocks.side - 1) / blocks.side} *
+           ((h + blocks.side - 1) / blocks.side) * blocks.bytes;
+}
+
+std::uint32_t whole_chain(std::uint32_t width, std::uint32_t height) {
+    std::uint32_t levels = 1;
+    for (std::uint32_t side = width > height ? width : height; side > 1; side /= 2) {
+        ++levels;
+    }
+    return levels;
+}
+
+// Walks the tree from the dictionary's header to its end, each chunk within
+// its parent: the dictionary's own size was checked against the file's, so
+// a chunk that runs past its parent has a size that lies.
+class chunk_walk {
+  public:
+    chunk_walk(const header_reads& file, std::uint32_t length) : file_(file), length_(length) {}
+
+    dictionary_fault dictionary() {
+        unsigned char header[chunk_header_size] = {};
+        const std::uint32_t start = length_ < sizeof header ? length_ : sizeof header;
+        if (!file_.read(0, header, start)) {
+            return dictionary_fault::cut_short;
+        }
+        if (u32_at(header) != chunk_dictionary) {
+            return dictionary_fault::not_a_dictionary;
+        }
+        if (length_ < sizeof header || u32_at(header + 4) > length_ - sizeof header) {
+            return dictionary_fault::cut_short;
+        }
+        if (u32_at(header + 4) != length_ - sizeof header) {
+            return dictionary_fault::sizes_disagree;
+        }
+        at_ = sizeof header;
+        std::uint32_t struct_end = 0;
+        unsigned char counts[dictionary_struct_size];
+        if (!enter(chunk_struct, length_, struct_end) || struct_end - at_ != sizeof counts ||
+            !read(counts, sizeof counts, struct_end)) {
+            return dictionary_fault::sizes_disagree;
+        }
+        for (std::uint32_t texture = 0; texture < u16_at(counts); ++texture) {
+            if (const dictionary_fault fault = this->texture(); fault != dictionary_fault::none) {
+                return fault;
+            }
+        }
+        return extension(length_);
+    }
+
+  private:
+    dictionary_fault texture() {
+        std::uint32_t texture_end = 0;
+        std::uint32_t struct_end = 0;
+        unsigned char header[texture_header_size];
+        if (!enter(chunk_texture, length_, texture_end) ||
+            !enter(chunk_struct, texture_end, struct_end) ||
+            !read(header, sizeof header, struct_end)) {
+            return dictionary_fault::sizes_disagree;
+        }
+        const raster_blocks blocks = blocks_of(u32_at(header + pixel_format_at));
+        if (blocks.side == 0) {
+            return dictionary_fault::unknown_raster;
+        }
+        const std::uint32_t width = u16_at(header + width_at);
+        const std::uint32_t height = u16_at(header + height_at);
+        const std::uint32_t levels = header[level_count_at];
+        if (width == 0 || height == 0 || levels == 0 || levels > whole_chain(width, height)) {
+            return dictionary_fault::sizes_disagree;
+        }
+        for (std::uint32_t level = 0; level < levels; ++level) {
+            unsigned char count[4];
+            if (!read(count, sizeof count, struct_end) ||
+                u32_at(count) != level_bytes(blocks, width, height, static_cast<int>(level)) ||
+                u32_at(count) > struct_end - at_) {
+                return dictionary_fault::sizes_disagree;
+            }
+            at_ += u32_at(count); // the artwork itself is not read
+        }
+        if (at_ != struct_end) {
+            return dictionary_fault::sizes_disagree;
+        }
+        return extension(texture_end);
+    }
+
+    // The chunk that closes a texture or the dictionary: nothing may follow
+    // it inside its parent.
+    dictionary_fault extension(std::uint32_t parent_end) {
+        std::uint32_t end = 0;
+        if (!enter(chunk_extension, parent_end, end) || end != parent_end) {
+            return dictionary_fault::sizes_disagree;
+        }
+        at_ = end;
+        return dictionary_fault::none;
+    }
+
+    // The chunk header where the walk stands, of this type and ending by
+    // parent_end; the walk then stands at its body, which ends at `end`.
+    // Inside a dictionary of the file's length, a chunk out of place or too
+    // long is one whose own size or its parent's (or count) lies.
+    bool enter(std::uint32_t type, std::uint32_t parent_end, std::uint32_t& end) {
+        unsigned char header[chunk_header_size];
+        if (!read(header, sizeof header, parent_end) || u32_at(header) != type ||
+            u32_at(header + 4) > parent_end - at_) {
+            return false;
+        }
+        end = at_ + u32_at(header + 4);
+        return true;
+    }
+
+    bool read(unsigned char* bytes, std::uint32_t count, std::uint32_t end) {
+        if (count > end - at_ || !file_.read(at_, bytes, count)) {
+            return false;
+        }
+        at_ += count;
+        return true;
+    }
+
+    const header_reads& file_;
+    const std::uint32_t length_;
+    std::uint32_t at_ = 0;
+};
+
+} // namespace
+
+dictionary_fault check_dictionary(const char* path) {
+    const header_reads file(path);
+    if (!file.opened()) {
+        return file.missing() ? dictionary_fault::missing : dictionary_fault::unopened;
+    }
+    if (file.size() > largest_dictionary) {
+        return dictionary_fault::too_large;
+    }
+    if (file.size() == 0) {
+        return dictionary_fault::empty;
+    }
+    return chunk_walk(file, static_cast<std::uint32_t>(file.size())).dictionary();
+}
+
+const char* dictionary_fault_words(dictionary_fault fault) {
+    switch (fault) {
+    case dictionary_fault::none:
+        break;
+    case dictionary_fault::missing:
+        return "is missing";
+    case dictionary_fault::unopened:
+        return "could not be opened";
+    case dictionary_fault::too_large:
+        return "is larger than 64 MB";
+    case dictionary_fault::empty:
+        return "is empty (copied only in part?)";
+    case dictionary_fault::not_a_dictionary:
+        return "is not a texture dictionary (a picture renamed, or saved by another program?)";
+    case dictionary_fault::cut_short:
+        return "ends before its artwork does (copied only in part?)";
+    case dictionary_fault::sizes_disagree:
+        return "has artwork whose sizes do not agree (damaged?)";
+    case dictionary_fault::unknown_raster:
+        return "holds artwork neither in 32-bit colour nor in DXT1, DXT3 or DXT5";
+    }
+    return nullptr;
+}

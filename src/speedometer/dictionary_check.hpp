@@ -1,0 +1,41 @@
+#pragma once
+// What a texture dictionary file is like before the host is handed its path.
+// The host's reader trusts the file's sizes: a download cut short, a file
+// saved by another tool or a picture renamed .txd can take the game down with
+// it at a new game. So the file is looked into first, headers only.
+#include <cstdint>
+
+enum class dictionary_fault : std::uint8_t {
+    none,
+    missing,
+    unopened,
+    too_large,
+    empty,
+    not_a_dictionary,
+    cut_short,
+    sizes_disagree,
+    unknown_raster,
+};
+
+// Larger than any dictionary a skin can be (4096 by 2048 in 32-bit colour
+// with every level is 44.7 MB).
+inline constexpr std::uint32_t largest_dictionary = 64u << 20;
+
+// Reads the file at path (relative to the current folder, as the host reads
+// it) a header at a time and walks its chunk tree: every chunk within its
+// parent and the file, every texture's levels of the byte count its raster's
+// format and sizes take. Any dictionary of the host's layout passes: 32-bit
+// or DXT1, DXT3, DXT5, one level or a chain, of any size up to the bound.
+// For new games only: it opens the file and reads it a few dozen times.
+dictionary_fault check_dictionary(const char* path);
+
+// What is wrong, in words that follow the file's name in a log line ("ends
+// before its artwork does (copied only in part?)"); null for none.
+const char* dictionary_fault_words(dictionary_fault fault);
+
+// A file that is there and could be opened, but that the host must not be
+// trusted with.
+inline bool is_damaged(dictionary_fault fault) {
+    return fault != dictionary_fault::none && fault != dictionary_fault::missing &&
+           fault != dictionary_fault::unopened;
+}
