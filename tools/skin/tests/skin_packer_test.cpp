@@ -277,13 +277,25 @@ TEST(skin_packer, names_a_dropped_pngs_skin_as_the_settings_file_takes_it) {
     } cases[] = {
         {"carbon.png", "carbon", false, false},
         {"Carbon.png", "carbon", false, true},
-        {"light_mph.png", "light", true, false},
+        {"neon_mph.png", "neon", true, false},
         {"My Skin (v2).final.png", "my_skin_v2_final", false, true},
-        {"Игра.png", "skin", false, true},
-        {"mph.png", "skin", false, true},
-        {"a_mph_mph.png", "a", true, true},
+        {"(1) light.png", "1_light", false, true},
+        {"Игра.png", "igra", false, true},
+        {"Скин_mph.png", "skin", true, true},
+        {"Щука ёж.png", "shchuka_yozh", false, true},
+        {"皮肤.png", "skin-9d93d3", false, true},
+        {"皮肤_mph.png", "skin-9d93d3", true, true},
+        {"皮肤 2.png", "2-a35a9c", false, true},
+        {"mph.png", "skin-1c9d44", true, true},
+        {"_mph.png", "skin-1c9d44", true, true},
+        {"a_mph.png", "a", true, false},
+        {"a_mph_mph.png", "a_mph-490cd9", true, true},
+        {"neon-mph.png", "neon-mph", false, false},
+        {"light.png", "light-4c60e5", false, true},
+        {"Light_MPH.png", "light-4c60e5", true, true},
+        {"none.png", "none-e27250", false, true},
         {"abcdefghijklmnopqrstuvwxyz012345.png", "abcdefghijklmnopqrstuvwxyz012345", false, false},
-        {"abcdefghijklmnopqrstuvwxyz0123456.png", "abcdefghijklmnopqrstuvwxyz012345", false, true},
+        {"abcdefghijklmnopqrstuvwxyz0123456.png", "abcdefghijklmnopqrstuvwxy-ec5d62", false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.png);
@@ -291,9 +303,10 @@ TEST(skin_packer, names_a_dropped_pngs_skin_as_the_settings_file_takes_it) {
         EXPECT_EQ(s.name, c.name);
         EXPECT_EQ(s.mph, c.mph);
         EXPECT_EQ(s.renamed, c.renamed);
+        EXPECT_TRUE(is_skin_name(s.name));
     }
-    EXPECT_EQ(skin::utf8_path(skin::skin_for_png("Игра/Light_MPH.png").dictionary_path),
-              skin::utf8_path("Игра/speedometer_light_mph.txd"));
+    EXPECT_EQ(skin::utf8_path(skin::skin_for_png("Игра/Neon_MPH.png").dictionary_path),
+              skin::utf8_path("Игра/speedometer_neon_mph.txd"));
 }
 
 // The program's output, and its status, run with these arguments (UTF-8) as
