@@ -43,8 +43,9 @@ export SOURCE_DATE_EPOCH=1262304000
 cmp "$work/one/release.zip" "$work/two/release.zip" ||
     fail "the same files packaged at two paths, times and time zones gave two zips"
 # The zip's times are the commit's, in UTC, whatever the packer's zone.
-unzip -Z -T "$work/one/release.zip" | grep -q ' 20100101\.000000 a.asi$' ||
-    fail "a.asi is not stamped with the commit's time in UTC: $(unzip -Z -T "$work/one/release.zip")"
+listing=$(unzip -Z -T "$work/one/release.zip")
+grep -q ' 20100101\.000000 a.asi$' <<<"$listing" ||
+    fail "a.asi is not stamped with the commit's time in UTC: $listing"
 
 # An unzip that changes one file it unpacks: the sums check must catch it.
 mkdir -p "$work/bin"
