@@ -3,13 +3,11 @@
 // file name in the host's models folder.
 #include "settings/settings.hpp"
 
-// For the player, in the log line of a refused name.
+// For the player, in the log line of a refused name: the rule of
+// skin_name.hpp, in the readmes' words.
 inline constexpr const char skin_names_allowed[] =
-    "none, or 1 to 32 letters, digits, _ and -, not mph nor ending in _mph";
+    "none, or 1 to 32 letters a-z, digits, _ and -, not mph and not ending in _mph";
 
-// Takes "none" (any case) for the shipped artwork, or a name of 1 to 32
-// letters, digits, '_' and '-', stored in lower case. Anything that could
-// name a file outside the models folder (a dot, a slash, a colon, a space)
-// is refused, and so is a name that would load a shipped dictionary instead
-// of a skin: "mph", or one ending in "_mph", which is a skin's mph face.
+// Takes "none" (any case) for the shipped artwork, or a name is_skin_name
+// takes (settings/skin_name.hpp), stored in lower case.
 bool parse_skin(const char* value, speedometer_settings& s);

@@ -10,6 +10,8 @@ namespace {
 
 using dictionary_path = char[skin_dictionary_path_capacity];
 
+constexpr char models_folder[] = "models\\";
+
 // The file each step last failed on, and why, so that a file missing at every
 // new game is told of once; a load that works, or another fault, lets the
 // next failure be told.
@@ -55,9 +57,9 @@ dictionary_look load_or_tell(const char* path, failure& last, const char* next) 
 
 void make_skin_dictionary_path(char (&path)[skin_dictionary_path_capacity], const char* skin,
                                speed_units units) {
-    std::strcpy(path, "models\\speedometer_");
-    std::strcat(path, skin); // at most skin_name_max: parse_skin let no longer name in
-    std::strcat(path, units == speed_units::mph ? "_mph.txd" : ".txd");
+    // At most skin_name_max: parse_skin let no longer name in.
+    std::memcpy(path, models_folder, sizeof models_folder - 1);
+    write_skin_dictionary_file(path + sizeof models_folder - 1, skin, units == speed_units::mph);
 }
 
 dictionary_look load_dictionary_of_look() {

@@ -4,10 +4,11 @@
 #include "host/functions.hpp"
 #include "host/types.hpp"
 #include "settings/settings.hpp"
+#include "settings/skin_name.hpp"
 
-// models\speedometer_NAME.txd, or models\speedometer_NAME_mph.txd.
+// models\ and the skin's dictionary file.
 inline constexpr std::size_t skin_dictionary_path_capacity =
-    sizeof "models\\speedometer_" - 1 + skin_name_max + sizeof "_mph.txd";
+    sizeof "models\\" - 1 + skin_dictionary_file_capacity;
 
 void make_skin_dictionary_path(char (&path)[skin_dictionary_path_capacity], const char* skin,
                                speed_units units);

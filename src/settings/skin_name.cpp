@@ -1,0 +1,254 @@
+#include "settings/skin_name.hpp"
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+constexpr std::string_view mph_ending = "_mph";
+constexpr std::string_view file_start = "speedometer_";
+constexpr std::string_view file_end = ".txd";
+
+char lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool allowed_in_name(char c) {
+    c = lower(c);
+    return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
+}
+
+bool same_letters(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    return true;
+}
+
+bool ends_in_mph_face(std::string_view name) {
+    return name.size() >= mph_ending.size() &&
+           same_letters(name.substr(name.size() - mph_ending.size()), mph_ending);
+}
+
+// а to я, then ё: a fixed table, so a name never changes with the machine.
+constexpr const char* cyrillic_latin[] = {
+    "a", "b", "v", "g", "d", "e",  "zh", "z",  "i",  "y",    "k", "l", "m", "n", "o",  "p",
+    "r", "s", "t", "u", "f", "kh", "ts", "ch", "sh", "shch", "",  "y", "",  "e", "yu", "ya",
+};
+
+// The Latin letters of a Cyrillic letter of either case, or nullptr for any
+// other code point.
+const char* latin_of_cyrillic(char32_t c) {
+    if (c >= 0x410 && c <= 0x42F)
+        c += 0x20;
+    if (c >= 0x430 && c <= 0x44F)
+        return cyrillic_latin[c - 0x430];
+    switch (c) {
+    case 0x401:
+    case 0x451:
+        return "yo";
+    case 0x404:
+    case 0x454:
+        return "ye";
+    case 0x406:
+    case 0x456:
+        return "i";
+    case 0x407:
+    case 0x457:
+        return "yi";
+    case 0x40E:
+    case 0x45E:
+        return "u";
+    case 0x490:
+    case 0x491:
+        return "g";
+    default:
+        return nullptr;
+    }
+}
+
+// One code point of UTF-8 text; a byte that starts no valid sequence is a
+// code point of its own, outside every table.
+char32_t next_code_point(std::string_view text, std::size_t& at) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char first = byte(at);
+    const std::size_t length = first < 0x80         ? 1
+                               : (first >> 5) == 6  ? 2
+                               : (first >> 4) == 14 ? 3
+                               : (first >> 3) == 30 ? 4
+                                                    : 0;
+    if (length <= 1 || at + length > text.size()) {
+        ++at;
+        return length == 1 ? first : 0xFFFD;
+    }
+    char32_t c = first & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(at + i) >> 6) != 2) {
+            ++at;
+            return 0xFFFD;
+        }
+        c = (c << 6) | (byte(at + i) & 0x3F);
+    }
+    at += length;
+    return c;
+}
+
+// A letter, digit or '-' of a name; '_' and everything else separate words.
+bool in_word(char32_t c) {
+    return (c < 0x80 && c != '_' && allowed_in_name(static_cast<char>(c))) ||
+           latin_of_cyrillic(c) != nullptr;
+}
+
+// The Latin part of a name: its first skin_name_max characters, and how long
+// it is whole.
+struct latin_text {
+    char text[skin_name_max + 1] = {};
+    std::size_t length = 0;
+    bool separator_pending = false;
+    bool other_script = false;
+
+    void put(char c) {
+        if (separator_pending && length > 0)
+            put_now('_');
+        separator_pending = false;
+        put_now(c);
+    }
+    void put_now(char c) {
+        if (length < skin_name_max)
+            text[length] = c;
+        ++length;
+    }
+};
+
+// FNV-1a over the code points, letters in lower case: the same name part
+// hashes the same on every machine and whatever its case.
+std::uint32_t name_hash(std::string_view part) {
+    std::uint32_t hash = 2166136261u;
+    for (std::size_t at = 0; at < part.size();) {
+        char32_t c = next_code_point(part, at);
+        if (c < 0x80)
+            c = static_cast<unsigned char>(lower(static_cast<char>(c)));
+        else if ((c >= 0x410 && c <= 0x42F))
+            c += 0x20;
+        for (int shift = 0; shift < 32; shift += 8) {
+            hash ^= (c >> shift) & 0xFF;
+            hash *= 16777619u;
+        }
+    }
+    return hash;
+}
+
+bool is_taken(std::string_view name) {
+    if (names_shipped_artwork(name))
+        return true;
+    for (const std::string_view shipped : shipped_skin_names)
+        if (same_letters(name, shipped))
+            return true;
+    return false;
+}
+
+} // namespace
+
+bool names_shipped_artwork(std::string_view value) {
+    return same_letters(value, "none");
+}
+
+bool is_skin_name(std::string_view name) {
+    if (name.empty() || name.size() > skin_name_max)
+        return false;
+    for (const char c : name)
+        if (!allowed_in_name(c))
+            return false;
+    return !names_shipped_artwork(name) && !same_letters(name, "mph") && !ends_in_mph_face(name);
+}
+
+void write_skin_dictionary_file(char* file, const char* name, bool mph) {
+    std::memcpy(file, file_start.data(), file_start.size());
+    char* end = file + file_start.size();
+    for (; *name != '\0'; ++name)
+        *end++ = *name;
+    const std::string_view ending = mph ? "_mph.txd" : ".txd";
+    std::memcpy(end, ending.data(), ending.size());
+    end[ending.size()] = '\0';
+}
+
+bool skin_of_dictionary_file(std::string_view file, char (&name)[skin_name_max + 1], bool& mph) {
+    mph = false;
+    if (file.size() <= file_start.size() + file_end.size() ||
+        !same_letters(file.substr(0, file_start.size()), file_start) ||
+        !same_letters(file.substr(file.size() - file_end.size()), file_end))
+        return false;
+    std::string_view skin =
+        file.substr(file_start.size(), file.size() - file_start.size() - file_end.size());
+    mph = ends_in_mph_face(skin);
+    if (mph)
+        skin.remove_suffix(mph_ending.size());
+    if (!is_skin_name(skin))
+        return false;
+    for (std::size_t i = 0; i < skin.size(); ++i)
+        name[i] = lower(skin[i]);
+    name[skin.size()] = '\0';
+    return true;
+}
+
+skin_name_of_file skin_name_for_file(std::string_view stem) {
+    skin_name_of_file result;
+    // The face: "mph" at the end, alone or after one separator, which goes
+    // with it.
+    std::string_view part = stem;
+    if (stem.size() >= 3 && same_letters(stem.substr(stem.size() - 3), "mph")) {
+        const std::size_t face = stem.size() - 3;
+        std::size_t at = 0, before = 0;
+        bool separated = face == 0;
+        while (at < face) {
+            before = at;
+            const char32_t c = next_code_point(stem, at);
+            separated = at == face && !in_word(c);
+        }
+        if (separated) {
+            result.mph = true;
+            part = stem.substr(0, face == 0 ? 0 : before);
+        }
+    }
+    latin_text latin;
+    for (std::size_t at = 0; at < part.size();) {
+        const char32_t c = next_code_point(part, at);
+        if (c < 0x80 && allowed_in_name(static_cast<char>(c))) {
+            latin.put(lower(static_cast<char>(c)));
+        } else if (const char* letters = latin_of_cyrillic(c)) {
+            for (; *letters != '\0'; ++letters)
+                latin.put(*letters);
+        } else {
+            latin.separator_pending = true;
+            latin.other_script = latin.other_script || c >= 0x80;
+        }
+    }
+    const std::string_view text(latin.text,
+                                latin.length < skin_name_max ? latin.length : skin_name_max);
+    if (latin.other_script)
+        result.source = skin_name_source::other_script;
+    else if (latin.length > skin_name_max)
+        result.source = skin_name_source::too_long;
+    else if (is_taken(text))
+        result.source = skin_name_source::shipped;
+    else if (!is_skin_name(text))
+        result.source = skin_name_source::not_a_name;
+    if (result.source == skin_name_source::letters) {
+        std::memcpy(result.name, text.data(), text.size());
+        return result;
+    }
+    // Never a name of its own: the hash tells apart files whose Latin parts
+    // agree, and ends the name in hex digits, never in _mph.
+    constexpr std::size_t kept = skin_name_max - 7;
+    const std::string_view start = text.empty() ? "skin" : text.substr(0, kept);
+    std::memcpy(result.name, start.data(), start.size());
+    const std::uint32_t hash = name_hash(part);
+    const std::uint32_t folded = (hash >> 24) ^ (hash & 0xFFFFFF);
+    char* digits = result.name + start.size();
+    *digits++ = '-';
+    for (int shift = 20; shift >= 0; shift -= 4)
+        *digits++ = "0123456789abcdef"[(folded >> shift) & 0xF];
+    return result;
+}
