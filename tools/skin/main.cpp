@@ -31,21 +31,26 @@ int pack_dropped(skin::pack_request request) {
                 "to use it: copy it into the game's models folder and set skin = %s in "
                 "speedometer.ini\n",
                 skin.name.c_str());
-    return skin::launch_preview(skin::utf8_path(skin.dictionary_path), false);
+    return skin::launch_preview(request.png_path, skin.dictionary_path, false);
 }
 
 int run(const std::vector<std::string>& arguments) {
     skin::pack_request request;
-    bool preview = false;
+    bool preview = false, watch = false;
     std::size_t arg = 0;
     for (; arg < arguments.size() && arguments[arg].starts_with("--"); ++arg) {
         if (arguments[arg] == "--32bit")
             request.uncompressed = true;
         else if (arguments[arg] == "--preview")
             preview = true;
+        else if (arguments[arg] == "--watch")
+            watch = true;
         else
             break;
     }
+    // The previewer packs and draws at each save: one process for the session.
+    if (watch && arguments.size() - arg == 1)
+        return skin::launch_watch(arguments[arg], request.uncompressed);
     // A dropped PNG is always previewed: the sheet is what its maker wants to see.
     if (arguments.size() - arg == 1) {
         request.png_path = arguments[arg];
@@ -54,6 +59,7 @@ int run(const std::vector<std::string>& arguments) {
     if (arguments.size() - arg != 2) {
         skin::print(stderr,
                     "usage: speedometer_skin [--32bit] [--preview] SKIN.png [DICTIONARY.txd]\n"
+                    "       speedometer_skin [--32bit] --watch SKIN.png\n"
                     "  (or drop a PNG on speedometer_skin.exe)\n");
         return 2;
     }
@@ -61,7 +67,7 @@ int run(const std::vector<std::string>& arguments) {
     request.dictionary_path = arguments[arg + 1];
     const int packed = skin::pack_skin(request, stdout, stderr);
     return packed == 0 && preview
-               ? skin::launch_preview(skin::utf8_path(request.dictionary_path), true)
+               ? skin::launch_preview(request.png_path, request.dictionary_path, true)
                : packed;
 }
 
@@ -82,7 +88,11 @@ int main(int argc, char** argv) {
     }
     // Explorer starts it with no argument (a double click) or one (a dropped
     // PNG); from a command prompt the window stays anyway.
-    if (arguments.size() <= 1 && skin::console_closes_with_program())
-        skin::wait_for_key();
+    if (arguments.size() <= 1 && skin::console_closes_with_program()) {
+        if (arguments.size() == 1 && status == 0 && skin::offer_watch(arguments[0]))
+            status = skin::launch_watch(arguments[0], false);
+        else
+            skin::wait_for_key();
+    }
     return status;
 }
