@@ -175,6 +175,7 @@ void expect_a_gauge_in_every_cell(const sheet& drawn, bool with_mph) {
 // same module, here in this process, draws it again from that dictionary.
 void expect_the_games_frame(const sheet& drawn, bool with_mph, bool mph_row,
                             const fs::path& dictionary) {
+    ASSERT_FALSE(drawn.pixels.empty());
     fs::create_directories("shipped/models");
     const fs::path shipped =
         mph_row ? "shipped/models/speedometer_mph.txd" : "shipped/models/speedometer.txd";
@@ -299,8 +300,10 @@ TEST_F(previewer, watch_mode_packs_each_save_and_keeps_the_last_good_sheet) {
         start_in_kit(L"speedometer_preview.exe", L"--watch watched.png --stop-after 3", log);
     ASSERT_NE(watcher, nullptr);
     const auto said = [&](const char* part) {
+        // Each look waits a tenth of a second, or less when the watcher ends.
         for (int look = 0; look < 3000 && count_of(text_of(log), part) == 0; ++look)
-            Sleep(100);
+            if (WaitForSingleObject(watcher, 100) != WAIT_TIMEOUT)
+                break;
         return count_of(text_of(log), part) > 0;
     };
     EXPECT_TRUE(said("_preview.png: "));
