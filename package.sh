@@ -33,8 +33,11 @@ build/atlas-tool/speedometer_atlas --mph out/atlas_mph.png "$stage/models/speedo
 # The release, as the build defines it, in the player's readme.
 version=$(sed -n 's/^project(speedometer VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 sed "s/@VERSION@/$version/" package/README.txt >"$stage/README.txt"
-cp package/CHANGES.txt "$stage/CHANGES.txt"
-cp package/speedometer.ini "$stage/speedometer.ini"
+# Text files with Windows line endings, which every Notepad shows as lines.
+crlf() { sed 's/\r*$/\r/' "$1" >"$2"; }
+crlf package/CHANGES.txt "$stage/CHANGES.txt"
+crlf package/speedometer.ini "$stage/speedometer.ini"
+sed -i 's/\r*$/\r/' "$stage/README.txt"
 
 # The example skin, drawn by the atlas tool and packed by the kit's own
 # Windows packer under Wine, as a skin maker would pack it.
@@ -57,7 +60,7 @@ cp build/windows/tools/preview/speedometer_preview.exe build/windows/speedometer
 build/atlas-tool/skin_template "$kit/template.png"
 cp out/atlas.png "$kit/speedometer.png"
 cp out/atlas_mph.png "$kit/speedometer_mph.png"
-cp package/skin-kit/README.txt "$kit/README.txt"
+crlf package/skin-kit/README.txt "$kit/README.txt"
 ./tools/package-zip.sh "$kit" out/speedometer-skin-kit.zip "${kit_files[@]}"
 unzip -l out/speedometer-skin-kit.zip
 cat out/speedometer.zip.sha256 out/speedometer-skin-kit.zip.sha256

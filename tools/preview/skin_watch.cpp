@@ -1,7 +1,7 @@
 #include "skin_watch.hpp"
 
 #include "console.hpp"
-#include "dropped_png.hpp"
+#include "dictionary_target.hpp"
 #include "preview_run.hpp"
 #include "sheet_place.hpp"
 #include "skin_pack.hpp"
@@ -60,17 +60,21 @@ constexpr DWORD poll_ms = 50;
 } // namespace
 
 int watch_skin(const watch_request& request, std::FILE* report, std::FILE* errors) {
-    const skin::dropped_skin made = skin::skin_for_png(request.png);
+    const skin::dictionary_target made = skin::target_for(request.png, "");
+    if (!made.refusal.empty()) {
+        skin::print(errors, "refused: %s\n", made.refusal.c_str());
+        return 1;
+    }
     const std::filesystem::path png = skin::utf8_path(request.png);
     const std::filesystem::path png_absolute = std::filesystem::absolute(png);
     preview_request preview;
     preview.module = request.module;
-    preview.dictionaries = {skin::utf8_path(made.dictionary_path)};
+    preview.dictionaries = {skin::utf8_path(made.path)};
     preview.packed_from = png;
-    const std::filesystem::path sheet = default_sheet(made.name, png, {});
+    const std::filesystem::path sheet = default_sheet(made.skin, png, {});
     skin::print(report,
                 "watching %s: each save packs it into %s and draws %s again; Esc or Q stops\n",
-                request.png.c_str(), made.dictionary_path.c_str(), skin::utf8_text(sheet).c_str());
+                request.png.c_str(), made.path.c_str(), skin::utf8_text(sheet).c_str());
     SetConsoleCtrlHandler(on_console_event, TRUE);
     std::optional<preview_game> game;
     int status = 0, handled = 0;
@@ -78,8 +82,13 @@ int watch_skin(const watch_request& request, std::FILE* report, std::FILE* error
     for (;;) {
         if (seen && seen != packed) {
             packed = seen;
-            status = skin::pack_skin({request.png, made.dictionary_path, request.uncompressed},
-                                     report, errors);
+            skin::pack_request pack;
+            pack.png_path = request.png;
+            pack.dictionary_path = made.path;
+            pack.uncompressed = request.uncompressed;
+            if (handled == 0) // the name's notes once, with the first pack
+                pack.notes = made.notes;
+            status = skin::pack_skin(pack, report, errors);
             if (status != 0)
                 skin::print(report, "the last good dictionary and sheet stay; save again\n");
             else

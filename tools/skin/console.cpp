@@ -14,6 +14,28 @@
 
 namespace skin {
 
+std::string formatted_text(const char* format, va_list arguments) {
+    std::string text;
+    va_list measuring;
+    va_copy(measuring, arguments);
+    const int size = std::vsnprintf(nullptr, 0, format, measuring);
+    va_end(measuring);
+    if (size > 0) {
+        text.resize(static_cast<std::size_t>(size) + 1);
+        std::vsnprintf(text.data(), text.size(), format, arguments);
+        text.pop_back(); // the terminating zero, which the console would show
+    }
+    return text;
+}
+
+std::string formatted(const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    std::string text = formatted_text(format, arguments);
+    va_end(arguments);
+    return text;
+}
+
 #ifdef _WIN32
 
 namespace {
@@ -52,16 +74,7 @@ void print(std::FILE* stream, const char* format, ...) {
         va_end(arguments);
         return;
     }
-    std::string text;
-    va_list measuring;
-    va_copy(measuring, arguments);
-    const int size = std::vsnprintf(nullptr, 0, format, measuring);
-    va_end(measuring);
-    if (size > 0) {
-        text.resize(static_cast<std::size_t>(size) + 1);
-        std::vsnprintf(text.data(), text.size(), format, arguments);
-        text.pop_back();
-    }
+    const std::string text = formatted_text(format, arguments);
     va_end(arguments);
     std::wstring wide(text.size(), L'\0');
     wide.resize(static_cast<std::size_t>(

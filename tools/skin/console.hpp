@@ -1,6 +1,7 @@
 #pragma once
 // The packer's window on Windows: its arguments as the user typed or dropped
 // them, in any script, and its messages in UTF-8.
+#include <cstdarg>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -17,6 +18,10 @@ std::vector<std::string> utf8_arguments(int argc, char** argv);
 // whatever the console's code page (the C library's own printing passes
 // bytes through the code page, and Wine's mangles UTF-8 even under 65001).
 void print(std::FILE* stream, const char* format, ...) __attribute__((format(gnu_printf, 2, 3)));
+
+// printf's text as a string, as print writes it to a console window.
+std::string formatted_text(const char* format, va_list arguments);
+std::string formatted(const char* format, ...) __attribute__((format(gnu_printf, 1, 2)));
 
 // True when the console window is this program's alone, as when Explorer
 // started it for a double click or a dropped file: it closes as the program

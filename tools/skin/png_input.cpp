@@ -41,12 +41,22 @@ std::vector<std::uint8_t> read_bounded(const std::string& path, std::string& why
     return bytes;
 }
 
+// A file that is no PNG, by what it is: an empty file is a save that failed;
+// a JPEG is what paint programs write unless PNG is chosen.
+std::string not_png_refusal(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    if (bytes.empty())
+        return path + " is empty (0 bytes): save the PNG again";
+    const bool jpeg = bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF;
+    return path + (jpeg ? " is a JPEG picture, which has no transparency" : " is not a PNG file") +
+           ": save it as PNG from your paint program, starting from speedometer.png";
+}
+
 // The refusal for a PNG whose chunks say it cannot be a skin; empty if it can.
 std::string outline_refusal(const std::string& path, png_outline_status status,
                             const png_outline& outline) {
     switch (status) {
     case png_outline_status::not_png:
-        return path + " is not a PNG file";
+        break;
     case png_outline_status::no_header:
         return path + " is damaged: it does not begin with a PNG header";
     case png_outline_status::cut_short:
@@ -64,7 +74,8 @@ std::string outline_refusal(const std::string& path, png_outline_status status,
                "; a skin is twice as wide as high, with power-of-two sides from 512x256 to "
                "4096x2048";
     if (!outline.has_alpha())
-        return path + " has no alpha channel: the gauge needs transparency around its sprites";
+        return path + " has no alpha channel: the gauge needs transparency around its sprites; "
+                      "start from speedometer.png, which has transparency";
     return {};
 }
 
@@ -76,7 +87,9 @@ png_image read_png_with_alpha(const std::string& path, std::string& why) {
     if (!why.empty())
         return {};
     png_outline outline;
-    why = outline_refusal(path, read_png_outline(bytes, outline), outline);
+    const png_outline_status status = read_png_outline(bytes, outline);
+    why = status == png_outline_status::not_png ? not_png_refusal(path, bytes)
+                                                : outline_refusal(path, status, outline);
     if (!why.empty())
         return {};
     int width = 0, height = 0, channels = 0;

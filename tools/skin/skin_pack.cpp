@@ -32,6 +32,23 @@ void report_level(std::FILE* report, int level, int width, int height,
           psnr.colour, psnr.alpha);
 }
 
+// What stopped the writer, told in what the skin maker can change: the
+// writer goes through a temporary file beside the dictionary and a rename.
+std::string write_failure(const std::string& shown, const std::filesystem::path& dictionary) {
+    std::error_code error;
+    const auto status = std::filesystem::status(dictionary, error);
+    if (error || !std::filesystem::exists(status))
+        return "cannot write " + shown +
+               ": its folder is read-only or protected (as Program Files is); pack into a folder "
+               "of your own, such as Documents, and copy the dictionary from there";
+    if ((status.permissions() & std::filesystem::perms::owner_write) ==
+        std::filesystem::perms::none)
+        return "cannot replace " + shown +
+               ": the file is read-only; clear Read-only in its Properties, or give another name";
+    return "cannot replace " + shown +
+           ": another program has it open (the game, or a viewer?); close it and pack again";
+}
+
 } // namespace
 
 int pack_skin(const pack_request& request, std::FILE* report, std::FILE* errors) {
@@ -41,6 +58,8 @@ int pack_skin(const pack_request& request, std::FILE* report, std::FILE* errors)
         print(errors, "refused: %s\n", why.c_str());
         return 1;
     }
+    for (const std::string& note : request.notes)
+        print(report, "%s\n", note.c_str());
     for (const std::string& warning : skin_warnings(png.width, png.height, png.rgba))
         print(report, "warning: %s\n", warning.c_str());
 
@@ -71,7 +90,8 @@ int pack_skin(const pack_request& request, std::FILE* report, std::FILE* errors)
         if (!parent.empty())
             std::filesystem::create_directories(parent, ignored);
         if (!txd::write_file(dictionary, {written})) {
-            print(errors, "refused: cannot write %s\n", request.dictionary_path.c_str());
+            print(errors, "refused: %s\n",
+                  write_failure(request.dictionary_path, dictionary).c_str());
             return 1;
         }
     } catch (const std::exception& e) {

@@ -4,6 +4,7 @@
 // compressed to DXT5 by the same encoder interface and settings.
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace skin {
 
@@ -12,6 +13,9 @@ struct pack_request {
     std::string png_path;
     std::string dictionary_path;
     bool uncompressed = false; // --32bit
+    // Lines on the dictionary's name, printed once the PNG is taken, so that
+    // a refusal comes first and alone.
+    std::vector<std::string> notes;
 };
 
 // 0 when the dictionary is written; otherwise 1 with one line on `errors`

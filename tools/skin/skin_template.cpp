@@ -71,10 +71,20 @@ int main(int argc, char** argv) {
         const std::string text =
             digit ? sprite.name.substr(sprite.name.rfind(' ') + 1) : sprite.name;
         const bool narrow = sprite.rect.right - sprite.rect.left < 40;
+        // A label stays inside its box: a long name in a small box gets a
+        // smaller size.
+        double size = digit ? 12 : 11;
+        cairo_text_extents_t extents;
+        cairo_set_font_size(cr, size);
+        cairo_text_extents(cr, text.c_str(), &extents);
+        const double room = sprite.rect.right - sprite.rect.left - 12;
+        if (!narrow && extents.x_advance > room)
+            size *= room / extents.x_advance;
         label(cr, text.c_str(), narrow ? sprite.rect.right + 4 : sprite.rect.left + 6,
-              sprite.rect.top + (digit ? 18 : 16), digit ? 12 : 11);
+              sprite.rect.top + (digit ? 18 : 16), size);
     }
-    label(cr, "speed digits: white, tinted by the game; dim zeros in front", 8, 470, 10);
+    label(cr, "speed digits: any colour (a white tint keeps it); dim zeros in front", 8, 470,
+          10);
     label(cr, "status digits: white, tinted", 582, 205, 9);
     // The dial: the needle turns about the face's centre, from 0 at 120
     // degrees clockwise from the right to the top speed at 360.
@@ -92,10 +102,12 @@ int main(int argc, char** argv) {
     const double nx = (needle.left + needle.right) / 2.0;
     const double pivot_y = needle.top + 145.0 * (needle.bottom - needle.top) / 116.0;
     arrow(cr, nx, needle.bottom - 10, nx, needle.top + 6);
-    cairo_set_source_rgb(cr, 1.0, 0.85, 0.1);
-    cairo_arc(cr, nx, pivot_y, 3, 0, 2 * std::numbers::pi);
-    cairo_fill(cr);
-    label(cr, "pivot (the face's centre)", nx + 6, pivot_y - 6, 8);
+    // The pivot lies where the status digits are drawn in the image, so it
+    // is told in words beside the needle rather than marked over them.
+    char pivot[64];
+    std::snprintf(pivot, sizeof pivot, "pivot: %.1f below this box", pivot_y - needle.bottom);
+    label(cr, pivot, needle.right + 4, needle.top + 80, 9);
+    label(cr, "(the face's centre)", needle.right + 4, needle.top + 92, 9);
     label(cr, "tip up: points at 0 at rest", needle.right + 4, needle.top + 60, 9);
     label(cr, "red band: keep clear", 700, 250, 11);
     label(cr, "arc: a circle in its square", 700, 270, 11);

@@ -127,6 +127,14 @@ std::vector<std::string> skin_warnings(int width, int height,
     int deepest_level = 0;
     while ((2 << deepest_level) <= neighbour_margin * texels_per_layout)
         ++deepest_level;
+    // A background flattened in the paint program puts ink everywhere: every
+    // sprite would bleed into every neighbour, which says less than the cause.
+    bool any_transparent = false;
+    for (std::size_t i = 3; i < rgba.size() && !any_transparent; i += 4)
+        any_transparent = rgba[i] != 255;
+    if (!any_transparent)
+        return {"no pixel is transparent: the background was flattened; start from "
+                "speedometer.png, which has transparency, and keep its background clear"};
     const auto sprites = layout_sprites();
     std::vector<std::string> warnings;
     for (const named_sprite& sprite : sprites) {

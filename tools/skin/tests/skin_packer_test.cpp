@@ -1,6 +1,9 @@
 // The skin packer: what it refuses, with one line and no file written or
 // replaced, and a real PNG through to a dictionary the module can load.
 #include "assets/texture_dictionary.hpp"
+#include "command_line.hpp"
+#include "console.hpp"
+#include "dictionary_target.hpp"
 #include "dropped_png.hpp"
 #include "dxt_decoder.hpp"
 #include "png_input.hpp"
@@ -79,7 +82,7 @@ std::string read_all(std::FILE* file) {
 run pack(const std::string& png, const std::string& dictionary, bool uncompressed = false) {
     std::FILE* report = std::tmpfile();
     std::FILE* errors = std::tmpfile();
-    const int status = skin::pack_skin({png, dictionary, uncompressed}, report, errors);
+    const int status = skin::pack_skin({png, dictionary, uncompressed, {}}, report, errors);
     return {status, read_all(errors), read_all(report)};
 }
 
@@ -107,6 +110,15 @@ TEST(skin_packer, refuses_with_one_line_and_leaves_the_dictionary_in_place) {
     write_bytes("huge.png", skin_png({.header_width = 8192, .header_height = 4096}));
     write_bytes("empty.png", skin_png({.header_width = 0, .header_height = 0}));
     write_bytes("vast.png", skin_png({.header_width = 100000, .header_height = 100000}));
+    write_bytes("tall.png", skin_png({.header_width = 2048, .header_height = 1u << 30}));
+    auto short_header = skin_png();
+    short_header[11] = 12; // IHDR's length
+    write_bytes("short_header.png", short_header);
+    auto no_crc = skin_png();
+    no_crc.resize(no_crc.size() - 2); // into IEND's CRC
+    write_bytes("no_crc.png", no_crc);
+    write_bytes("zero.png", std::vector<char>{});
+    write_bytes("photo.png", std::vector<std::uint8_t>{0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F'});
     write_skin_png("opaque.png", 512, 256, 3);
     write_bytes("palette.png", skin_png({.colour_type = 3}));
     write_skin_png("square.png", 512, 512);
@@ -128,7 +140,13 @@ TEST(skin_packer, refuses_with_one_line_and_leaves_the_dictionary_in_place) {
         {"huge.png", "is 8192x4096"},
         {"empty.png", "is 0x0"},
         {"vast.png", "is 100000x100000"},
-        {"opaque.png", "has no alpha channel"},
+        {"tall.png", "is 2048x1073741824"},
+        {"short_header.png", "does not begin with a PNG header"},
+        {"no_crc.png", "is cut short"},
+        {"zero.png", "is empty (0 bytes): save the PNG again"},
+        {"photo.png", "is a JPEG picture, which has no transparency"},
+        {"opaque.png", "has no alpha channel: the gauge needs transparency around its sprites; "
+                       "start from speedometer.png"},
         {"palette.png", "has no alpha channel"},
         {"square.png", "is 512x512"},
         {"small.png", "is 256x128"},
@@ -145,6 +163,8 @@ TEST(skin_packer, refuses_with_one_line_and_leaves_the_dictionary_in_place) {
         EXPECT_EQ(file_bytes("skin.txd"), previous);
         EXPECT_TRUE(file_bytes("skin.txd.partial").empty());
     }
+    std::filesystem::resize_file("big.png", skin::max_png_file_bytes);
+    EXPECT_EQ(pack("big.png", "skin.txd").status, 0) << "64 MB at most, 64 MB taken";
 }
 
 // What paint programs and PNG optimisers write: every kind with transparency
@@ -238,6 +258,11 @@ TEST(skin_packer, warns_of_empty_sprites_and_ink_that_bleeds_into_a_neighbour) {
          {336, 30, 337, 31, 1},
          "needle: its rectangle is fully transparent",
          false},
+        {"flattened background",
+         {0, 0, 512, 256, 255},
+         "warning: no pixel is transparent: the background was flattened; start from "
+         "speedometer.png, which has transparency, and keep its background clear\nwrote",
+         true},
         {"a texel beside the needle",
          {337, 30, 338, 31, 255},
          "needle: its rectangle is fully transparent",
@@ -309,6 +334,68 @@ TEST(skin_packer, names_a_dropped_pngs_skin_as_the_settings_file_takes_it) {
               skin::utf8_path("Игра/speedometer_neon_mph.txd"));
 }
 
+// Output names the game's rule refuses, or the shipped artwork's, are
+// refused before anything is read; a folder takes the name the PNG makes.
+TEST(skin_packer, writes_only_a_skins_dictionary_or_into_a_folder) {
+    std::filesystem::create_directories("my models");
+    const struct {
+        const char* output;
+        const char* path; // nullptr: refused with `refusal`
+        const char* skin;
+        bool mph;
+        const char* refusal;
+    } cases[] = {
+        {"speedometer_carbon.txd", "speedometer_carbon.txd", "carbon", false, ""},
+        {"models/Speedometer_Neon_MPH.TXD", "models/Speedometer_Neon_MPH.TXD", "neon", true, ""},
+        {"my models", "my models/speedometer_sky_2_mph.txd", "sky_2", true, ""},
+        {"new models/", "new models/speedometer_sky_2_mph.txd", "sky_2", true, ""},
+        {"speedometer.txd", nullptr, "", false, "speedometer.txd is the shipped artwork"},
+        {"m/SPEEDOMETER_MPH.txd", nullptr, "", false, "SPEEDOMETER_MPH.txd is the shipped artwork"},
+        {"neon.txd", nullptr, "", false, "the game loads no skin from neon.txd: name it "},
+        {"speedometer_My Skin!.txd", nullptr, "", false, "no skin from speedometer_My Skin!.txd"},
+        {"speedometer_none.txd", nullptr, "", false, "no skin from speedometer_none.txd"},
+        {"speedometer_a_mph_mph.txd", nullptr, "", false, "no skin from speedometer_a_mph_mph"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.output);
+        const skin::dictionary_target t = skin::target_for("Sky 2_mph.png", c.output);
+        if (c.path == nullptr) {
+            EXPECT_NE(t.refusal.find(c.refusal), std::string::npos) << t.refusal;
+            continue;
+        }
+        EXPECT_EQ(t.refusal, "");
+        EXPECT_EQ(skin::utf8_path(t.path), skin::utf8_path(c.path));
+        EXPECT_EQ(t.skin, c.skin);
+        EXPECT_EQ(t.mph, c.mph);
+    }
+}
+
+TEST(skin_packer, reads_its_arguments_as_explorer_and_a_command_prompt_give_them) {
+    using enum skin::packer_action;
+    const struct {
+        std::vector<std::string> arguments;
+        skin::packer_action action;
+        bool preview, waits;
+    } cases[] = {
+        {{}, usage, false, true},
+        {{"a.png"}, drop, true, true},
+        {{"a.png", "b.txd"}, pack, false, false},
+        {{"--preview", "a.png", "b.txd"}, pack, true, false},
+        {{"a.png", "b.txd", "c"}, usage, false, false},
+        {{"--help"}, help, false, true},
+        {{"/?"}, help, false, true},
+        {{"--32bit", "--version"}, version, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.size());
+        const skin::packer_command command = skin::parse_command(c.arguments);
+        EXPECT_EQ(command.action, c.action);
+        EXPECT_EQ(command.preview, c.preview);
+        EXPECT_EQ(command.waits_for_key, c.waits);
+    }
+    EXPECT_EQ(skin::formatted("%s=%d", "a", 1), "a=1");
+}
+
 // The program's output, and its status, run with these arguments (UTF-8) as
 // Explorer runs it for a dropped file: the wide command line.
 run run_packer(const std::string& arguments) {
@@ -342,6 +429,14 @@ TEST(skin_packer, packs_a_dropped_png_beside_it_under_its_skins_name) {
     EXPECT_NE(r.report.find("set skin = my_skin in speedometer.ini"), std::string::npos);
     EXPECT_TRUE(txd::read_file(skin::utf8_path("Рабочий стол/皮肤/speedometer_my_skin_mph.txd")));
 
+    {
+        std::ofstream big(skin::utf8_path("Рабочий стол/Big Skin.png"), std::ios::binary);
+        big.seekp(skin::max_png_file_bytes);
+        big.put(0);
+    }
+    const run big = run_packer("\"Рабочий стол/Big Skin.png\"");
+    EXPECT_EQ(big.report.find("refused: Рабочий стол/Big Skin.png is 65 MB"), 0u) << big.report;
+    EXPECT_EQ(run_packer("--version").report.find("speedometer_skin 1."), 0u);
     const run refused = run_packer("\"Рабочий стол/皮肤/none.png\"");
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.report.find("refused: cannot open Рабочий стол/皮肤/none.png"),

@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Usage: check-release-scripts.sh WORK_DIR [CMAKE_OPTION...]
+# The release's promise of the same bytes from any clone, checked on the
+# scripts that keep it:
+# - tools/package-zip.sh packs one commit's files twice, staged at two paths
+#   in another order, with other file times, umasks and time zones: the two
+#   zips must be the same bytes, and a zip whose unpacked files do not match
+#   their sums must fail the run;
+# - with CMAKE_OPTIONs (the module build's), tools/check-module-reproducible.sh
+#   must build from another path than the checkout's, in a fresh work folder,
+#   and fail when handed a module that differs.
+set -euo pipefail
+work=$1
+shift
+checkout=$(cd "$(dirname "$0")/.." && pwd)
+rm -rf "$work"
+mkdir -p "$work"
+work=$(cd "$work" && pwd)
+
+fail() {
+    echo "check-release-scripts: $*" >&2
+    exit 1
+}
+
+# One commit's files, written in another order and at other times each time.
+stage() {
+    local dir=$1 order=$2 when=$3
+    mkdir -p "$dir/models"
+    for file in $order; do
+        printf 'the file %s\r\n' "$file" >"$dir/$file"
+        touch -d "$when" "$dir/$file"
+    done
+}
+files=(readme.txt models/b.txd a.asi models/a.txd)
+stage "$work/one/stage" "a.asi models/b.txd readme.txt models/a.txd" "2001-02-03 04:05:06"
+stage "$work/two/deeper/stage" "models/a.txd readme.txt models/b.txd a.asi" "2011-12-13 14:15:16"
+# The commit's time comes from SOURCE_DATE_EPOCH, as package.sh gets it from git.
+export SOURCE_DATE_EPOCH=1262304000
+(umask 077 && TZ=Asia/Tokyo "$checkout/tools/package-zip.sh" "$work/one/stage" \
+    "$work/one/release.zip" "${files[@]}") || fail "the first packaging failed"
+(umask 022 && TZ=America/New_York "$checkout/tools/package-zip.sh" "$work/two/deeper/stage" \
+    "$work/two/release.zip" "${files[@]}") || fail "the second packaging failed"
+cmp "$work/one/release.zip" "$work/two/release.zip" ||
+    fail "the same files packaged at two paths, times and time zones gave two zips"
+# The zip's times are the commit's, in UTC, whatever the packer's zone.
+listing=$(unzip -Z -T "$work/one/release.zip")
+grep -q ' 20100101\.000000 a.asi$' <<<"$listing" ||
+    fail "a.asi is not stamped with the commit's time in UTC: $listing"
+
+# An unzip that changes one file it unpacks: the sums check must catch it.
+mkdir -p "$work/bin"
+cat >"$work/bin/unzip" <<'UNZIP'
+#!/bin/sh
+/usr/bin/unzip "$@" && for last; do :; done && printf 'changed' >>"$last/readme.txt"
+UNZIP
+chmod +x "$work/bin/unzip"
+if PATH="$work/bin:$PATH" "$checkout/tools/package-zip.sh" "$work/one/stage" "$work/changed.zip" \
+    "${files[@]}" 2>"$work/changed.log"; then
+    fail "a zip whose readme.txt no longer matches its sum passed the check"
+fi
+grep -q "does not match its line in SHA256SUMS.txt" "$work/changed.log" ||
+    fail "the changed file was not told: $(cat "$work/changed.log")"
+echo "package-zip: the same zip from two paths, times and time zones; a changed file fails"
+
+[ $# -gt 0 ] || exit 0
+# The double build is handed a module one byte off; it must build in its own
+# fresh folder, from the checkout seen at another path, and fail.
+module="$work/module/speedometer.dll"
+mkdir -p "$work/module"
+"$checkout/tools/check-module-reproducible.sh" /dev/null "$work/module-build" "$@" >/dev/null || true
+built="$work/module-build/build/at/another/depth/speedometer.dll"
+[ -f "$built" ] || fail "the double build made no module"
+cp "$built" "$module"
+printf '\001' | dd of="$module" bs=1 seek=1024 conv=notrunc status=none
+if "$checkout/tools/check-module-reproducible.sh" "$module" "$work/module-build" "$@" >/dev/null; then
+    fail "a module that differs by one byte passed the double-build check"
+fi
+home=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$work/module-build/build/at/another/depth/CMakeCache.txt")
+[ "$home" != "$checkout" ] && [ "$(cd "$home" && pwd -P)" = "$(cd "$checkout" && pwd -P)" ] ||
+    fail "the double build was made from $home, not the checkout seen at another path"
+echo "check-module-reproducible: built from $home, and a module one byte off fails"
