@@ -1,9 +1,12 @@
 // What the sheet shows and where it goes: the rows for the faces given, the
 // speeds the readouts show, and the sheet's folder.
+#include "sheet_caption.hpp"
 #include "sheet_layout.hpp"
 #include "sheet_place.hpp"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 namespace {
 
@@ -50,6 +53,16 @@ TEST(preview_sheet, goes_beside_the_png_or_where_started_never_into_models) {
     }
     EXPECT_EQ(preview::default_sheet("", std::nullopt, "kit"),
               fs::path("kit/speedometer_preview.png"));
+}
+
+TEST(preview_sheet, names_the_skin_its_files_and_the_module) {
+    std::ofstream("speedometer_carbon.txd") << "a face";
+    const auto lines =
+        preview::sheet_caption({"carbon", "speedometer_carbon.txd", {}, "", ""}, "1.2.3");
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "skin = carbon, drawn by speedometer.asi 1.2.3");
+    EXPECT_TRUE(lines[1].starts_with("km/h face: speedometer_carbon.txd, saved 20")) << lines[1];
+    EXPECT_EQ(lines[2], "mph face: none, so the game shows the shipped one");
 }
 
 } // namespace
