@@ -73,8 +73,10 @@ int watch_skin(const watch_request& request, std::FILE* report, std::FILE* error
     preview.packed_from = png;
     const std::filesystem::path sheet = default_sheet(made.skin, png, {});
     skin::print(report,
-                "watching %s: each save packs it into %s and draws %s again; Esc or Q stops\n",
-                request.png.c_str(), made.path.c_str(), skin::utf8_text(sheet).c_str());
+                "watching %s (skin = %s): each save packs it into %s and draws %s "
+                "again; Esc or Q stops\n",
+                request.png.c_str(), made.skin.c_str(), made.path.c_str(),
+                skin::utf8_text(sheet).c_str());
     SetConsoleCtrlHandler(on_console_event, TRUE);
     std::optional<preview_game> game;
     int status = 0, handled = 0;
