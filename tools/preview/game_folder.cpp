@@ -32,25 +32,41 @@ std::filesystem::path temporary_root() {
 
 } // namespace
 
-game_folder::game_folder(const std::filesystem::path& module, const std::filesystem::path& kmh,
-                         const std::optional<std::filesystem::path>& mph)
-    : root_(temporary_root()), previous_(std::filesystem::current_path()) {
+game_folder::game_folder(const std::filesystem::path& module) : root_(temporary_root()) {
     std::error_code ignored; // a folder left by a run that was cut short
     std::filesystem::remove_all(root_, ignored);
     if (!std::filesystem::create_directories(root_ / "models", ignored))
         throw std::runtime_error("cannot make a temporary folder");
-    const std::string skin = std::string("speedometer_") + staged_skin;
     copy_into_game(module, root_ / "speedometer.asi");
-    copy_into_game(kmh, root_ / "models" / (skin + ".txd"));
-    if (mph)
-        copy_into_game(*mph, root_ / "models" / (skin + "_mph.txd"));
-    std::filesystem::current_path(root_);
+}
+
+void game_folder::stage(const std::optional<std::filesystem::path>& kmh,
+                        const std::optional<std::filesystem::path>& mph) const {
+    const std::string skin = std::string("speedometer_") + staged_skin;
+    const std::filesystem::path faces[] = {root_ / "models" / (skin + ".txd"),
+                                           root_ / "models" / (skin + "_mph.txd")};
+    const std::optional<std::filesystem::path>* from[] = {&kmh, &mph};
+    for (int face = 0; face < 2; ++face) {
+        std::error_code ignored; // a face not given is not there
+        std::filesystem::remove(faces[face], ignored);
+        if (*from[face])
+            copy_into_game(**from[face], faces[face]);
+    }
 }
 
 game_folder::~game_folder() {
     std::error_code ignored;
-    std::filesystem::current_path(previous_, ignored);
     std::filesystem::remove_all(root_, ignored);
+}
+
+inside_game_folder::inside_game_folder(const game_folder& folder)
+    : previous_(std::filesystem::current_path()) {
+    std::filesystem::current_path(folder.root());
+}
+
+inside_game_folder::~inside_game_folder() {
+    std::error_code ignored;
+    std::filesystem::current_path(previous_, ignored);
 }
 
 void game_folder::write_settings(const std::string& lines) const {

@@ -17,18 +17,6 @@ constexpr std::uint32_t label_colour = 0xFFBEBEBE;
 // A bright sky or a sunlit road behind the gauge; the dark backdrop is the
 // demo's dusk and asphalt, so a dark cell is the demo's frame.
 constexpr std::uint32_t light_backdrop = 0xFFE8DCC8;
-// The readout shows the host's speed times this, cut to a whole number.
-constexpr float kmh_per_host_speed = 175.0f;
-constexpr float beyond_the_cap = 1.5f;
-
-float host_speed(int kmh) {
-    if (kmh == top_speed)
-        return beyond_the_cap;
-    // Half a km/h above, so that the readout's cut shows the speed asked for;
-    // at rest the vehicle stands still.
-    return kmh == 0 ? 0.0f : (static_cast<float>(kmh) + 0.5f) / kmh_per_host_speed;
-}
-
 // A new game reads the row's settings; the module must then have loaded the
 // skin's own dictionary, not stepped down to the shipped one.
 void start_game(const game_folder& folder, const screen_row& row, bool first_game) {
@@ -70,17 +58,26 @@ void draw_cell(const screen_row& row, const shot& s, const cell_place& place,
 
 } // namespace
 
-sheet_picture draw_sheet(const game_folder& folder, const std::vector<screen_row>& rows) {
+sheet_picture draw_sheet(const game_folder& folder, const std::vector<screen_row>& rows,
+                         const std::vector<std::string>& caption) {
     const sheet_layout layout = lay_out(rows);
     sheet_picture sheet{layout.width, layout.height,
                         std::vector<std::uint32_t>(static_cast<std::size_t>(layout.width) *
                                                        static_cast<std::size_t>(layout.height),
                                                    sheet_colour)};
+    for (std::size_t line = 0; line < caption.size() && line < caption_lines; ++line)
+        draw_text(sheet.pixels, sheet.width, gap,
+                  gap + static_cast<int>(line) * caption_line_height, caption[line], 2,
+                  title_colour);
     int row_started = -1;
     for (const cell_place& place : layout.cells) {
         const screen_row& row = rows[static_cast<std::size_t>(place.row)];
         if (place.row != row_started) {
-            start_game(folder, row, row_started < 0);
+            // A row with the settings of the one before plays on in its game.
+            const screen_row* before =
+                row_started < 0 ? nullptr : &rows[static_cast<std::size_t>(row_started)];
+            if (before == nullptr || before->settings != row.settings || before->mph != row.mph)
+                start_game(folder, row, before == nullptr);
             sim::set_screen(row.width, row.height);
             draw_text(sheet.pixels, sheet.width, gap,
                       place.y - cell_label_height - row_title_height + 4, row.title, 2,

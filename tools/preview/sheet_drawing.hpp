@@ -5,6 +5,7 @@
 #include "sheet_layout.hpp"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace preview {
@@ -14,9 +15,11 @@ struct sheet_picture {
     std::vector<std::uint32_t> pixels; // R | G << 8 | B << 16 | A << 24
 };
 
-// Needs the module loaded from the game folder and its first game started.
-// Throws std::runtime_error when a row's dictionary did not load or the
-// device drew nothing.
-sheet_picture draw_sheet(const game_folder& folder, const std::vector<screen_row>& rows);
+// Needs the module loaded from the game folder, no game started, and the
+// rows' dictionaries staged. `caption`: up to caption_lines lines above the
+// rows. Throws std::runtime_error when a row's dictionary did not load or
+// the device drew nothing.
+sheet_picture draw_sheet(const game_folder& folder, const std::vector<screen_row>& rows,
+                         const std::vector<std::string>& caption);
 
 } // namespace preview

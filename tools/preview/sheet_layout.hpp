@@ -34,13 +34,21 @@ struct sheet_layout {
     std::vector<cell_place> cells;
 };
 
-// The sheet's rows; the mph row only when a skin has an mph dictionary.
-std::vector<screen_row> sheet_rows(bool with_mph);
+// The sheet's rows for the faces given: every row of the km/h face, and one
+// of the mph face beside it; with the mph face alone, every row in mph.
+std::vector<screen_row> sheet_rows(bool with_kmh, bool with_mph);
 sheet_layout lay_out(const std::vector<screen_row>& rows);
 
 // A cell's label: the speed as the gauge shows it and the backdrop.
 std::string shot_label(const screen_row& row, const shot& s);
 
+// The vehicle's speed in the host's units for a shot's km/h: the readout
+// then shows that km/h.
+float host_speed(int kmh);
+
+// Above the rows: lines naming the skin, its files and the module.
+inline constexpr int caption_lines = 3;
+inline constexpr int caption_line_height = 24;
 inline constexpr int row_title_height = 24;
 inline constexpr int cell_label_height = 18;
 inline constexpr int gap = 8;

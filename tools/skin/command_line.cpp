@@ -13,6 +13,7 @@ const char packer_help[] =
     "1 to 32 letters a-z, digits, _ and -, not none, not mph and not ending in _mph.\n"
     "  --32bit    write it uncompressed, to compare\n"
     "  --preview  then draw it with the previewer\n"
+    "  --watch    pack SKIN.png and draw its sheet again at each save, until Esc\n"
     "  --version  the kit's version\n";
 
 packer_command parse_command(const std::vector<std::string>& arguments) {
@@ -33,13 +34,19 @@ packer_command parse_command(const std::vector<std::string>& arguments) {
             command.request.uncompressed = true;
         else if (word == "--preview")
             command.preview = true;
+        else if (word == "--watch")
+            command.action = packer_action::watch;
         else
             break;
     }
     const std::size_t left = arguments.size() - arg;
-    if (left == 0 || left > 2)
+    if (left == 0 || left > 2 || (command.action == packer_action::watch && left != 1)) {
+        command.action = packer_action::usage;
         return command;
+    }
     command.request.png_path = arguments[arg];
+    if (command.action == packer_action::watch)
+        return command;
     if (left == 2)
         command.request.dictionary_path = arguments[arg + 1];
     // A dropped PNG is always previewed: the sheet is what its maker wants to see.

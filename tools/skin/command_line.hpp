@@ -9,7 +9,7 @@
 
 namespace skin {
 
-enum class packer_action { usage, help, version, drop, pack };
+enum class packer_action { usage, help, version, drop, pack, watch };
 
 struct packer_command {
     packer_action action = packer_action::usage;

@@ -33,7 +33,7 @@ int pack(skin::packer_command command) {
                 "to use it: copy it into the game's models folder and set skin = %s in "
                 "speedometer.ini\n",
                 target.skin.c_str());
-    return command.preview ? skin::launch_preview(skin::utf8_path(target.path),
+    return command.preview ? skin::launch_preview(command.request.png_path, target.path,
                                                   command.action == skin::packer_action::pack)
                            : 0;
 }
@@ -52,6 +52,9 @@ int run(const skin::packer_command& command) {
                     "usage: speedometer_skin [--32bit] [--preview] SKIN.png [DICTIONARY.txd | "
                     "FOLDER]\n  (or drop a PNG on speedometer_skin.exe; --help says more)\n");
         return 2;
+    case skin::packer_action::watch:
+        // The previewer packs and draws at each save: one process for the session.
+        return skin::launch_watch(command.request.png_path, command.request.uncompressed);
     case skin::packer_action::drop:
     case skin::packer_action::pack:
         break;
@@ -76,7 +79,13 @@ int main(int argc, char** argv) {
         skin::print(stderr, "refused: an unexpected error stopped the packer\n");
     }
     // From a command prompt the window stays anyway.
-    if (command.waits_for_key && skin::console_closes_with_program())
-        skin::wait_for_key();
+    if (command.waits_for_key && skin::console_closes_with_program()) {
+        // After a drop, the window can go on watching the PNG.
+        if (command.action == skin::packer_action::drop && status == 0 &&
+            skin::offer_watch(command.request.png_path))
+            status = skin::launch_watch(command.request.png_path, false);
+        else
+            skin::wait_for_key();
+    }
     return status;
 }

@@ -1,6 +1,7 @@
 #include "preview_launch.hpp"
 
 #include "console.hpp"
+#include "utf8_path.hpp"
 
 #include <cstdio>
 #include <string>
@@ -8,6 +9,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include <conio.h>
 #endif
 
 namespace skin {
@@ -15,50 +18,31 @@ namespace skin {
 #ifdef _WIN32
 namespace {
 
-constexpr std::wstring_view mph_suffix = L"_mph";
-
-std::filesystem::path sibling(const std::filesystem::path& dictionary, const std::wstring& stem) {
-    return std::filesystem::path(dictionary).replace_filename(stem + L".txd");
-}
-
-// The previewer's arguments: the km/h dictionary first, the mph one after.
-std::vector<std::filesystem::path> dictionaries_for(const std::filesystem::path& dictionary) {
-    const std::wstring stem = dictionary.stem().wstring();
-    const bool mph = stem.size() > mph_suffix.size() && stem.ends_with(mph_suffix);
-    const auto other = mph ? sibling(dictionary, stem.substr(0, stem.size() - mph_suffix.size()))
-                           : sibling(dictionary, stem + std::wstring(mph_suffix));
-    if (!std::filesystem::exists(other))
-        return {dictionary};
-    return mph ? std::vector{other, dictionary} : std::vector{dictionary, other};
-}
-
-} // namespace
-
-int launch_preview(const std::filesystem::path& dictionary, bool asked) {
+int run_previewer(const std::vector<std::string>& arguments, bool asked) {
     std::vector<wchar_t> self(MAX_PATH);
     while (GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())) == self.size())
         self.resize(self.size() * 2);
     const auto previewer =
         std::filesystem::path(self.data()).parent_path() / L"speedometer_preview.exe";
     if (!asked && !std::filesystem::exists(previewer)) {
-        skin::print(stdout, "note: no preview sheet: speedometer_preview.exe is not beside this "
-                            "program\n");
+        print(stdout, "note: no preview sheet: speedometer_preview.exe is not beside this "
+                      "program\n");
         return 0;
     }
     // Windows paths hold no quotes, so quoting each is enough.
     std::wstring command = L"\"" + previewer.wstring() + L"\"";
-    for (const auto& path : dictionaries_for(dictionary))
-        command += L" \"" + path.wstring() + L"\"";
+    for (const std::string& argument : arguments)
+        command += L" \"" + utf8_path(argument).wstring() + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     std::fflush(stdout); // its lines come after ours
     if (!CreateProcessW(previewer.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &process)) {
-        skin::print(stderr,
-                    "refused: cannot start speedometer_preview.exe beside this program "
-                    "(error %lu)\n",
-                    GetLastError());
+        print(stderr,
+              "refused: cannot start speedometer_preview.exe beside this program "
+              "(error %lu)\n",
+              GetLastError());
         return 1;
     }
     WaitForSingleObject(process.hProcess, INFINITE);
@@ -68,13 +52,47 @@ int launch_preview(const std::filesystem::path& dictionary, bool asked) {
     CloseHandle(process.hProcess);
     return static_cast<int>(status);
 }
+
+} // namespace
+
+int launch_preview(const std::string& png, const std::string& dictionary, bool asked) {
+    // The previewer finds the other face beside the dictionary by its name.
+    return run_previewer({"--packed-from", png, dictionary}, asked);
+}
+
+int launch_watch(const std::string& png, bool uncompressed) {
+    std::vector<std::string> arguments;
+    if (uncompressed)
+        arguments.push_back("--32bit");
+    arguments.push_back("--watch");
+    arguments.push_back(png);
+    return run_previewer(arguments, true);
+}
+
+bool offer_watch(const std::string& png) {
+    print(stdout,
+          "Press W to keep watching %s: each save packs it and draws the sheet again.\n"
+          "Press any other key to close this window.\n",
+          png.c_str());
+    const int key = _getch();
+    return key == 'w' || key == 'W';
+}
 #else
 // The previewer is a Windows program; the native packer only packs.
-int launch_preview(const std::filesystem::path&, bool asked) {
+int launch_preview(const std::string&, const std::string&, bool asked) {
     if (!asked)
         return 0;
-    skin::print(stderr, "refused: --preview needs the Windows packer and its previewer\n");
+    print(stderr, "refused: --preview needs the Windows packer and its previewer\n");
     return 1;
+}
+
+int launch_watch(const std::string&, bool) {
+    print(stderr, "refused: --watch needs the Windows packer and its previewer\n");
+    return 1;
+}
+
+bool offer_watch(const std::string&) {
+    return false;
 }
 #endif
 

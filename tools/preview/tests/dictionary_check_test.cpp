@@ -36,7 +36,7 @@ txd::texture_image skin_texture(int width, int height, bool every_level,
 
 TEST(preview_dictionary_check,
      refuses_what_the_layout_cannot_take_and_warns_of_what_the_packer_fixes) {
-    const auto dxt1 = txd::pixel_encoding::dxt1;
+    const auto dxt1 = txd::pixel_encoding::dxt1, dxt3 = txd::pixel_encoding::dxt3;
     const struct {
         const char* file;
         txd::texture_image texture;
@@ -46,6 +46,7 @@ TEST(preview_dictionary_check,
         {"full_chain.txd", skin_texture(512, 256, true), "", ""},
         {"one_level.txd", skin_texture(512, 256, false), "", "has 1 of the 10 levels"},
         {"dxt1.txd", skin_texture(512, 256, true, dxt1), "", "is DXT1"},
+        {"dxt3.txd", skin_texture(512, 256, true, dxt3), "", "is DXT3"},
         // The sizes themselves are the packer's rule, tested with it.
         {"square.txd", skin_texture(512, 512, true), "is 512x512; a skin is twice as wide", ""},
     };
@@ -63,6 +64,9 @@ TEST(preview_dictionary_check,
         EXPECT_EQ(about_levels_or_format, *c.warning != 0) << c.file;
         EXPECT_EQ(warned, *c.warning != 0) << c.file;
     }
+    ASSERT_TRUE(txd::write_file("empty.txd", {}));
+    EXPECT_NE(preview::check_dictionary("empty.txd", "x").refusal.find("(no texture)"),
+              std::string::npos);
     std::ofstream("not_a_dictionary.txd") << "not a dictionary";
     EXPECT_NE(preview::check_dictionary("not_a_dictionary.txd", "x")
                   .refusal.find("not a texture dictionary"),

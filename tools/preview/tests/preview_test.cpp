@@ -38,21 +38,59 @@ std::vector<unsigned char> file_bytes(const fs::path& path) {
     return {std::istreambuf_iterator<char>(file), {}};
 }
 
-// Runs a kit program from the kit folder, as a console there would.
-DWORD run_in_kit(const std::wstring& program, const std::wstring& arguments) {
+// Starts a kit program from the kit folder, as a console there would, its
+// output going to `log`.
+HANDLE start_in_kit(const std::wstring& program, const std::wstring& arguments,
+                    const fs::path& log) {
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    const HANDLE output = CreateFileW(log.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
+                                      CREATE_ALWAYS, 0, nullptr);
     std::wstring command = L"\"" + (kit / program).wstring() + L"\" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = output;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, kit.c_str(),
-                        &startup, &process))
-        return 1000 + GetLastError();
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD status = 0;
-    GetExitCodeProcess(process.hProcess, &status);
+    const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                        kit.c_str(), &startup, &process);
+    CloseHandle(output);
+    if (!started)
+        return nullptr;
     CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    return process.hProcess;
+}
+
+DWORD finish(HANDLE process) {
+    WaitForSingleObject(process, INFINITE);
+    DWORD status = 1000;
+    GetExitCodeProcess(process, &status);
+    CloseHandle(process);
     return status;
+}
+
+std::string text_of(const fs::path& path) {
+    const auto bytes = file_bytes(path);
+    return {bytes.begin(), bytes.end()};
+}
+
+std::size_t count_of(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+struct kit_run {
+    DWORD status;
+    std::string output;
+};
+
+kit_run run_in_kit(const std::wstring& program, const std::wstring& arguments) {
+    const HANDLE process = start_in_kit(program, arguments, kit / "run.log");
+    if (process == nullptr)
+        return {1000 + GetLastError(), ""};
+    const DWORD status = finish(process);
+    return {status, text_of(kit / "run.log")};
 }
 
 // A skin of 512x256: a green disc on the dial face, the rest clear.
@@ -117,7 +155,7 @@ int largest_channel_difference(std::uint32_t a, std::uint32_t b) {
 // Every cell shows something beside its backdrop: a blank or missing cell
 // is a square of backdrop, within the dark backdrop's checker and gradient.
 void expect_a_gauge_in_every_cell(const sheet& drawn, bool with_mph) {
-    const auto rows = preview::sheet_rows(with_mph);
+    const auto rows = preview::sheet_rows(true, with_mph);
     const auto layout = preview::lay_out(rows);
     ASSERT_EQ(drawn.width, layout.width);
     ASSERT_EQ(drawn.height, layout.height);
@@ -133,11 +171,16 @@ void expect_a_gauge_in_every_cell(const sheet& drawn, bool with_mph) {
     }
 }
 
-// The sheet's first cell is the game's 1920x1080 frame at rest over the
-// demo's backdrop: the same module, here in this process, draws it again.
-void expect_the_first_cell_to_be_the_games_frame(const sheet& drawn) {
+// A cell at rest is the game's 1920x1080 frame over the demo's backdrop: the
+// same module, here in this process, draws it again from that dictionary.
+void expect_the_games_frame(const sheet& drawn, bool with_mph, bool mph_row,
+                            const fs::path& dictionary) {
+    ASSERT_FALSE(drawn.pixels.empty());
     fs::create_directories("shipped/models");
-    ASSERT_TRUE(txd::write_file("shipped/models/speedometer.txd", {make_test_atlas_image()}));
+    const fs::path shipped =
+        mph_row ? "shipped/models/speedometer_mph.txd" : "shipped/models/speedometer.txd";
+    ASSERT_TRUE(CopyFileW(dictionary.c_str(), shipped.c_str(), FALSE));
+    std::ofstream(kit / "speedometer.ini") << (mph_row ? "[speedometer]\nunits = mph\n" : "");
     sim::install();
     sim::set_drawing_enabled(true);
     sim::set_asset_root("shipped");
@@ -148,42 +191,130 @@ void expect_the_first_cell_to_be_the_games_frame(const sheet& drawn) {
     sim::set_vehicle({});
     sim::paint_backdrop();
     sim::run_event_site(sim::event_site::draw);
-    const auto first = preview::lay_out(preview::sheet_rows(true)).cells.front();
+    const auto rows = preview::sheet_rows(true, with_mph);
+    const auto cells = preview::lay_out(rows).cells;
+    const auto cell = *std::find_if(cells.begin(), cells.end(),
+                                    [&](const auto& c) { return rows[c.row].mph == mph_row; });
     int differing = 0;
-    for (int y = 0; y < first.side; ++y)
-        for (int x = 0; x < first.side; ++x)
+    for (int y = 0; y < cell.side; ++y)
+        for (int x = 0; x < cell.side; ++x)
             differing += largest_channel_difference(
-                             drawn.at(first.x + x, first.y + y),
-                             sim::pixel(1920 - first.side + x, 1080 - first.side + y)) > 1;
-    EXPECT_EQ(differing, 0);
+                             drawn.at(cell.x + x, cell.y + y),
+                             sim::pixel(1920 - cell.side + x, 1080 - cell.side + y)) > 1;
+    EXPECT_EQ(differing, 0) << (mph_row ? "mph" : "km/h");
     sim::run_event_site(sim::event_site::shutdown);
     FreeLibrary(module);
 }
 
-TEST_F(previewer, draws_a_packed_skin_and_a_pair_of_dictionaries_from_any_folder) {
-    // Packed and previewed in one go: the sheet beside the dictionary.
-    ASSERT_EQ(
-        run_in_kit(L"speedometer_skin.exe", L"--preview green.png models\\speedometer_green.txd"),
-        0u);
-    expect_a_gauge_in_every_cell(read_sheet(kit / "models" / "speedometer_green_preview.png"),
-                                 false);
+TEST_F(previewer, draws_a_packed_skin_and_a_dictionary_from_any_folder) {
+    // Packed and previewed in one go: the sheet beside the PNG, each warning once.
+    const kit_run packed =
+        run_in_kit(L"speedometer_skin.exe", L"--preview green.png models\\speedometer_green.txd");
+    ASSERT_EQ(packed.status, 0u) << packed.output;
+    EXPECT_EQ(count_of(packed.output, "needle: its rectangle is fully transparent"), 1u);
+    expect_a_gauge_in_every_cell(read_sheet(kit / "speedometer_green_preview.png"), false);
+
+    // A good pack whose sheet fails says so, and takes the older sheet away.
+    std::ofstream(kit / "models" / "speedometer_green_mph.txd") << "damaged";
+    const kit_run failed =
+        run_in_kit(L"speedometer_skin.exe", L"--preview green.png models\\speedometer_green.txd");
+    EXPECT_EQ(failed.status, 1u);
+    EXPECT_NE(failed.output.find("speedometer_green.txd is written, but no preview sheet"),
+              std::string::npos)
+        << failed.output;
+    EXPECT_FALSE(fs::exists(kit / "speedometer_green_preview.png"));
+    fs::remove(kit / "models" / "speedometer_green_mph.txd");
+
+    // From the folder started in, never into models, replacing an older sheet.
+    std::ofstream(kit / "speedometer_atlas_preview.png") << "older";
+    const kit_run atlas = run_in_kit(L"speedometer_preview.exe", L"models\\speedometer_atlas.txd");
+    ASSERT_EQ(atlas.status, 0u) << atlas.output;
+    EXPECT_NE(atlas.output.find("wrote speedometer_atlas_preview.png: "), std::string::npos);
+    const sheet alone = read_sheet(kit / "speedometer_atlas_preview.png");
+    expect_a_gauge_in_every_cell(alone, false);
+    expect_the_games_frame(alone, false, false, "test_atlas.txd");
 
     // Relative paths from the kit folder, the output in a folder to be made.
-    ASSERT_EQ(run_in_kit(L"speedometer_preview.exe",
-                         L"models\\speedometer_atlas.txd models\\speedometer_green.txd "
-                         L"-o 预览\\速度表.png"),
-              0u);
-    const sheet pair = read_sheet(kit / L"预览" / L"速度表.png");
-    expect_a_gauge_in_every_cell(pair, true);
-    expect_the_first_cell_to_be_the_games_frame(pair);
+    ASSERT_EQ(
+        run_in_kit(L"speedometer_preview.exe", L"models\\speedometer_green.txd -o 预览\\速度表.png")
+            .status,
+        0u);
+    expect_a_gauge_in_every_cell(read_sheet(kit / L"预览" / L"速度表.png"), false);
     EXPECT_TRUE(fs::is_empty(temporary)) << "the game folder is left behind";
 }
 
-TEST_F(previewer, refuses_what_is_not_a_dictionary_and_writes_no_sheet) {
-    EXPECT_EQ(run_in_kit(L"speedometer_preview.exe", L"green.png -o refused.png"), 1u);
-    EXPECT_EQ(run_in_kit(L"speedometer_preview.exe", L"models\\missing.txd -o refused.png"), 1u);
+// The faces go by their names, as the game takes them: the mph one given
+// alone finds its km/h partner, and given first is still the mph row.
+TEST_F(previewer, pairs_dictionaries_by_their_names_in_any_order) {
+    fs::copy_file(kit / "models" / "speedometer_atlas.txd",
+                  kit / "models" / "speedometer_pair.txd");
+    ASSERT_EQ(
+        run_in_kit(L"speedometer_skin.exe", L"green.png models\\speedometer_pair_mph.txd").status,
+        0u);
+    for (const wchar_t* given :
+         {L"models\\speedometer_pair_mph.txd",
+          L"models\\speedometer_pair_mph.txd models\\speedometer_pair.txd"}) {
+        ASSERT_EQ(
+            run_in_kit(L"speedometer_preview.exe", given + std::wstring(L" -o pair.png")).status,
+            0u);
+        const sheet pair = read_sheet(kit / "pair.png");
+        expect_a_gauge_in_every_cell(pair, true);
+        expect_the_games_frame(pair, true, false, kit / "models" / "speedometer_pair.txd");
+        expect_the_games_frame(pair, true, true, kit / "models" / "speedometer_pair_mph.txd");
+    }
+}
+
+TEST_F(previewer, refuses_what_it_cannot_draw_and_answers_help_and_version) {
+    const struct {
+        const wchar_t* arguments;
+        DWORD status;
+        const char* said;
+    } cases[] = {
+        {L"green.png -o refused.png", 1, "is a picture, not a dictionary: drop it on"},
+        {L"models\\speedometer_missing.txd -o refused.png", 1, "cannot open"},
+        {L"a.txd b.txd c.txd -o refused.png", 1, "3 files given"},
+        {L"", 2, "usage:"},
+        {L"--help", 0, "usage:"},
+        {L"/?", 0, "usage:"},
+        {L"--version", 0, "speedometer_preview 1."},
+    };
+    for (const auto& c : cases) {
+        const kit_run run = run_in_kit(L"speedometer_preview.exe", c.arguments);
+        EXPECT_EQ(run.status, c.status) << run.output;
+        EXPECT_NE(run.output.find(c.said), std::string::npos) << run.output;
+    }
     EXPECT_FALSE(fs::exists(kit / "refused.png"));
-    EXPECT_EQ(run_in_kit(L"speedometer_preview.exe", L""), 2u);
+}
+
+// Saves of a good, a bad and a good PNG: two sheets and one refusal, told
+// from what the watcher says, with a generous bound on each wait.
+TEST_F(previewer, watch_mode_packs_each_save_and_keeps_the_last_good_sheet) {
+    const auto green = file_bytes(kit / "green.png");
+    const auto save = [&](const std::vector<unsigned char>& bytes) {
+        std::ofstream(kit / "watched.png", std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
+    };
+    save(green);
+    const fs::path log = kit / "watch.log";
+    const HANDLE watcher =
+        start_in_kit(L"speedometer_preview.exe", L"--watch watched.png --stop-after 3", log);
+    ASSERT_NE(watcher, nullptr);
+    const auto said = [&](const char* part) {
+        // Each look waits a tenth of a second, or less when the watcher ends.
+        for (int look = 0; look < 3000 && count_of(text_of(log), part) == 0; ++look)
+            if (WaitForSingleObject(watcher, 100) != WAIT_TIMEOUT)
+                break;
+        return count_of(text_of(log), part) > 0;
+    };
+    EXPECT_TRUE(said("_preview.png: "));
+    save({'n', 'o'});
+    EXPECT_TRUE(said("refused: "));
+    save(green);
+    EXPECT_EQ(finish(watcher), 0u);
+    const std::string output = text_of(log);
+    EXPECT_EQ(count_of(output, "wrote speedometer_watched_preview.png: "), 2u) << output;
+    EXPECT_EQ(count_of(output, "refused: "), 1u) << output;
+    expect_a_gauge_in_every_cell(read_sheet(kit / "speedometer_watched_preview.png"), false);
 }
 
 // Its image must sit where the host's does, so nothing may move it.

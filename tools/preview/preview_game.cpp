@@ -1,0 +1,68 @@
+#include "preview_game.hpp"
+
+#include "sheet_caption.hpp"
+#include "sheet_drawing.hpp"
+#include "utf8_path.hpp"
+
+#include "simhost/file_version.hpp"
+#include "simhost/sim_host.hpp"
+
+#include <stb_image_write.h>
+
+#include <stdexcept>
+
+namespace preview {
+
+namespace {
+
+// The sheet is written into the game folder first and then moved, so that a
+// failed run leaves no half-written picture where the skin maker looks.
+void write_sheet(const sheet_picture& sheet, const std::filesystem::path& target) {
+    const std::string staged = "preview_sheet.png"; // in the current (game) folder
+    if (!sim::write_png(staged, sheet.width, sheet.height, sheet.pixels))
+        throw std::runtime_error("cannot write the sheet");
+    std::error_code ignored; // the move says whether the folder is usable
+    if (target.has_parent_path())
+        std::filesystem::create_directories(target.parent_path(), ignored);
+    const std::filesystem::path from = std::filesystem::absolute(staged);
+    if (!MoveFileExW(from.c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+        throw std::runtime_error("cannot write " + skin::utf8_text(target) + " (error " +
+                                 std::to_string(GetLastError()) + ")");
+}
+
+} // namespace
+
+preview_game::preview_game(const std::filesystem::path& module) : folder_(module) {
+    sim::install();
+    sim::set_drawing_enabled(true);
+    sim::set_asset_root(""); // the game folder is the current one
+    // Quick to write: the sheet is looked at once and drawn again at the next
+    // save; the sheet's size matters less than the wait for it.
+    stbi_write_png_compression_level = 1;
+    {
+        const inside_game_folder inside(folder_);
+        module_version_ = sim::read_file_version("speedometer.asi").product_version;
+    }
+    // The module takes over the host's call sites as it loads, as in the game.
+    module_ = LoadLibraryW(folder_.module().c_str());
+    if (module_ == nullptr)
+        throw std::runtime_error("cannot load speedometer.asi (error " +
+                                 std::to_string(GetLastError()) + ")");
+}
+
+preview_game::~preview_game() {
+    FreeLibrary(module_);
+}
+
+written_sheet preview_game::draw(const skin_dictionaries& skin,
+                                 const std::filesystem::path& target) {
+    folder_.stage(skin.kmh, skin.mph);
+    const inside_game_folder inside(folder_);
+    const auto rows = sheet_rows(skin.kmh.has_value(), skin.mph.has_value());
+    const sheet_picture sheet = draw_sheet(folder_, rows, sheet_caption(skin, module_version_));
+    write_sheet(sheet, target);
+    return {sheet.width, sheet.height, lay_out(rows).cells.size()};
+}
+
+} // namespace preview

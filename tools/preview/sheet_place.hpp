@@ -1,0 +1,17 @@
+#pragma once
+// Where a sheet goes when no -o names it. Never into a game's models folder:
+// the game reads that folder, and a skin maker looks for pictures elsewhere.
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace preview {
+
+// speedometer_NAME_preview.png (the shipped artwork's: speedometer_preview.png)
+// beside the PNG the skin was packed from, or else in the folder the command
+// was started in; a models folder gives way to the folder above it.
+std::filesystem::path default_sheet(const std::string& skin,
+                                    const std::optional<std::filesystem::path>& png,
+                                    const std::filesystem::path& started_in);
+
+} // namespace preview
