@@ -14,10 +14,17 @@ namespace preview {
 namespace {
 
 void copy_into_game(const std::filesystem::path& from, const std::filesystem::path& to) {
-    if (!CopyFileW(from.c_str(), to.c_str(), FALSE))
-        throw std::runtime_error("cannot copy " + skin::utf8_text(from.filename()) +
-                                 " into a temporary folder (error " +
-                                 std::to_string(GetLastError()) + ")");
+    if (CopyFileW(from.c_str(), to.c_str(), FALSE))
+        return;
+    std::error_code ignored;
+    if (!std::filesystem::exists(from, ignored))
+        throw std::runtime_error(skin::utf8_text(from) +
+                                 " is missing: unpack the whole skin kit again, or check the "
+                                 "name you gave");
+    throw std::runtime_error("cannot copy " + skin::utf8_text(from.filename()) +
+                             " into a temporary folder: the disk may be full, or another "
+                             "program holds the file; free some space or close it, and try "
+                             "again");
 }
 
 std::filesystem::path temporary_root() {

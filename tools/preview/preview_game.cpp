@@ -3,6 +3,7 @@
 #include "sheet_caption.hpp"
 #include "sheet_drawing.hpp"
 #include "utf8_path.hpp"
+#include "write_failure.hpp"
 
 #include "simhost/file_version.hpp"
 #include "simhost/sim_host.hpp"
@@ -27,8 +28,7 @@ void write_sheet(const sheet_picture& sheet, const std::filesystem::path& target
     const std::filesystem::path from = std::filesystem::absolute(staged);
     if (!MoveFileExW(from.c_str(), target.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
-        throw std::runtime_error("cannot write " + skin::utf8_text(target) + " (error " +
-                                 std::to_string(GetLastError()) + ")");
+        throw std::runtime_error(skin::write_failure(skin::utf8_text(target), target));
 }
 
 } // namespace
@@ -47,8 +47,10 @@ preview_game::preview_game(const std::filesystem::path& module) : folder_(module
     // The module takes over the host's call sites as it loads, as in the game.
     module_ = LoadLibraryW(folder_.module().c_str());
     if (module_ == nullptr)
-        throw std::runtime_error("cannot load speedometer.asi (error " +
-                                 std::to_string(GetLastError()) + ")");
+        throw std::runtime_error(
+            "speedometer.asi beside speedometer_preview.exe could not be loaded (missing, "
+            "damaged, or not the speedometer module): unpack the whole skin kit again, keeping "
+            "speedometer.asi beside the previewer");
 }
 
 preview_game::~preview_game() {

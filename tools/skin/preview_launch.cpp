@@ -39,10 +39,8 @@ int run_previewer(const std::vector<std::string>& arguments, bool asked) {
     std::fflush(stdout); // its lines come after ours
     if (!CreateProcessW(previewer.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &process)) {
-        print(stderr,
-              "refused: cannot start speedometer_preview.exe beside this program "
-              "(error %lu)\n",
-              GetLastError());
+        print(stderr, "refused: cannot start speedometer_preview.exe beside this program: "
+                      "unpack the whole skin kit again, keeping both programs in one folder\n");
         return 1;
     }
     WaitForSingleObject(process.hProcess, INFINITE);

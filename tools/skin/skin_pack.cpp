@@ -9,6 +9,7 @@
 #include "png_input.hpp"
 #include "skin_warnings.hpp"
 #include "utf8_path.hpp"
+#include "write_failure.hpp"
 
 #include <exception>
 #include <filesystem>
@@ -30,23 +31,6 @@ void report_level(std::FILE* report, int level, int width, int height,
         dxt::compare_levels(original, decoded, width, {0, 0, width, height});
     print(report, "level %2d  %4dx%-4d  colour %6.2f dB  alpha %6.2f dB\n", level, width, height,
           psnr.colour, psnr.alpha);
-}
-
-// What stopped the writer, told in what the skin maker can change: the
-// writer goes through a temporary file beside the dictionary and a rename.
-std::string write_failure(const std::string& shown, const std::filesystem::path& dictionary) {
-    std::error_code error;
-    const auto status = std::filesystem::status(dictionary, error);
-    if (error || !std::filesystem::exists(status))
-        return "cannot write " + shown +
-               ": its folder is read-only or protected (as Program Files is); pack into a folder "
-               "of your own, such as Documents, and copy the dictionary from there";
-    if ((status.permissions() & std::filesystem::perms::owner_write) ==
-        std::filesystem::perms::none)
-        return "cannot replace " + shown +
-               ": the file is read-only; clear Read-only in its Properties, or give another name";
-    return "cannot replace " + shown +
-           ": another program has it open (the game, or a viewer?); close it and pack again";
 }
 
 } // namespace

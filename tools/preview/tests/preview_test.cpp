@@ -183,10 +183,15 @@ void expect_the_games_frame(const sheet& drawn, bool with_mph, bool mph_row,
     std::ofstream(kit / "speedometer.ini") << (mph_row ? "[speedometer]\nunits = mph\n" : "");
     sim::install();
     sim::set_drawing_enabled(true);
-    sim::set_asset_root("shipped");
+    // The game reads its dictionaries from its current folder, and the
+    // module looks at them there before they are handed to it.
+    sim::set_asset_root("");
+    const fs::path here = fs::current_path();
+    fs::current_path("shipped");
     const HMODULE module = LoadLibraryW((kit / "speedometer.asi").c_str());
     ASSERT_NE(module, nullptr);
     sim::run_event_site(sim::event_site::init);
+    fs::current_path(here);
     sim::set_screen(1920, 1080);
     sim::set_vehicle({});
     sim::paint_backdrop();
@@ -283,6 +288,16 @@ TEST_F(previewer, refuses_what_it_cannot_draw_and_answers_help_and_version) {
         EXPECT_EQ(run.status, c.status) << run.output;
         EXPECT_NE(run.output.find(c.said), std::string::npos) << run.output;
     }
+    // A file in the module's place that is no module: what to do, in words.
+    fs::rename(kit / "speedometer.asi", kit / "module.bak");
+    std::ofstream(kit / "speedometer.asi", std::ios::binary) << "MZ, and then nothing";
+    const kit_run run =
+        run_in_kit(L"speedometer_preview.exe", L"models\\speedometer_atlas.txd -o refused.png");
+    fs::remove(kit / "speedometer.asi");
+    fs::rename(kit / "module.bak", kit / "speedometer.asi");
+    EXPECT_EQ(run.status, 1u);
+    EXPECT_NE(run.output.find("unpack the whole skin kit again"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find("error"), std::string::npos) << run.output;
     EXPECT_FALSE(fs::exists(kit / "refused.png"));
 }
 
