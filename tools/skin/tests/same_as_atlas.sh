@@ -12,7 +12,7 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 for face in --kmh --mph --light; do
   "$atlas" $([ "$face" = --kmh ] || echo "$face") atlas.png atlas.txd
-  "$wine_run" "$packer" atlas.png packer.txd >/dev/null
-  cmp atlas.txd packer.txd
-  echo "${face#--}: $(stat -c %s packer.txd) bytes, the same"
+  "$wine_run" "$packer" atlas.png speedometer_packed.txd >/dev/null
+  cmp atlas.txd speedometer_packed.txd
+  echo "${face#--}: $(stat -c %s speedometer_packed.txd) bytes, the same"
 done
