@@ -18,6 +18,16 @@ bool allowed_in_name(char c) {
     return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
 }
 
+// string_view::substr throws on a start past the end, and that alone would
+// link the run-time's exceptions and strings into the module; every caller
+// here has checked the sizes.
+std::string_view slice(std::string_view text, std::size_t at,
+                       std::size_t count = std::string_view::npos) {
+    at = at < text.size() ? at : text.size();
+    const std::size_t left = text.size() - at;
+    return {text.data() + at, count < left ? count : left};
+}
+
 bool same_letters(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
@@ -29,7 +39,7 @@ bool same_letters(std::string_view a, std::string_view b) {
 
 bool ends_in_mph_face(std::string_view name) {
     return name.size() >= mph_ending.size() &&
-           same_letters(name.substr(name.size() - mph_ending.size()), mph_ending);
+           same_letters(slice(name, name.size() - mph_ending.size()), mph_ending);
 }
 
 // а to я, then ё: a fixed table, so a name never changes with the machine.
@@ -177,11 +187,11 @@ void write_skin_dictionary_file(char* file, const char* name, bool mph) {
 bool skin_of_dictionary_file(std::string_view file, char (&name)[skin_name_max + 1], bool& mph) {
     mph = false;
     if (file.size() <= file_start.size() + file_end.size() ||
-        !same_letters(file.substr(0, file_start.size()), file_start) ||
-        !same_letters(file.substr(file.size() - file_end.size()), file_end))
+        !same_letters(slice(file, 0, file_start.size()), file_start) ||
+        !same_letters(slice(file, file.size() - file_end.size()), file_end))
         return false;
     std::string_view skin =
-        file.substr(file_start.size(), file.size() - file_start.size() - file_end.size());
+        slice(file, file_start.size(), file.size() - file_start.size() - file_end.size());
     mph = ends_in_mph_face(skin);
     if (mph)
         skin.remove_suffix(mph_ending.size());
@@ -198,7 +208,7 @@ skin_name_of_file skin_name_for_file(std::string_view stem) {
     // The face: "mph" at the end, alone or after one separator, which goes
     // with it.
     std::string_view part = stem;
-    if (stem.size() >= 3 && same_letters(stem.substr(stem.size() - 3), "mph")) {
+    if (stem.size() >= 3 && same_letters(slice(stem, stem.size() - 3), "mph")) {
         const std::size_t face = stem.size() - 3;
         std::size_t at = 0, before = 0;
         bool separated = face == 0;
@@ -209,7 +219,7 @@ skin_name_of_file skin_name_for_file(std::string_view stem) {
         }
         if (separated) {
             result.mph = true;
-            part = stem.substr(0, face == 0 ? 0 : before);
+            part = slice(stem, 0, face == 0 ? 0 : before);
         }
     }
     latin_text latin;
@@ -242,7 +252,7 @@ skin_name_of_file skin_name_for_file(std::string_view stem) {
     // Never a name of its own: the hash tells apart files whose Latin parts
     // agree, and ends the name in hex digits, never in _mph.
     constexpr std::size_t kept = skin_name_max - 7;
-    const std::string_view start = text.empty() ? "skin" : text.substr(0, kept);
+    const std::string_view start = text.empty() ? "skin" : slice(text, 0, kept);
     std::memcpy(result.name, start.data(), start.size());
     const std::uint32_t hash = name_hash(part);
     const std::uint32_t folded = (hash >> 24) ^ (hash & 0xFFFFFF);

@@ -156,7 +156,7 @@ TEST_F(module_test, unloading_before_the_host_reached_init_calls_no_host_functio
     EXPECT_TRUE(sim::changed_code_bytes().empty());
 }
 
-TEST_F(module_test, the_module_exports_nothing_and_imports_only_system_libraries) {
+TEST_F(module_test, the_module_exports_nothing_imports_only_system_libraries_and_stays_small) {
     load();
     const auto base = reinterpret_cast<std::uint32_t>(module_);
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(module_);
@@ -177,6 +177,11 @@ TEST_F(module_test, the_module_exports_nothing_and_imports_only_system_libraries
     }
     // USER32 for the settings' toggle key, read with GetAsyncKeyState.
     EXPECT_EQ(names, (std::vector<std::string>{"KERNEL32.dll", "msvcrt.dll", "USER32.dll"}));
+    // No more than 150 KB: a throwing library call alone brings in the
+    // run-time's exceptions and strings, some 90 KB.
+    WIN32_FILE_ATTRIBUTE_DATA file{};
+    ASSERT_TRUE(GetFileAttributesExA(module_file, GetFileExInfoStandard, &file));
+    EXPECT_LE(file.nFileSizeLow, 150u * 1024);
 }
 
 // What Windows' file properties show a player who asks which release runs.
