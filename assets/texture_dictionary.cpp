@@ -1,5 +1,7 @@
 #include "assets/texture_dictionary.hpp"
 
+#include "src/host/dictionary_format.hpp"
+
 #include <cstddef>
 #include <cstdio>
 #include <filesystem>
@@ -9,16 +11,11 @@
 namespace txd {
 namespace {
 
-constexpr std::uint32_t chunk_struct = 0x01;
-constexpr std::uint32_t chunk_extension = 0x03;
-constexpr std::uint32_t chunk_texture = 0x15;
-constexpr std::uint32_t chunk_dictionary = 0x16;
+using namespace dictionary_format;
+
 // The library generation the host's own files carry; newer stamps may be refused.
 constexpr std::uint32_t version_stamp = 0x1803FFFF;
 
-constexpr std::size_t chunk_header_size = 12;
-constexpr std::size_t texture_header_size = 88;
-constexpr std::size_t dictionary_struct_size = 4;
 constexpr std::size_t name_field_size = 32;
 
 constexpr std::uint32_t platform_id = 9;
@@ -33,10 +30,6 @@ constexpr std::uint32_t raster_format_colour_mask = 0x0F00;
 // The file carries every level itself: the automatic-levels bit stays clear.
 constexpr std::uint32_t raster_format_has_mip_levels = 0x8000;
 constexpr std::uint32_t raster_format_automatic_mip_levels = 0x1000;
-constexpr std::uint32_t pixel_format_argb = 21;
-constexpr std::uint32_t four_cc_dxt1 = 0x31545844;
-constexpr std::uint32_t four_cc_dxt3 = 0x33545844;
-constexpr std::uint32_t four_cc_dxt5 = 0x35545844;
 constexpr std::uint8_t bits_per_pixel_rgba32 = 32;
 constexpr std::uint8_t bits_per_pixel_compressed = 16;
 constexpr std::uint8_t raster_type_texture = 4;

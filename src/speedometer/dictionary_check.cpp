@@ -1,30 +1,17 @@
 #include "speedometer/dictionary_check.hpp"
 
 #include "files/header_reads.hpp"
+#include "host/dictionary_format.hpp"
 
 namespace {
 
-// The host's chunk types, each chunk a 12-byte header (type, size of what
-// follows, version stamp) and its body.
-constexpr std::uint32_t chunk_struct = 0x01;
-constexpr std::uint32_t chunk_extension = 0x03;
-constexpr std::uint32_t chunk_texture = 0x15;
-constexpr std::uint32_t chunk_dictionary = 0x16;
-constexpr std::uint32_t chunk_header_size = 12;
-constexpr std::uint32_t dictionary_struct_size = 4;
+using namespace dictionary_format;
 
-// The texture header, and where it keeps the raster's format and sizes.
-constexpr std::uint32_t texture_header_size = 88;
+// Where the texture header keeps the raster's format and sizes.
 constexpr std::uint32_t pixel_format_at = 0x4C;
 constexpr std::uint32_t width_at = 0x50;
 constexpr std::uint32_t height_at = 0x52;
 constexpr std::uint32_t level_count_at = 0x55;
-
-constexpr std::uint32_t pixel_format_argb = 21;
-constexpr std::uint32_t pixel_format_rgb = 22;
-constexpr std::uint32_t four_cc_dxt1 = 0x31545844;
-constexpr std::uint32_t four_cc_dxt3 = 0x33545844;
-constexpr std::uint32_t four_cc_dxt5 = 0x35545844;
 
 std::uint32_t u32_at(const unsigned char* bytes) {
     return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
