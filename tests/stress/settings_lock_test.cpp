@@ -7,35 +7,29 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <atomic>
 #include <cstdio>
 #include <fstream>
 
 namespace {
 
 constexpr wchar_t path[] = L".\\locked_settings.ini";
-
-struct locker {
-    LONGLONG ticks; // held for this long, then let go for as long
-    std::atomic<bool> stop{false};
-};
+LONGLONG held_ticks = 0; // held for this long, then let go for as long
+volatile LONG stop = 0;
 
 void spin(LONGLONG ticks) {
-    LARGE_INTEGER start;
-    LARGE_INTEGER now;
+    LARGE_INTEGER start, now;
     QueryPerformanceCounter(&start);
     do {
         QueryPerformanceCounter(&now);
     } while (now.QuadPart - start.QuadPart < ticks);
 }
 
-DWORD WINAPI hold_and_let_go(void* argument) {
-    locker& l = *static_cast<locker*>(argument);
-    while (!l.stop) {
+DWORD WINAPI hold_and_let_go(void*) {
+    while (stop == 0) {
         const HANDLE held = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        spin(l.ticks);
+        spin(held_ticks);
         CloseHandle(held);
-        spin(l.ticks);
+        spin(held_ticks);
     }
     return 0;
 }
@@ -48,18 +42,17 @@ TEST(settings_lock, a_file_held_shut_now_and_then_never_reads_as_other_settings)
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     for (const int microseconds : {200, 1000, 5000}) {
-        locker l;
-        l.ticks = frequency.QuadPart * microseconds / 1000000;
-        const HANDLE thread = CreateThread(nullptr, 0, hold_and_let_go, &l, 0, nullptr);
-        int cut_short = 0;
-        int wrong = 0;
+        held_ticks = frequency.QuadPart * microseconds / 1000000;
+        stop = 0;
+        const HANDLE thread = CreateThread(nullptr, 0, hold_and_let_go, nullptr, 0, nullptr);
         constexpr int reads = 5000;
+        int cut_short = 0, wrong = 0;
         for (int i = 0; i < reads; ++i) {
             const settings_file_read read = read_settings_file(path);
             cut_short += read.complete ? 0 : 1;
             wrong += read.complete && !(read.settings == expected) ? 1 : 0;
         }
-        l.stop = true;
+        stop = 1;
         WaitForSingleObject(thread, INFINITE);
         CloseHandle(thread);
         std::printf("settings file held shut for %d us at a time: %d reads, %d cut short, %d "
