@@ -133,15 +133,18 @@ std::string strip_of(const std::string& sprite) {
 
 std::string joined(const std::vector<std::string>& words) {
     std::string text;
-    for (std::size_t i = 0; i < words.size(); ++i)
-        text += (i == 0 ? "" : i + 1 == words.size() ? " and " : ", ") + words[i];
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        text += i == 0 ? "" : i + 1 == words.size() ? " and " : ", ";
+        text += words[i];
+    }
     return text;
 }
 
 // One line a sprite, and one a digit strip for all its cells, so that a
 // background left partly opaque gives a few lines, not one a neighbour.
 std::vector<std::string> grouped(const std::vector<sprite_finding>& findings) {
-    const std::string margin = "ink within " + std::to_string(neighbour_margin) + " layout pixels";
+    const std::string margin =
+        std::string("ink within ") + std::to_string(neighbour_margin) + " layout pixels";
     std::vector<std::string> lines;
     for (std::size_t i = 0; i < findings.size(); ++i) {
         const sprite_finding& f = findings[i];
@@ -217,7 +220,8 @@ std::vector<std::string> skin_warnings(int width, int height,
             inked += rgba[i * 4 + 3] != 0;
         }
     if (inked * 2 > outside)
-        return {"the background is not clear: " + std::to_string(inked * 100 / outside) +
+        return {std::string("the background is not clear: ") +
+                std::to_string(inked * 100 / outside) +
                 "% of the pixels outside the sprites' rectangles have some alpha (a fill at low "
                 "opacity?); keep the background fully transparent and save again"};
     std::vector<sprite_finding> findings;

@@ -484,7 +484,22 @@ TEST(skin_packer, packs_a_dropped_png_beside_it_under_its_skins_name) {
     }
     const run big = run_packer("\"Рабочий стол/Big Skin.png\"");
     EXPECT_EQ(big.report.find("refused: Рабочий стол/Big Skin.png is 65 MB"), 0u) << big.report;
-    EXPECT_EQ(run_packer("--version").report.find("speedometer_skin 1."), 0u);
+    const std::string version = run_packer("--version").report;
+    EXPECT_EQ(version.find("speedometer_skin 1."), 0u);
+    EXPECT_NE(run_packer("").report.find("drag its PNG in Explorer onto speedometer_skin.exe"),
+              std::string::npos);
+#ifdef _WIN32
+    EXPECT_NE(version.find(" (commit "), std::string::npos) << version;
+    // Run as invoked, without file virtualisation: a protected folder is said.
+    const HMODULE packer =
+        LoadLibraryExW(L"speedometer_skin.exe", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    const HRSRC manifest = FindResourceW(packer, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_NE(manifest, nullptr);
+    const std::string text(static_cast<const char*>(LockResource(LoadResource(packer, manifest))),
+                           SizeofResource(packer, manifest));
+    EXPECT_NE(text.find("level=\"asInvoker\""), std::string::npos) << text;
+    FreeLibrary(packer);
+#endif
     write_bytes("Рабочий стол/Огонь.png", skin_png());
     write_bytes("Рабочий стол/Огонь_mph.png", skin_png());
     const run pair = run_packer("\"Рабочий стол/Огонь.png\" \"Рабочий стол/Огонь_mph.png\"");
