@@ -505,6 +505,12 @@ TEST(skin_packer, packs_a_dropped_png_beside_it_under_its_skins_name) {
     const run pair = run_packer("\"Рабочий стол/Огонь.png\" \"Рабочий стол/Огонь_mph.png\"");
     EXPECT_EQ(pair.status, 0) << pair.report;
     EXPECT_TRUE(txd::read_file(skin::utf8_path("Рабочий стол/speedometer_ogon-43679c_mph.txd")));
+    write_bytes("Рабочий стол/speedometer_ogon-43679c.png", skin_png());
+    const run same = run_packer("\"Рабочий стол/Огонь.png\" "
+                                "\"Рабочий стол/speedometer_ogon-43679c.png\"");
+    EXPECT_EQ(same.status, 1);
+    EXPECT_NE(same.report.find("speedometer_ogon-43679c.png both make"), std::string::npos)
+        << same.report;
     const run refused = run_packer("\"Рабочий стол/皮肤/none.png\"");
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.report.find("refused: cannot open Рабочий стол/皮肤/none.png"),
