@@ -100,6 +100,12 @@ dictionary_target target_for(const std::string& png_path, const std::string& out
     // its file after the last backslash on any system.
     const std::size_t slash = output.find_last_of("/\\");
     const std::string file = slash == std::string::npos ? output : output.substr(slash + 1);
+    std::error_code ignored;
+    if (!has_extension(file, ".txd") && std::filesystem::exists(utf8_path(output), ignored)) {
+        target.refusal = output + " is neither a folder nor a dictionary (speedometer_NAME.txd); "
+                                  "to pack several skins at once, drop their PNGs only";
+        return target;
+    }
     if (!has_extension(file, ".txd")) {
         target.refusal = "no such folder: " + output +
                          " (end it with \\ to have it made, or give a dictionary's name, "
