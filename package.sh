@@ -7,8 +7,28 @@
 # SHA256SUMS.txt of its files; beside it in out/ go the same list and the
 # zip's own SHA-256. Two clones of one commit give the same bytes
 # (tools/package-zip.sh).
+# With --texts-only DIR it stages only the text files, into DIR/package and
+# DIR/kit, for tools/check-release-scripts.sh.
 set -euo pipefail
 cd "$(dirname "$0")"
+
+# Text files with Windows line endings, which every Notepad shows as lines;
+# the player's readme with the release, as the build defines it.
+crlf() { sed 's/\r*$/\r/' "$1" >"$2"; }
+stage_texts() {
+    local package=$1 kit=$2 version
+    version=$(sed -n 's/^project(speedometer VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+    sed "s/@VERSION@/$version/" package/README.txt | sed 's/\r*$/\r/' >"$package/README.txt"
+    crlf package/CHANGES.txt "$package/CHANGES.txt"
+    crlf package/speedometer.ini "$package/speedometer.ini"
+    crlf package/skin-kit/README.txt "$kit/README.txt"
+}
+if [ "${1:-}" = --texts-only ]; then
+    mkdir -p "$2/package" "$2/kit"
+    stage_texts "$2/package" "$2/kit"
+    exit 0
+fi
+
 ./tools/setup.sh
 # Files the steps below make get one mode whatever the clone's umask.
 umask 022
@@ -30,27 +50,24 @@ mkdir -p "$stage/models"
 cp build/windows/speedometer.asi "$stage/"
 build/atlas-tool/speedometer_atlas out/atlas.png "$stage/models/speedometer.txd"
 build/atlas-tool/speedometer_atlas --mph out/atlas_mph.png "$stage/models/speedometer_mph.txd"
-# The release, as the build defines it, in the player's readme.
-version=$(sed -n 's/^project(speedometer VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-sed "s/@VERSION@/$version/" package/README.txt >"$stage/README.txt"
-# Text files with Windows line endings, which every Notepad shows as lines.
-crlf() { sed 's/\r*$/\r/' "$1" >"$2"; }
-crlf package/CHANGES.txt "$stage/CHANGES.txt"
-crlf package/speedometer.ini "$stage/speedometer.ini"
-sed -i 's/\r*$/\r/' "$stage/README.txt"
 
 # The example skin, drawn by the atlas tool and packed by the kit's own
 # Windows packer under Wine, as a skin maker would pack it.
 kit=out/skin-kit
 rm -rf "$kit"
 mkdir -p "$kit/example"
+stage_texts "$stage" "$kit"
 build/atlas-tool/speedometer_atlas --light "$kit/example/light.png" out/atlas_light.txd
 build/atlas-tool/speedometer_atlas --light --mph "$kit/example/light_mph.png" \
   out/atlas_light_mph.txd
+# The packer refuses to write the shipped skin's own files, which a skin
+# maker's skin must never replace: it packs under another name, moved after.
 ./tools/wine-run.sh build/windows/tools/skin/speedometer_skin.exe "$kit/example/light.png" \
-  "$stage/models/speedometer_light.txd"
+  out/speedometer_example.txd
 ./tools/wine-run.sh build/windows/tools/skin/speedometer_skin.exe \
-  "$kit/example/light_mph.png" "$stage/models/speedometer_light_mph.txd"
+  "$kit/example/light_mph.png" out/speedometer_example_mph.txd
+mv out/speedometer_example.txd "$stage/models/speedometer_light.txd"
+mv out/speedometer_example_mph.txd "$stage/models/speedometer_light_mph.txd"
 ./tools/package-zip.sh "$stage" out/speedometer.zip "${package_files[@]}"
 unzip -l out/speedometer.zip
 
@@ -60,7 +77,6 @@ cp build/windows/tools/preview/speedometer_preview.exe build/windows/speedometer
 build/atlas-tool/skin_template "$kit/template.png"
 cp out/atlas.png "$kit/speedometer.png"
 cp out/atlas_mph.png "$kit/speedometer_mph.png"
-crlf package/skin-kit/README.txt "$kit/README.txt"
 ./tools/package-zip.sh "$kit" out/speedometer-skin-kit.zip "${kit_files[@]}"
 unzip -l out/speedometer-skin-kit.zip
 cat out/speedometer.zip.sha256 out/speedometer-skin-kit.zip.sha256

@@ -21,10 +21,13 @@ build/atlas-tool/speedometer_atlas --rgba32 --mph out/atlas_mph.png \
 for units in "" _mph; do
   build/atlas-tool/speedometer_atlas --light ${units:+--mph} "out/atlas_light$units.png" \
     "out/atlas_light$units.txd"
+  # The packer never writes the shipped skin's own files: another name, moved.
   build/atlas-tool/skin/speedometer_skin "out/atlas_light$units.png" \
-    "out/assets/models/speedometer_light$units.txd" >/dev/null
+    "out/speedometer_example$units.txd" >/dev/null
+  mv "out/speedometer_example$units.txd" "out/assets/models/speedometer_light$units.txd"
   build/atlas-tool/skin/speedometer_skin --32bit "out/atlas_light$units.png" \
-    "out/assets-rgba32/models/speedometer_light$units.txd" >/dev/null
+    "out/speedometer_example$units.txd" >/dev/null
+  mv "out/speedometer_example$units.txd" "out/assets-rgba32/models/speedometer_light$units.txd"
 done
 
 # The module and the simulated host.

@@ -26,6 +26,6 @@ function(add_kit_version_resource target description)
     BYPRODUCTS ${source} VERBATIM)
   add_custom_command(OUTPUT ${object}
     COMMAND ${CMAKE_RC_COMPILER} -O coff ${source} ${object}
-    DEPENDS ${source} ${target}_version_source)
+    DEPENDS ${source} ${target}_version_source ${kit_root}/cmake/kit.manifest)
   target_sources(${target} PRIVATE ${object})
 endfunction()

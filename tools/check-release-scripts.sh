@@ -4,8 +4,13 @@
 # scripts that keep it:
 # - tools/package-zip.sh packs one commit's files twice, staged at two paths
 #   in another order, with other file times, umasks and time zones: the two
-#   zips must be the same bytes, and a zip whose unpacked files do not match
-#   their sums must fail the run;
+#   zips must be the same bytes, without extra fields (owner ids, a second
+#   time stamp), with a sums file in Windows line endings that sha256sum
+#   checks; a zip whose unpacked files do not match their sums, a stage
+#   holding a file not listed and a text file without Windows line endings
+#   must each fail the run;
+# - package.sh's text files (package.sh --texts-only) have Windows line
+#   endings;
 # - with CMAKE_OPTIONs (the module build's), tools/check-module-reproducible.sh
 #   must build from another path than the checkout's, in a fresh work folder,
 #   and fail when handed a module that differs.
@@ -46,6 +51,41 @@ cmp "$work/one/release.zip" "$work/two/release.zip" ||
 listing=$(unzip -Z -T "$work/one/release.zip")
 grep -q ' 20100101\.000000 a.asi$' <<<"$listing" ||
     fail "a.asi is not stamped with the commit's time in UTC: $listing"
+
+# Extra fields would carry the packing user's ids: two machines, two zips.
+extra=$(zipinfo -v "$work/one/release.zip" | grep 'length of extra field' | grep -v ' 0 bytes') &&
+    fail "the zip's entries carry extra fields: $extra"
+mkdir -p "$work/unpacked"
+unzip -q "$work/one/release.zip" -d "$work/unpacked"
+[ "$(grep -c $'\r$' "$work/unpacked/SHA256SUMS.txt")" = "${#files[@]}" ] ||
+    fail "SHA256SUMS.txt has lines without Windows line endings"
+(cd "$work/unpacked" && sha256sum --check --strict --quiet SHA256SUMS.txt) ||
+    fail "sha256sum does not check SHA256SUMS.txt"
+
+# Each a stage the packaging must refuse.
+refused() {
+    local what=$1 message=$2
+    shift 2
+    if "$checkout/tools/package-zip.sh" "$@" 2>"$work/refused.log"; then
+        fail "$what passed"
+    fi
+    grep -q "$message" "$work/refused.log" || fail "$what was not told: $(cat "$work/refused.log")"
+}
+cp -r "$work/one/stage" "$work/extra"
+echo left over >"$work/extra/models/c.txd"
+refused "a staged file not in the list" "holds other files than the list" "$work/extra" \
+    "$work/extra.zip" "${files[@]}"
+cp -r "$work/one/stage" "$work/unix"
+printf 'one line\r\nanother\n' >"$work/unix/readme.txt"
+refused "a readme with a Unix line end" "without Windows line endings" "$work/unix" \
+    "$work/unix.zip" "${files[@]}"
+
+"$checkout/package.sh" --texts-only "$work/texts" || fail "package.sh --texts-only failed"
+for text in "$work"/texts/*/*; do
+    LC_ALL=C grep -q -e $'[^\r]$' -e '^$' "$text" &&
+        fail "package.sh gives ${text#"$work/texts/"} lines without Windows line endings"
+done
+[ "$(find "$work/texts" -type f | wc -l)" -ge 4 ] || fail "package.sh --texts-only staged no texts"
 
 # An unzip that changes one file it unpacks: the sums check must catch it.
 mkdir -p "$work/bin"

@@ -3,6 +3,9 @@
 # Zips the folder STAGE, which must hold exactly the FILEs given (paths from
 # STAGE), as ZIP, the same bytes from any clone of one commit:
 # - STAGE/SHA256SUMS.txt lists every FILE's SHA-256 and is zipped last;
+# - every text file (.txt, .ini), SHA256SUMS.txt too, has Windows line
+#   endings, which every Notepad shows as lines: a staged one without them
+#   fails the run;
 # - entries in the order given, no folder entries, no extra attributes (-X:
 #   no owner, no second time stamp);
 # - every file mode 644, every time the commit's (SOURCE_DATE_EPOCH when set,
@@ -30,7 +33,20 @@ listed=$(printf '%s\n' "${files[@]}" | LC_ALL=C sort)
 [ "$staged" = "$listed" ] ||
     fail "$stage holds other files than the list: $(diff <(echo "$listed") <(echo "$staged") | grep '^[<>]' | tr '\n' ' ')"
 
-(cd "$stage" && sha256sum -- "${files[@]}") >"$stage/SHA256SUMS.txt"
+for file in "${files[@]}"; do
+    case $file in
+    *.txt | *.ini)
+        # A line without its carriage return, the last one included.
+        if [ -s "$stage/$file" ] && { LC_ALL=C grep -q -e $'[^\r]$' -e '^$' "$stage/$file" ||
+            [ "$(tail -c 1 "$stage/$file" | od -An -c | tr -d ' ')" != '\n' ]; }; then
+            fail "$stage/$file has lines without Windows line endings"
+        fi
+        ;;
+    esac
+done
+
+# sha256sum reads the carriage returns back as the line ends they are.
+(cd "$stage" && sha256sum -- "${files[@]}") | sed 's/$/\r/' >"$stage/SHA256SUMS.txt"
 
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
     SOURCE_DATE_EPOCH=$(git -C "$checkout" log -1 --format=%ct 2>/dev/null) || true
@@ -52,7 +68,7 @@ unzip -q "$zip_path" -d "$unpacked"
 (cd "$unpacked" && sha256sum --check --strict --quiet SHA256SUMS.txt) ||
     fail "$zip: a file does not match its line in SHA256SUMS.txt"
 entries=$(cd "$unpacked" && find . -type f ! -name SHA256SUMS.txt -printf '%P\n' | LC_ALL=C sort)
-summed=$(sed 's/^[0-9a-f]*  //' "$unpacked/SHA256SUMS.txt" | LC_ALL=C sort)
+summed=$(sed 's/^[0-9a-f]*  //; s/\r$//' "$unpacked/SHA256SUMS.txt" | LC_ALL=C sort)
 [ "$entries" = "$summed" ] || fail "$zip: SHA256SUMS.txt does not list every file"
 
 cp "$stage/SHA256SUMS.txt" "${zip_path%.zip}.SHA256SUMS.txt"

@@ -42,41 +42,77 @@ bool ends_in_mph_face(std::string_view name) {
            same_letters(slice(name, name.size() - mph_ending.size()), mph_ending);
 }
 
-// а to я, then ё: a fixed table, so a name never changes with the machine.
+// а to я: a fixed table, so a name never changes with the machine.
 constexpr const char* cyrillic_latin[] = {
     "a", "b", "v", "g", "d", "e",  "zh", "z",  "i",  "y",    "k", "l", "m", "n", "o",  "p",
     "r", "s", "t", "u", "f", "kh", "ts", "ch", "sh", "shch", "",  "y", "",  "e", "yu", "ya",
 };
 
-// The Latin letters of a Cyrillic letter of either case, or nullptr for any
-// other code point.
-const char* latin_of_cyrillic(char32_t c) {
+// The small letter of a Cyrillic capital, U+0400 to U+052F; any other code
+// point as it is.
+char32_t cyrillic_lower(char32_t c) {
+    if (c >= 0x400 && c <= 0x40F)
+        return c + 0x50;
     if (c >= 0x410 && c <= 0x42F)
-        c += 0x20;
+        return c + 0x20;
+    if (c == 0x4C0)
+        return 0x4CF;
+    if ((c >= 0x460 && c <= 0x481) || (c >= 0x48A && c <= 0x4BF) || (c >= 0x4D0 && c <= 0x52F))
+        return c | 1;
+    if (c >= 0x4C1 && c <= 0x4CE && (c & 1) != 0)
+        return c + 1;
+    return c;
+}
+
+// The Latin letters of a small Cyrillic letter, or nullptr for any other
+// code point.
+const char* latin_of_cyrillic(char32_t c) {
     if (c >= 0x430 && c <= 0x44F)
         return cyrillic_latin[c - 0x430];
     switch (c) {
-    case 0x401:
     case 0x451:
         return "yo";
-    case 0x404:
     case 0x454:
         return "ye";
-    case 0x406:
     case 0x456:
         return "i";
-    case 0x407:
     case 0x457:
         return "yi";
-    case 0x40E:
     case 0x45E:
         return "u";
-    case 0x490:
     case 0x491:
         return "g";
     default:
         return nullptr;
     }
+}
+
+// Small Cyrillic letters whose Latin letters another letter also writes, or
+// none: ъ and ь (nothing), ы (y, as й), э (e, as е), є (ye, as йе), і (i, as
+// и), ї (yi, as йи), ў (u, as у), ґ (g, as г).
+bool written_alike(char32_t c) {
+    switch (c) {
+    case 0x44A:
+    case 0x44B:
+    case 0x44C:
+    case 0x44D:
+    case 0x454:
+    case 0x456:
+    case 0x457:
+    case 0x45E:
+    case 0x491:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Two small Cyrillic letters in a row whose Latin letters one letter also
+// writes: йа, йо, йу (ya, yo, yu as я, ё, ю), тс (ts as ц), шч (shch as щ).
+// Without these and the letters above, Latin letters read back one way only.
+bool pair_written_as_one(char32_t first, char32_t second) {
+    return (first == 0x439 && (second == 0x430 || second == 0x43E || second == 0x443)) ||
+           (first == 0x442 && second == 0x441) || (first == 0x448 && second == 0x447);
 }
 
 // One code point of UTF-8 text; a byte that starts no valid sequence is a
@@ -108,7 +144,7 @@ char32_t next_code_point(std::string_view text, std::size_t& at) {
 // A letter, digit or '-' of a name; '_' and everything else separate words.
 bool in_word(char32_t c) {
     return (c < 0x80 && c != '_' && allowed_in_name(static_cast<char>(c))) ||
-           latin_of_cyrillic(c) != nullptr;
+           latin_of_cyrillic(cyrillic_lower(c)) != nullptr;
 }
 
 // The Latin part of a name: its first skin_name_max characters, and how long
@@ -118,6 +154,7 @@ struct latin_text {
     std::size_t length = 0;
     bool separator_pending = false;
     bool other_script = false;
+    bool cyrillic_lost = false; // another Cyrillic spelling writes the same letters
 
     void put(char c) {
         if (separator_pending && length > 0)
@@ -132,16 +169,16 @@ struct latin_text {
     }
 };
 
-// FNV-1a over the code points, letters in lower case: the same name part
-// hashes the same on every machine and whatever its case.
+// FNV-1a over the code points, Latin and Cyrillic letters in lower case: the
+// same name part hashes the same on every machine and whatever its case.
 std::uint32_t name_hash(std::string_view part) {
     std::uint32_t hash = 2166136261u;
     for (std::size_t at = 0; at < part.size();) {
         char32_t c = next_code_point(part, at);
         if (c < 0x80)
             c = static_cast<unsigned char>(lower(static_cast<char>(c)));
-        else if ((c >= 0x410 && c <= 0x42F))
-            c += 0x20;
+        else
+            c = cyrillic_lower(c);
         for (int shift = 0; shift < 32; shift += 8) {
             hash ^= (c >> shift) & 0xFF;
             hash *= 16777619u;
@@ -205,29 +242,39 @@ bool skin_of_dictionary_file(std::string_view file, char (&name)[skin_name_max +
 
 skin_name_of_file skin_name_for_file(std::string_view stem) {
     skin_name_of_file result;
-    // The face: "mph" at the end, alone or after one separator, which goes
-    // with it.
+    // The face: "mph" at the end after a name and one separator ('-' too),
+    // which goes with it. "mph" alone, or after a separator alone, is a name.
     std::string_view part = stem;
-    if (stem.size() >= 3 && same_letters(slice(stem, stem.size() - 3), "mph")) {
+    if (stem.size() > 3 && same_letters(slice(stem, stem.size() - 3), "mph")) {
         const std::size_t face = stem.size() - 3;
         std::size_t at = 0, before = 0;
-        bool separated = face == 0;
+        bool separated = false;
         while (at < face) {
             before = at;
             const char32_t c = next_code_point(stem, at);
-            separated = at == face && !in_word(c);
+            separated = at == face && (!in_word(c) || c == '-');
         }
-        if (separated) {
+        if (separated && before > 0) {
             result.mph = true;
-            part = slice(stem, 0, face == 0 ? 0 : before);
+            part = slice(stem, 0, before);
         }
     }
+    // A PNG named as the dictionary it makes: the name after the prefix.
+    if (part.size() > file_start.size() &&
+        same_letters(slice(part, 0, file_start.size()), file_start))
+        part = slice(part, file_start.size());
     latin_text latin;
+    char32_t previous = 0; // the Cyrillic letter just before, in lower case
     for (std::size_t at = 0; at < part.size();) {
-        const char32_t c = next_code_point(part, at);
+        const char32_t c = cyrillic_lower(next_code_point(part, at));
+        const char* letters = latin_of_cyrillic(c);
+        if (letters != nullptr)
+            latin.cyrillic_lost =
+                latin.cyrillic_lost || written_alike(c) || pair_written_as_one(previous, c);
+        previous = letters != nullptr ? c : 0;
         if (c < 0x80 && allowed_in_name(static_cast<char>(c))) {
             latin.put(lower(static_cast<char>(c)));
-        } else if (const char* letters = latin_of_cyrillic(c)) {
+        } else if (letters != nullptr) {
             for (; *letters != '\0'; ++letters)
                 latin.put(*letters);
         } else {
@@ -239,6 +286,8 @@ skin_name_of_file skin_name_for_file(std::string_view stem) {
                                 latin.length < skin_name_max ? latin.length : skin_name_max);
     if (latin.other_script)
         result.source = skin_name_source::other_script;
+    else if (latin.cyrillic_lost)
+        result.source = skin_name_source::cyrillic_alike;
     else if (latin.length > skin_name_max)
         result.source = skin_name_source::too_long;
     else if (is_taken(text))

@@ -40,11 +40,12 @@ bool skin_of_dictionary_file(std::string_view file, char (&name)[skin_name_max +
 
 // Why a file's name made the skin name it did.
 enum class skin_name_source : unsigned char {
-    letters,      // its letters and digits, lower case, Cyrillic written in Latin
-    other_script, // it has letters of another script: the Latin part and a hash
-    too_long,     // cut to 25 characters and a hash
-    not_a_name,   // nothing left, or mph, or ending in _mph: a hash added
-    shipped,      // none or a shipped skin's name: a hash added
+    letters,        // its letters and digits, lower case, Cyrillic written in Latin
+    other_script,   // it has letters of another script: the Latin part and a hash
+    cyrillic_alike, // Cyrillic another spelling writes alike (ь, э, йо): Latin and a hash
+    too_long,       // cut to 25 characters and a hash
+    not_a_name,     // nothing left, or mph, or ending in _mph: a hash added
+    shipped,        // none or a shipped skin's name: a hash added
 };
 
 struct skin_name_of_file {
@@ -54,17 +55,20 @@ struct skin_name_of_file {
 };
 
 // The skin a file's name (UTF-8, without folder or extension) makes:
-// - a final "mph" after `_`, a space or other separator marks the mph face,
-//   and the rest makes the name, so NAME.png and NAME_mph.png pair;
+// - a final "mph" after a name and `_`, `-`, a space or other separator
+//   marks the mph face, and the rest makes the name, so NAME.png and
+//   NAME_mph.png pair; a leading "speedometer_" goes, so that
+//   speedometer_NAME.png makes NAME too;
 // - letters a-z and digits in lower case, `_` and `-` kept, Cyrillic written
-//   in Latin letters by a fixed table; each run of anything else one `_`,
-//   none at the start or the end;
+//   in Latin by a fixed table; each run of anything else one `_`, none at
+//   the start or the end;
 // - when that is not a name of its own (letters of another script were
-//   dropped, it is longer than 32, it is empty, mph, ends in _mph, is none or
-//   a shipped skin), its first 25 characters ("skin" when empty), `-` and six
-//   hex digits of a hash of the name part of the file's name, whatever its
-//   case.
+//   dropped; Cyrillic letters were written as another Cyrillic spelling
+//   writes them: ъ, ь, ы, э, є, і, ї, ў, ґ, or йа, йо, йу, тс, шч; it is
+//   longer than 32, empty, mph, ends in _mph, is none or a shipped skin),
+//   its first 25 characters ("skin" when empty), `-` and six hex digits of
+//   a hash of the name part of the file's name, in whatever case.
 // So the same file always makes the same name, and files whose names differ
-// in more than letter case, the separators between words or the Cyrillic
-// letters for their Latin ones make different names.
+// in more than letter case, the separators between words or Cyrillic
+// letters for the Latin ones they are written in make different names.
 skin_name_of_file skin_name_for_file(std::string_view stem);

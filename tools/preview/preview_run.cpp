@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <exception>
 #include <string>
 
@@ -58,7 +59,7 @@ int preview_once(const preview_request& request, std::optional<preview_game>& ga
     const bool two = skin.kmh && skin.mph;
     for (const auto* face : {&skin.kmh, &skin.mph}) {
         // The packer has just checked what it packed and printed its warnings.
-        if (!*face || (request.packed_from && **face == request.dictionaries.front()))
+        if (!*face || (request.packed_from && std::ranges::count(request.dictionaries, **face)))
             continue;
         const std::string refusal = check(**face, two, report);
         if (!refusal.empty())

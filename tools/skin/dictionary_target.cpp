@@ -23,6 +23,10 @@ std::string name_note(const dropped_skin& skin) {
     case skin_name_source::other_script:
         return "note: a skin's name holds only Latin letters (Cyrillic is written in them), " +
                makes + ", six characters from its name telling it apart";
+    case skin_name_source::cyrillic_alike:
+        return "note: in Latin letters ь and ъ drop out and letters such as е and э, ё and йо "
+               "come out alike, " +
+               makes + ", six characters from its name telling it apart";
     case skin_name_source::too_long:
         return "note: a skin's name is at most 32 characters, " + makes +
                ", six characters from its name telling it apart";
@@ -32,9 +36,30 @@ std::string name_note(const dropped_skin& skin) {
     case skin_name_source::shipped:
         break;
     }
-    return "warning: this PNG's name is that of a skin the game ships, or none (which means the "
-           "shipped artwork), " +
-           makes + "; rename the PNG to choose another name";
+    const std::string taken = skin.name.substr(0, skin.name.find('-'));
+    return (names_shipped_artwork(taken)
+                ? "warning: none in speedometer.ini means the shipped artwork, "
+                : "warning: " + taken +
+                      " is the name of the example skin the game package ships, which a skin "
+                      "must not replace, ") +
+           makes + " instead; rename the PNG to give your skin a name of its own";
+}
+
+bool is_shipped_skin(const char* name) {
+    for (const std::string_view shipped : shipped_skin_names)
+        if (shipped == name)
+            return true;
+    return false;
+}
+
+std::string lower_ascii(std::string text) {
+    for (char& c : text)
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    return text;
+}
+
+bool has_extension(const std::string& path, const char* extension) {
+    return lower_ascii(path).ends_with(extension);
 }
 
 std::string dictionary_rule() {
@@ -53,6 +78,12 @@ bool names_a_folder(const std::string& output) {
 
 dictionary_target target_for(const std::string& png_path, const std::string& output) {
     dictionary_target target;
+    if (has_extension(png_path, ".txd")) {
+        target.refusal = png_path +
+                         " is a dictionary already: drop it on speedometer_preview.exe to see it, "
+                         "or drop its PNG here to pack it again";
+        return target;
+    }
     if (output.empty() || names_a_folder(output)) {
         const dropped_skin made = skin_for_png(png_path);
         target.skin = made.name;
@@ -69,15 +100,30 @@ dictionary_target target_for(const std::string& png_path, const std::string& out
     // its file after the last backslash on any system.
     const std::size_t slash = output.find_last_of("/\\");
     const std::string file = slash == std::string::npos ? output : output.substr(slash + 1);
+    std::error_code ignored;
+    if (!has_extension(file, ".txd") && std::filesystem::exists(utf8_path(output), ignored)) {
+        target.refusal = output + " is neither a folder nor a dictionary (speedometer_NAME.txd); "
+                                  "to pack several skins at once, drop their PNGs only";
+        return target;
+    }
+    if (!has_extension(file, ".txd")) {
+        target.refusal = "no such folder: " + output +
+                         " (end it with \\ to have it made, or give a dictionary's name, "
+                         "speedometer_NAME.txd)";
+        return target;
+    }
     char name[skin_name_max + 1];
     if (!skin_of_dictionary_file(file, name, target.mph)) {
-        std::string lower = file;
-        for (char& c : lower)
-            c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        const std::string lower = lower_ascii(file);
         target.refusal = lower == "speedometer.txd" || lower == "speedometer_mph.txd"
                              ? file + " is the shipped artwork, which a skin must not replace: " +
                                    dictionary_rule()
                              : "the game loads no skin from " + file + ": " + dictionary_rule();
+        return target;
+    }
+    if (is_shipped_skin(name)) {
+        target.refusal = file + " is the example skin the game package ships, which a skin must "
+                                "not replace: choose another NAME for speedometer_NAME.txd";
         return target;
     }
     target.skin = name;

@@ -15,6 +15,15 @@
 
 namespace skin {
 
+std::vector<std::string> watch_arguments(const packer_command& command) {
+    std::vector<std::string> arguments;
+    if (command.request.uncompressed)
+        arguments.push_back("--32bit");
+    arguments.push_back("--watch");
+    arguments.push_back(command.request.png_path);
+    return arguments;
+}
+
 #ifdef _WIN32
 namespace {
 
@@ -53,18 +62,16 @@ int run_previewer(const std::vector<std::string>& arguments, bool asked) {
 
 } // namespace
 
-int launch_preview(const std::string& png, const std::string& dictionary, bool asked) {
-    // The previewer finds the other face beside the dictionary by its name.
-    return run_previewer({"--packed-from", png, dictionary}, asked);
+int launch_preview(const std::string& png, const std::vector<std::string>& dictionaries,
+                   bool asked) {
+    // Given one face, the previewer finds the other beside it by its name.
+    std::vector<std::string> arguments = {"--packed-from", png};
+    arguments.insert(arguments.end(), dictionaries.begin(), dictionaries.end());
+    return run_previewer(arguments, asked);
 }
 
-int launch_watch(const std::string& png, bool uncompressed) {
-    std::vector<std::string> arguments;
-    if (uncompressed)
-        arguments.push_back("--32bit");
-    arguments.push_back("--watch");
-    arguments.push_back(png);
-    return run_previewer(arguments, true);
+int launch_watch(const packer_command& command) {
+    return run_previewer(watch_arguments(command), true);
 }
 
 bool offer_watch(const std::string& png) {
@@ -77,14 +84,14 @@ bool offer_watch(const std::string& png) {
 }
 #else
 // The previewer is a Windows program; the native packer only packs.
-int launch_preview(const std::string&, const std::string&, bool asked) {
+int launch_preview(const std::string&, const std::vector<std::string>&, bool asked) {
     if (!asked)
         return 0;
     print(stderr, "refused: --preview needs the Windows packer and its previewer\n");
     return 1;
 }
 
-int launch_watch(const std::string&, bool) {
+int launch_watch(const packer_command&) {
     print(stderr, "refused: --watch needs the Windows packer and its previewer\n");
     return 1;
 }

@@ -42,10 +42,10 @@ int pack_skin(const pack_request& request, std::FILE* report, std::FILE* errors)
         print(errors, "refused: %s\n", why.c_str());
         return 1;
     }
-    for (const std::string& note : request.notes)
-        print(report, "%s\n", note.c_str());
     for (const std::string& warning : skin_warnings(png.width, png.height, png.rgba))
         print(report, "warning: %s\n", warning.c_str());
+    for (const std::string& note : request.notes)
+        print(report, "%s\n", note.c_str());
 
     txd::texture_image texture;
     texture.name = texture_name;
@@ -56,8 +56,9 @@ int pack_skin(const pack_request& request, std::FILE* report, std::FILE* errors)
     texture.filter_mode = mip_filter_linear;
     try {
         txd::texture_image written = texture;
-        if (!request.uncompressed) {
+        if (!request.uncompressed)
             written = dxt::compress_dxt5(texture);
+        if (!request.uncompressed && request.quality) {
             report_level(report, 0, texture.width, texture.height, texture.rgba, written.rgba);
             for (std::size_t i = 0; i < texture.mip_levels.size(); ++i) {
                 const int level = static_cast<int>(i) + 1;

@@ -83,8 +83,7 @@ int main(int argc, char** argv) {
         label(cr, text.c_str(), narrow ? sprite.rect.right + 4 : sprite.rect.left + 6,
               sprite.rect.top + (digit ? 18 : 16), size);
     }
-    label(cr, "speed digits: any colour (a white tint keeps it); dim zeros in front", 8, 470,
-          10);
+    label(cr, "speed digits: any colour (a white tint keeps it); dim zeros in front", 8, 470, 10);
     label(cr, "status digits: white, tinted", 582, 205, 9);
     // The dial: the needle turns about the face's centre, from 0 at 120
     // degrees clockwise from the right to the top speed at 360.
@@ -104,10 +103,15 @@ int main(int argc, char** argv) {
     arrow(cr, nx, needle.bottom - 10, nx, needle.top + 6);
     // The pivot lies where the status digits are drawn in the image, so it
     // is told in words beside the needle rather than marked over them.
-    char pivot[64];
-    std::snprintf(pivot, sizeof pivot, "pivot: %.1f below this box", pivot_y - needle.bottom);
+    // In the template's own pixels, which a paint program's ruler shows, and
+    // in the layout's, which the readme's margins use.
+    char pivot[64], layout[64];
+    std::snprintf(pivot, sizeof pivot, "pivot: %g px below this box",
+                  (pivot_y - needle.bottom) * texels_per_layout);
+    std::snprintf(layout, sizeof layout, "(%g layout pixels; the face's centre)",
+                  pivot_y - needle.bottom);
     label(cr, pivot, needle.right + 4, needle.top + 80, 9);
-    label(cr, "(the face's centre)", needle.right + 4, needle.top + 92, 9);
+    label(cr, layout, needle.right + 4, needle.top + 92, 9);
     label(cr, "tip up: points at 0 at rest", needle.right + 4, needle.top + 60, 9);
     label(cr, "red band: keep clear", 700, 250, 11);
     label(cr, "arc: a circle in its square", 700, 270, 11);

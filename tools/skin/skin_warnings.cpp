@@ -118,6 +118,75 @@ double worst_on_outline(const isolated_ink& ink, int level, const texel_rect& r)
     return worst;
 }
 
+// What one sprite showed: no ink at all, or ink bleeding into these.
+struct sprite_finding {
+    std::string sprite;
+    bool empty = false;
+    std::vector<std::string> bleeds_into;
+};
+
+// "speed digit 4" and "speed digit 8" are one strip's cells: "speed digits".
+std::string strip_of(const std::string& sprite) {
+    const std::size_t digit = sprite.find(" digit ");
+    return digit == std::string::npos ? "" : sprite.substr(0, digit) + " digits";
+}
+
+std::string joined(const std::vector<std::string>& words) {
+    std::string text;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        text += i == 0 ? "" : i + 1 == words.size() ? " and " : ", ";
+        text += words[i];
+    }
+    return text;
+}
+
+// One line a sprite, and one a digit strip for all its cells, so that a
+// background left partly opaque gives a few lines, not one a neighbour.
+std::vector<std::string> grouped(const std::vector<sprite_finding>& findings) {
+    const std::string margin =
+        std::string("ink within ") + std::to_string(neighbour_margin) + " layout pixels";
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < findings.size(); ++i) {
+        const sprite_finding& f = findings[i];
+        const std::string strip = strip_of(f.sprite);
+        if (!strip.empty()) {
+            if (i > 0 && strip_of(findings[i - 1].sprite) == strip)
+                continue; // told with the strip's first cell
+            std::vector<std::string> empty, bleeding;
+            for (std::size_t j = i; j < findings.size() && strip_of(findings[j].sprite) == strip;
+                 ++j) {
+                const std::string cell =
+                    findings[j].sprite.substr(findings[j].sprite.rfind(' ') + 1);
+                (findings[j].empty ? empty : bleeding).push_back(cell);
+            }
+            const std::string one = f.sprite.substr(0, f.sprite.rfind(' ')) + " ";
+            if (empty.size() == 1)
+                lines.push_back(one + empty[0] +
+                                ": its rectangle is fully transparent, so it draws nothing");
+            else if (!empty.empty())
+                lines.push_back(strip + " " + joined(empty) +
+                                ": their rectangles are fully transparent, so they draw nothing");
+            if (!bleeding.empty())
+                lines.push_back((bleeding.size() == 1 ? one : strip + " ") + joined(bleeding) +
+                                ": " + margin +
+                                " of a neighbour's rectangle will bleed into it at small sizes");
+            continue;
+        }
+        if (f.empty) {
+            lines.push_back(f.sprite + ": its rectangle is fully transparent, so it draws nothing");
+        } else if (!f.bleeds_into.empty()) {
+            std::vector<std::string> owners;
+            for (const std::string& n : f.bleeds_into)
+                owners.push_back(n + "'s");
+            lines.push_back(f.sprite + ": " + margin + " of the " + joined(owners) +
+                            (owners.size() == 1 ? " rectangle will bleed into it"
+                                                : " rectangles will bleed into them") +
+                            " at small sizes");
+        }
+    }
+    return lines;
+}
+
 } // namespace
 
 std::vector<std::string> skin_warnings(int width, int height,
@@ -136,13 +205,33 @@ std::vector<std::string> skin_warnings(int width, int height,
         return {"no pixel is transparent: the background was flattened; start from "
                 "speedometer.png, which has transparency, and keep its background clear"};
     const auto sprites = layout_sprites();
-    std::vector<std::string> warnings;
+    // A background filled at some opacity bleeds everywhere too: one line.
+    std::vector<bool> in_sprite(static_cast<std::size_t>(width) * height, false);
     for (const named_sprite& sprite : sprites) {
+        const texel_span span(in_texels(sprite.rect, texels_per_layout));
+        for (int y = span.top; y < span.bottom; ++y)
+            std::fill_n(in_sprite.begin() + static_cast<std::ptrdiff_t>(y) * width + span.left,
+                        span.right - span.left, true);
+    }
+    std::size_t outside = 0, inked = 0;
+    for (std::size_t i = 0; i < in_sprite.size(); ++i)
+        if (!in_sprite[i]) {
+            ++outside;
+            inked += rgba[i * 4 + 3] != 0;
+        }
+    if (inked * 2 > outside)
+        return {std::string("the background is not clear: ") +
+                std::to_string(inked * 100 / outside) +
+                "% of the pixels outside the sprites' rectangles have some alpha (a fill at low "
+                "opacity?); keep the background fully transparent and save again"};
+    std::vector<sprite_finding> findings;
+    for (const named_sprite& sprite : sprites) {
+        sprite_finding& finding = findings.emplace_back();
+        finding.sprite = sprite.name;
         const texel_rect r = in_texels(sprite.rect, texels_per_layout);
         const texel_span span(r);
         if (fully_transparent(rgba, width, span)) {
-            warnings.push_back(sprite.name + ": its rectangle is fully transparent, so it draws "
-                                             "nothing");
+            finding.empty = true;
             continue;
         }
         const isolated_ink ink(rgba, width, height, span, deepest_level);
@@ -152,16 +241,13 @@ std::vector<std::string> skin_warnings(int width, int height,
             const texel_rect n = in_texels(neighbour.rect, texels_per_layout);
             for (int level = 1; level <= deepest_level; ++level) {
                 if (worst_on_outline(ink, level, n) > bleed_limit) {
-                    warnings.push_back(sprite.name + ": ink within " +
-                                       std::to_string(neighbour_margin) + " layout pixels of the " +
-                                       neighbour.name +
-                                       "'s rectangle will bleed into it at small sizes");
+                    finding.bleeds_into.push_back(neighbour.name);
                     break;
                 }
             }
         }
     }
-    return warnings;
+    return grouped(findings);
 }
 
 } // namespace skin

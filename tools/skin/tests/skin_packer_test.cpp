@@ -7,6 +7,7 @@
 #include "dropped_png.hpp"
 #include "dxt_decoder.hpp"
 #include "png_input.hpp"
+#include "preview_launch.hpp"
 #include "skin_pack.hpp"
 #include "utf8_path.hpp"
 
@@ -79,10 +80,12 @@ std::string read_all(std::FILE* file) {
     return text;
 }
 
-run pack(const std::string& png, const std::string& dictionary, bool uncompressed = false) {
+run pack(const std::string& png, const std::string& dictionary, bool uncompressed = false,
+         bool quality = false) {
     std::FILE* report = std::tmpfile();
     std::FILE* errors = std::tmpfile();
-    const int status = skin::pack_skin({png, dictionary, uncompressed, {}}, report, errors);
+    const int status =
+        skin::pack_skin({png, dictionary, uncompressed, quality, {}}, report, errors);
     return {status, read_all(errors), read_all(report)};
 }
 
@@ -201,7 +204,8 @@ TEST(skin_packer, takes_every_kind_of_png_with_transparency) {
 TEST(skin_packer, packs_a_png_into_a_full_dxt5_chain_that_replaces_the_old_dictionary) {
     write_skin_png("round_trip.png", 512, 256);
     write_bytes("round_trip.txd", std::vector<char>{'o', 'l', 'd'});
-    const run r = pack("round_trip.png", "round_trip.txd");
+    EXPECT_EQ(pack("round_trip.png", "round_trip.txd").report.find("level "), std::string::npos);
+    const run r = pack("round_trip.png", "round_trip.txd", false, true);
     ASSERT_EQ(r.status, 0) << r.errors;
     EXPECT_NE(r.report.find("level  9"), std::string::npos) << r.report;
     // Only the disc has ink: every other sprite is reported as empty.
@@ -263,6 +267,13 @@ TEST(skin_packer, warns_of_empty_sprites_and_ink_that_bleeds_into_a_neighbour) {
          "warning: no pixel is transparent: the background was flattened; start from "
          "speedometer.png, which has transparency, and keep its background clear\nwrote",
          true},
+        {"partly opaque background", {0, 0, 512, 256, 254}, "no pixel is transparent", false},
+        {"partly opaque background", {0, 0, 512, 256, 254}, "background is not clear: 100%", true},
+        {"ink all over the digits",
+         {145, 140, 512, 256, 255},
+         "warning: speed digits 0, 3, 4, 5, 6, 7, 8 and 9: ink within 4 layout pixels of a "
+         "neighbour's rectangle",
+         true},
         {"a texel beside the needle",
          {337, 30, 338, 31, 255},
          "needle: its rectangle is fully transparent",
@@ -308,14 +319,35 @@ TEST(skin_packer, names_a_dropped_pngs_skin_as_the_settings_file_takes_it) {
         {"Игра.png", "igra", false, true},
         {"Скин_mph.png", "skin", true, true},
         {"Щука ёж.png", "shchuka_yozh", false, true},
+        {"Ярко.png", "yarko", false, true},
+        {"Цех.png", "tsekh", false, true},
+        {"Тсех.png", "tsekh-e60012", false, true},
+        {"Кон.png", "kon", false, true},
+        {"Конь.png", "kon-09577c", false, true},
+        {"Ель.png", "el-15169b", false, true},
+        {"Эль.png", "el-899d1c", false, true},
+        {"Ёж.png", "yozh", false, true},
+        {"Йож.png", "yozh-d52e39", false, true},
+        {"Ґрунт.png", "grunt-a70351", false, true},
+        {"ґрунт.png", "grunt-a70351", false, true},
+        {"Єва.png", "yeva-0f20bb", false, true},
+        {"Ірина.png", "irina-138b1e", false, true},
+        {"Їжак.png", "yizhak-b3ca0d", false, true},
+        {"Ўсход_mph.png", "uskhod-f94d80", true, true},
+        {"Огонь_mph.png", "ogon-43679c", true, true},
+        {"Ночьmph.png", "nochmph-d02ecc", false, true},
+        {"ЁЖ皮.png", "yozh-355e72", false, true},
+        {"ёж皮.png", "yozh-355e72", false, true},
         {"皮肤.png", "skin-9d93d3", false, true},
         {"皮肤_mph.png", "skin-9d93d3", true, true},
         {"皮肤 2.png", "2-a35a9c", false, true},
-        {"mph.png", "skin-1c9d44", true, true},
-        {"_mph.png", "skin-1c9d44", true, true},
+        {"mph.png", "mph-aba856", false, true},
+        {"_mph.png", "_mph-c6d67a", false, true},
+        {"_mph_mph.png", "_mph-c6d67a", true, true},
         {"a_mph.png", "a", true, false},
         {"a_mph_mph.png", "a_mph-490cd9", true, true},
-        {"neon-mph.png", "neon-mph", false, false},
+        {"neon-mph.png", "neon", true, true},
+        {"speedometer_neon.png", "neon", false, true},
         {"light.png", "light-4c60e5", false, true},
         {"Light_MPH.png", "light-4c60e5", true, true},
         {"none.png", "none-e27250", false, true},
@@ -349,6 +381,12 @@ TEST(skin_packer, writes_only_a_skins_dictionary_or_into_a_folder) {
         {"models/Speedometer_Neon_MPH.TXD", "models/Speedometer_Neon_MPH.TXD", "neon", true, ""},
         {"my models", "my models/speedometer_sky_2_mph.txd", "sky_2", true, ""},
         {"new models/", "new models/speedometer_sky_2_mph.txd", "sky_2", true, ""},
+        {"new models\\", "new models\\/speedometer_sky_2_mph.txd", "sky_2", true, ""},
+        {"новая2", nullptr, "", false, "no such folder: новая2"},
+        {"models/speedometer_light.txd", nullptr, "", false,
+         "speedometer_light.txd is the example"},
+        {"speedometer_Light_MPH.txd", nullptr, "", false, "_MPH.txd is the example skin"},
+        {"speedometer_lights.txd", "speedometer_lights.txd", "lights", false, ""},
         {"speedometer.txd", nullptr, "", false, "speedometer.txd is the shipped artwork"},
         {"m/SPEEDOMETER_MPH.txd", nullptr, "", false, "SPEEDOMETER_MPH.txd is the shipped artwork"},
         {"neon.txd", nullptr, "", false, "the game loads no skin from neon.txd: name it "},
@@ -368,6 +406,8 @@ TEST(skin_packer, writes_only_a_skins_dictionary_or_into_a_folder) {
         EXPECT_EQ(t.skin, c.skin);
         EXPECT_EQ(t.mph, c.mph);
     }
+    EXPECT_NE(skin::target_for("speedometer_x.TXD", "").refusal.find("speedometer_preview.exe"),
+              std::string::npos);
 }
 
 TEST(skin_packer, reads_its_arguments_as_explorer_and_a_command_prompt_give_them) {
@@ -381,7 +421,12 @@ TEST(skin_packer, reads_its_arguments_as_explorer_and_a_command_prompt_give_them
         {{"a.png"}, drop, true, true},
         {{"a.png", "b.txd"}, pack, false, false},
         {{"--preview", "a.png", "b.txd"}, pack, true, false},
-        {{"a.png", "b.txd", "c"}, usage, false, false},
+        {{"a.png", "b.txd", "c"}, usage, false, true},
+        {{"a.png", "a_mph.PNG"}, drop, true, true},
+        {{"a.png", "b.png", "c.png"}, drop, true, true},
+        {{"-32bit", "t.png"}, usage, false, false},
+        {{"--watch", "a.png"}, watch, false, false},
+        {{"--watch", "a.png", "b.png"}, usage, false, false},
         {{"--help"}, help, false, true},
         {{"/?"}, help, false, true},
         {{"--32bit", "--version"}, version, false, false},
@@ -393,6 +438,9 @@ TEST(skin_packer, reads_its_arguments_as_explorer_and_a_command_prompt_give_them
         EXPECT_EQ(command.preview, c.preview);
         EXPECT_EQ(command.waits_for_key, c.waits);
     }
+    EXPECT_EQ(skin::parse_command({"-32bit", "t.png"}).problem, "unknown option -32bit");
+    EXPECT_EQ(skin::watch_arguments(skin::parse_command({"--watch", "--32bit", "a.png"})),
+              (std::vector<std::string>{"--32bit", "--watch", "a.png"}));
     EXPECT_EQ(skin::formatted("%s=%d", "a", 1), "a=1");
 }
 
@@ -436,7 +484,33 @@ TEST(skin_packer, packs_a_dropped_png_beside_it_under_its_skins_name) {
     }
     const run big = run_packer("\"Рабочий стол/Big Skin.png\"");
     EXPECT_EQ(big.report.find("refused: Рабочий стол/Big Skin.png is 65 MB"), 0u) << big.report;
-    EXPECT_EQ(run_packer("--version").report.find("speedometer_skin 1."), 0u);
+    const std::string version = run_packer("--version").report;
+    EXPECT_EQ(version.find("speedometer_skin 1."), 0u);
+    EXPECT_NE(run_packer("").report.find("drag its PNG in Explorer onto speedometer_skin.exe"),
+              std::string::npos);
+#ifdef _WIN32
+    EXPECT_NE(version.find(" (commit "), std::string::npos) << version;
+    // Run as invoked, without file virtualisation: a protected folder is said.
+    const HMODULE packer =
+        LoadLibraryExW(L"speedometer_skin.exe", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    const HRSRC manifest = FindResourceW(packer, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_NE(manifest, nullptr);
+    const std::string text(static_cast<const char*>(LockResource(LoadResource(packer, manifest))),
+                           SizeofResource(packer, manifest));
+    EXPECT_NE(text.find("level=\"asInvoker\""), std::string::npos) << text;
+    FreeLibrary(packer);
+#endif
+    write_bytes("Рабочий стол/Огонь.png", skin_png());
+    write_bytes("Рабочий стол/Огонь_mph.png", skin_png());
+    const run pair = run_packer("\"Рабочий стол/Огонь.png\" \"Рабочий стол/Огонь_mph.png\"");
+    EXPECT_EQ(pair.status, 0) << pair.report;
+    EXPECT_TRUE(txd::read_file(skin::utf8_path("Рабочий стол/speedometer_ogon-43679c_mph.txd")));
+    write_bytes("Рабочий стол/speedometer_ogon-43679c.png", skin_png());
+    const run same = run_packer("\"Рабочий стол/Огонь.png\" "
+                                "\"Рабочий стол/speedometer_ogon-43679c.png\"");
+    EXPECT_EQ(same.status, 1);
+    EXPECT_NE(same.report.find("speedometer_ogon-43679c.png both make"), std::string::npos)
+        << same.report;
     const run refused = run_packer("\"Рабочий стол/皮肤/none.png\"");
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.report.find("refused: cannot open Рабочий стол/皮肤/none.png"),
