@@ -173,6 +173,14 @@ TEST_F(skin_dictionary, only_a_whole_skin_file_in_the_game_folder_reaches_the_ho
     std::vector<std::uint8_t> noise(4096);
     std::generate(noise.begin(), noise.end(), std::mt19937(34));
     const std::string_view png = "\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\x02\0\0\0\x01\0\x08\x06";
+    auto beyond = on(dxt3_chain, levels, 11); // and a second 1 by 1 level stored
+    beyond.insert(beyond.end() - 24, {16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    for (const std::size_t at : {4, 32, 44}) { // the dictionary's, texture's and struct's sizes
+        std::uint32_t size = 0;
+        std::memcpy(&size, &beyond[at], 4);
+        size += 20;
+        std::memcpy(&beyond[at], &size, 4);
+    }
     const char* const short_ = "ends before its artwork does (copied only in part?)";
     const char* const lie = "has artwork whose sizes do not agree (damaged?)";
     const char* const alien =
@@ -206,7 +214,7 @@ TEST_F(skin_dictionary, only_a_whole_skin_file_in_the_game_folder_reaches_the_ho
         {"more levels than it holds", with(137, 2, 1), 0, lie},
         {"a format of neither kind", with(128, 0x32545844), 0,
          "holds artwork neither in 32-bit colour nor in DXT1, DXT3 or DXT5"},
-        {"one level above the whole chain", on(dxt3_chain, levels, 11), 0, lie},
+        {"one level above the whole chain", beyond, 0, lie},
         {"16 textures", textures(16), 0, nullptr},
         {"17 textures", textures(17), 0,
          "holds more than 16 textures, where a gauge's dictionary holds one"},
@@ -250,38 +258,45 @@ TEST_F(skin_dictionary, only_a_whole_skin_file_in_the_game_folder_reaches_the_ho
 
 // Mutants of dictionaries the project's writer makes, the header in every
 // layout the format names: the check passes exactly those the project's
-// strict reader reads, also while another program holds the file open.
+// strict reader reads, while another program holds the file open for writing.
 TEST(dictionary_check, agrees_with_the_strict_reader_on_every_mutant) {
     using enum txd::pixel_encoding;
     std::size_t mutants = 0, disagreements = 0;
-    const auto compare = [&](auto b, std::size_t at, std::uint32_t value, std::size_t size = 1) {
-        b.resize(std::max(b.size(), at + size));
-        std::memcpy(&b[at], &value, size);
-        std::ofstream("mutant.txd", std::ios::binary)
-            .write(reinterpret_cast<const char*>(b.data()), std::ssize(b));
+    const HANDLE file = CreateFileA("mutant.txd", GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    struct edit {
+        std::size_t at;
+        std::uint32_t value;
+        std::size_t size;
+    };
+    const auto compare = [&](auto b, std::initializer_list<edit> edits) {
+        for (const edit& e : edits) {
+            b.resize(std::max(b.size(), e.at + e.size));
+            std::memcpy(&b[e.at], &e.value, e.size);
+        }
+        DWORD written = 0;
+        SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+        WriteFile(file, b.data(), static_cast<DWORD>(b.size()), &written, nullptr);
+        SetEndOfFile(file);
         ++mutants;
         disagreements += (check_dictionary("mutant.txd") == dictionary_fault::none) !=
                          txd::decode(b).has_value();
-        return b;
     };
     for (const auto& good : {dictionary_of(rgba32, 4, false), dictionary_of(rgba32, 4, true, false),
                              dictionary_of(dxt1, 8, true, false), dictionary_of(dxt5, 8, true)}) {
-        // Every bit of the texture header and first level count, an end one elsewhere.
         for (std::size_t at = 0; at < good.size(); ++at)
-            for (int bit = 0; bit < 8; bit += at >= 52 && at < 144 ? 1 : 7)
-                compare(good, at, good[at] ^ 1u << bit);
+            for (int bit = 0; bit < 8; ++bit)
+                compare(good, {{at, good[at] ^ 1u << bit, 1}});
         for (const std::uint32_t code : {21u, 22u, 0x31545844u, 0x33545844u, 0x35545844u})
             for (const std::uint32_t raster : {0x0100u, 0x0200u, 0x0300u, 0x0500u, 0x0600u, 0x8500u,
                                                0x8300u, 0x1500u, 0x2500u, 0x4500u})
                 for (const std::uint32_t flags : {0u, 1u, 8u, 9u})
-                    compare(compare(compare(good, 124, raster, 4), 128, code, 4), 139, flags);
-        compare(good, 2047, 0); // padded to a sector
+                    compare(good, {{124, raster, 4}, {128, code, 4}, {139, flags, 1}});
+        compare(good, {{2047, 0, 1}}); // padded to a sector
     }
     EXPECT_EQ(disagreements, 0u) << "of " << mutants << " mutants";
-    const HANDLE held = CreateFileA("mutant.txd", GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     EXPECT_EQ(check_dictionary("mutant.txd"), dictionary_fault::none); // held open for writing
-    CloseHandle(held);
+    CloseHandle(file);
     DeleteFileA("mutant.txd");
     EXPECT_EQ(check_dictionary("no_folder/mutant.txd"), dictionary_fault::missing);
 }
