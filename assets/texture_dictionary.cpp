@@ -13,9 +13,8 @@ namespace {
 
 using namespace dictionary_format;
 
-// The raster format's colour nibble: for a compressed raster it only sets the
-// depth readers report. The file carries every level itself: the
-// automatic-levels bits stay clear.
+// The depth the header reports: readers recompute a compressed raster's from
+// its code.
 constexpr std::uint8_t bits_per_pixel_rgba32 = bits_per_pixel_32;
 constexpr std::uint8_t bits_per_pixel_compressed = 16;
 constexpr std::uint16_t device_id = 2;

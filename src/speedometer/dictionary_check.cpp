@@ -50,7 +50,8 @@ std::uint64_t level_bytes(raster_blocks blocks, std::uint32_t width, std::uint32
 // Walks the tree from the dictionary's header to its end, each chunk within
 // its parent: the dictionary's own size was checked against the file's, so
 // a chunk that runs past its parent has a size that lies. What follows the
-// dictionary is never read, by the host's reader or this walk.
+// dictionary (zeros that pad a file taken out of an archive) is never read,
+// by the host's reader or this walk.
 class chunk_walk {
   public:
     chunk_walk(const header_reads& file, std::uint32_t length) : file_(file), length_(length) {}
@@ -67,12 +68,12 @@ class chunk_walk {
         if (length_ < sizeof header || u32_at(header + 4) > length_ - sizeof header) {
             return dictionary_fault::cut_short;
         }
-        const std::uint32_t end = sizeof header + u32_at(header + 4);
+        end_ = sizeof header + u32_at(header + 4);
         other_stamp_ = u32_at(header + 8) != version_stamp;
         at_ = sizeof header;
         std::uint32_t struct_end = 0;
         unsigned char counts[dictionary_struct_size];
-        if (!enter(chunk_struct, end, struct_end) || struct_end - at_ != sizeof counts ||
+        if (!enter(chunk_struct, end_, struct_end) || struct_end - at_ != sizeof counts ||
             !read(counts, sizeof counts, struct_end)) {
             return dictionary_fault::sizes_disagree;
         }
@@ -87,7 +88,7 @@ class chunk_walk {
             }
         }
         // A tree whose sizes all hold is told of by what else is wrong in it.
-        if (const dictionary_fault fault = extension(end); fault != dictionary_fault::none) {
+        if (const dictionary_fault fault = extension(end_); fault != dictionary_fault::none) {
             return fault;
         }
         return other_stamp_ ? dictionary_fault::other_version : header_fault;
@@ -99,7 +100,7 @@ class chunk_walk {
         std::uint32_t texture_end = 0;
         std::uint32_t struct_end = 0;
         unsigned char header[texture_header_size];
-        if (!enter(chunk_texture, length_, texture_end) ||
+        if (!enter(chunk_texture, end_, texture_end) ||
             !enter(chunk_struct, texture_end, struct_end) ||
             !read(header, sizeof header, struct_end)) {
             return dictionary_fault::sizes_disagree;
@@ -167,6 +168,7 @@ class chunk_walk {
 
     const header_reads& file_;
     const std::uint32_t length_;
+    std::uint32_t end_ = 0; // of the dictionary chunk
     std::uint32_t at_ = 0;
     bool other_stamp_ = false;
 };
