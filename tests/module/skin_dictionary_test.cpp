@@ -152,16 +152,13 @@ std::vector<std::uint8_t> dictionary_of(txd::pixel_encoding encoding, int width,
 TEST_F(skin_dictionary, only_a_whole_skin_file_in_the_game_folder_reaches_the_host) {
     using enum txd::pixel_encoding;
     const auto good = txd::encode({make_test_atlas_image()}); // 32-bit, one level
-    const auto with = [&](std::size_t at, std::uint32_t value, std::size_t size = 4) {
-        auto bytes = good;
+    const auto with = [&](std::size_t at, std::uint32_t value, std::size_t size = 4,
+                          std::vector<std::uint8_t> bytes = {}) { // of good by default
+        bytes = bytes.empty() ? good : bytes;
         std::memcpy(&bytes[at], &value, size);
         return bytes;
     };
     const auto cut = [&](std::size_t n) { return std::vector(good.begin(), good.begin() + n); };
-    const auto on = [](auto bytes, std::size_t at, std::uint8_t value) {
-        bytes[at] = value;
-        return bytes;
-    };
     const auto rgb = dictionary_of(rgba32, 8, false, false); // pixel format 22, colour 0x0600
     const auto dxt5_8x4 = dictionary_of(dxt5, 8, false);
     const auto dxt3_chain = dictionary_of(dxt3, 512, true); // 10 levels, 0x8300
@@ -173,14 +170,10 @@ TEST_F(skin_dictionary, only_a_whole_skin_file_in_the_game_folder_reaches_the_ho
     std::vector<std::uint8_t> noise(4096);
     std::generate(noise.begin(), noise.end(), std::mt19937(34));
     const std::string_view png = "\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\x02\0\0\0\x01\0\x08\x06";
-    auto beyond = on(dxt3_chain, levels, 11); // and a second 1 by 1 level stored
+    auto beyond = with(levels, 11, 1, dxt3_chain); // and a second 1 by 1 level stored
     beyond.insert(beyond.end() - 24, {16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
-    for (const std::size_t at : {4, 32, 44}) { // the dictionary's, texture's and struct's sizes
-        std::uint32_t size = 0;
-        std::memcpy(&size, &beyond[at], 4);
-        size += 20;
-        std::memcpy(&beyond[at], &size, 4);
-    }
+    for (const std::size_t at : {4, 32, 44}) // the sizes that hold it: low bytes, no carry
+        beyond[at] += 20;
     const char* const short_ = "ends before its artwork does (copied only in part?)";
     const char* const lie = "has artwork whose sizes do not agree (damaged?)";
     const char* const alien =
@@ -215,21 +208,20 @@ TEST_F(skin_dictionary, only_a_whole_skin_file_in_the_game_folder_reaches_the_ho
         {"a format of neither kind", with(128, 0x32545844), 0,
          "holds artwork neither in 32-bit colour nor in DXT1, DXT3 or DXT5"},
         {"one level above the whole chain", beyond, 0, lie},
-        {"16 textures", textures(16), 0, nullptr},
         {"17 textures", textures(17), 0,
          "holds more than 16 textures, where a gauge's dictionary holds one"},
-        {"platform 10", on(good, platform, 10), 0,
+        {"platform 10", with(platform, 10, 1), 0,
          "was made for another platform than the game's (by another program?)"},
-        {"an 8-bit palette", on(good, colour, 0x25), 0, unread},
-        {"a cube map", on(good, flags, 0x03), 0, unread},
-        {"2 bytes a pixel in the colour nibble", on(good, colour, 0x02), 0, disagrees},
+        {"an 8-bit palette", with(colour, 0x25, 1), 0, unread},
+        {"a cube map", with(flags, 0x03, 1), 0, unread},
+        {"2 bytes a pixel in the colour nibble", with(colour, 0x02, 1), 0, disagrees},
         {"32-bit without alpha", rgb, 0, nullptr},
-        {"32-bit without alpha, with the alpha flag", on(rgb, flags, 0x01), 0, disagrees},
-        {"DXT5 without the compressed flag", on(dxt5_8x4, flags, 0x01), 0, disagrees},
+        {"32-bit without alpha, with the alpha flag", with(flags, 0x01, 1, rgb), 0, disagrees},
+        {"DXT5 without the compressed flag", with(flags, 0x01, 1, dxt5_8x4), 0, disagrees},
         {"DXT5 8 by 4", dxt5_8x4, 0, nullptr},
-        {"DXT5 6 wide", on(dxt5_8x4, width, 6), 0, disagrees},
-        {"the mip bit with one level", on(good, colour, 0x85), 0, disagrees},
-        {"a chain without the mip bit", on(dxt3_chain, colour, 0x03), 0, disagrees},
+        {"DXT5 6 wide", with(width, 6, 1, dxt5_8x4), 0, disagrees},
+        {"the mip bit with one level", with(colour, 0x85, 1), 0, disagrees},
+        {"a chain without the mip bit", with(colour, 0x03, 1, dxt3_chain), 0, disagrees},
     };
     const std::string skin = "models\\speedometer_carbon.txd";
     place(carbon, atlas);
@@ -261,24 +253,19 @@ TEST_F(skin_dictionary, only_a_whole_skin_file_in_the_game_folder_reaches_the_ho
 // strict reader reads, while another program holds the file open for writing.
 TEST(dictionary_check, agrees_with_the_strict_reader_on_every_mutant) {
     using enum txd::pixel_encoding;
-    std::size_t mutants = 0, disagreements = 0;
+    std::size_t disagreements = 0;
     const HANDLE file = CreateFileA("mutant.txd", GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    struct edit {
-        std::size_t at;
-        std::uint32_t value;
-        std::size_t size;
+    const auto set = [](auto b, std::size_t at, std::uint32_t value, std::size_t size = 1) {
+        b.resize(std::max(b.size(), at + size));
+        std::memcpy(&b[at], &value, size);
+        return b;
     };
-    const auto compare = [&](auto b, std::initializer_list<edit> edits) {
-        for (const edit& e : edits) {
-            b.resize(std::max(b.size(), e.at + e.size));
-            std::memcpy(&b[e.at], &e.value, e.size);
-        }
+    const auto compare = [&](const std::vector<std::uint8_t>& b) {
         DWORD written = 0;
         SetFilePointer(file, 0, nullptr, FILE_BEGIN);
         WriteFile(file, b.data(), static_cast<DWORD>(b.size()), &written, nullptr);
         SetEndOfFile(file);
-        ++mutants;
         disagreements += (check_dictionary("mutant.txd") == dictionary_fault::none) !=
                          txd::decode(b).has_value();
     };
@@ -286,15 +273,15 @@ TEST(dictionary_check, agrees_with_the_strict_reader_on_every_mutant) {
                              dictionary_of(dxt1, 8, true, false), dictionary_of(dxt5, 8, true)}) {
         for (std::size_t at = 0; at < good.size(); ++at)
             for (int bit = 0; bit < 8; ++bit)
-                compare(good, {{at, good[at] ^ 1u << bit, 1}});
+                compare(set(good, at, good[at] ^ 1u << bit));
         for (const std::uint32_t code : {21u, 22u, 0x31545844u, 0x33545844u, 0x35545844u})
             for (const std::uint32_t raster : {0x0100u, 0x0200u, 0x0300u, 0x0500u, 0x0600u, 0x8500u,
                                                0x8300u, 0x1500u, 0x2500u, 0x4500u})
                 for (const std::uint32_t flags : {0u, 1u, 8u, 9u})
-                    compare(good, {{124, raster, 4}, {128, code, 4}, {139, flags, 1}});
-        compare(good, {{2047, 0, 1}}); // padded to a sector
+                    compare(set(set(set(good, 124, raster, 4), 128, code, 4), 139, flags));
+        compare(set(good, 2047, 0)); // padded to a sector
     }
-    EXPECT_EQ(disagreements, 0u) << "of " << mutants << " mutants";
+    EXPECT_EQ(disagreements, 0u);
     EXPECT_EQ(check_dictionary("mutant.txd"), dictionary_fault::none); // held open for writing
     CloseHandle(file);
     DeleteFileA("mutant.txd");
@@ -342,11 +329,6 @@ TEST_F(skin_dictionary, without_the_shipped_artwork_the_log_says_what_to_copy_on
                 }
             }
             EXPECT_EQ(calls, c.calls);
-            enter_vehicle(0.5f); // a frame without the artwork draws nothing
-            sim::clear_calls();
-            sim::run_event_site(sim::event_site::draw);
-            EXPECT_EQ(sim::count_of(host_fn::set_render_state), 0u);
-            sim::clear_vehicle();
             sim::run_event_site(sim::event_site::shutdown);
         }
         unload();
