@@ -13,30 +13,10 @@ namespace {
 
 using namespace dictionary_format;
 
-// The library generation the host's own files carry; newer stamps may be refused.
-constexpr std::uint32_t version_stamp = 0x1803FFFF;
-
-constexpr std::size_t name_field_size = 32;
-
-constexpr std::uint32_t platform_id = 9;
-// The raster format's colour nibble: for a compressed raster it only sets the
-// depth readers report.
-constexpr std::uint32_t raster_format_1555 = 0x0100;
-constexpr std::uint32_t raster_format_565 = 0x0200;
-constexpr std::uint32_t raster_format_4444 = 0x0300;
-constexpr std::uint32_t raster_format_8888 = 0x0500;
-constexpr std::uint32_t raster_format_888 = 0x0600;
-constexpr std::uint32_t raster_format_colour_mask = 0x0F00;
-// The file carries every level itself: the automatic-levels bit stays clear.
-constexpr std::uint32_t raster_format_has_mip_levels = 0x8000;
-constexpr std::uint32_t raster_format_automatic_mip_levels = 0x1000;
-constexpr std::uint8_t bits_per_pixel_rgba32 = 32;
+// The depth the header reports: readers recompute a compressed raster's from
+// its code.
+constexpr std::uint8_t bits_per_pixel_rgba32 = bits_per_pixel_32;
 constexpr std::uint8_t bits_per_pixel_compressed = 16;
-constexpr std::uint8_t raster_type_texture = 4;
-constexpr std::uint8_t flag_has_alpha = 0x01;
-constexpr std::uint8_t flag_cube = 0x02;
-constexpr std::uint8_t flag_automatic_mip_levels = 0x04;
-constexpr std::uint8_t flag_compressed = 0x08;
 constexpr std::uint16_t device_id = 2;
 
 // Bounds that keep a hostile file from making us allocate without limit.
@@ -151,8 +131,8 @@ void write_name(byte_writer& out, const std::string& name) {
     out.zeros(name_field_size - name.size());
 }
 
-std::uint32_t four_cc(pixel_encoding encoding) {
-    switch (encoding) {
+std::uint32_t pixel_format_of(const texture_image& t) {
+    switch (t.encoding) {
     case pixel_encoding::dxt1:
         return four_cc_dxt1;
     case pixel_encoding::dxt3:
@@ -162,11 +142,12 @@ std::uint32_t four_cc(pixel_encoding encoding) {
     case pixel_encoding::rgba32:
         break;
     }
-    return pixel_format_argb;
+    return t.has_alpha ? pixel_format_argb : pixel_format_rgb;
 }
 
 bool has_alpha(const texture_image& t) {
-    return t.encoding != pixel_encoding::dxt1 || t.has_alpha;
+    return (t.encoding != pixel_encoding::dxt1 && t.encoding != pixel_encoding::rgba32) ||
+           t.has_alpha;
 }
 
 // The colour nibbles other tools write for each: readers only take a depth
@@ -181,7 +162,7 @@ std::uint32_t raster_colour(const texture_image& t) {
     case pixel_encoding::rgba32:
         break;
     }
-    return raster_format_8888;
+    return t.has_alpha ? raster_format_8888 : raster_format_888;
 }
 
 void write_texture(byte_writer& out, const texture_image& t) {
@@ -194,7 +175,7 @@ void write_texture(byte_writer& out, const texture_image& t) {
     write_name(out, t.name);
     out.zeros(name_field_size); // mask name
     out.u32(raster_colour(t) | (t.mip_levels.empty() ? 0 : raster_format_has_mip_levels));
-    out.u32(four_cc(t.encoding));
+    out.u32(pixel_format_of(t));
     out.u16(static_cast<std::uint16_t>(t.width));
     out.u16(static_cast<std::uint16_t>(t.height));
     out.u8(is_compressed(t.encoding) ? bits_per_pixel_compressed : bits_per_pixel_rgba32);
@@ -327,6 +308,7 @@ std::optional<std::string> read_name(byte_reader& in) {
 std::optional<pixel_encoding> encoding_of(std::uint32_t pixel_format) {
     switch (pixel_format) {
     case pixel_format_argb:
+    case pixel_format_rgb:
         return pixel_encoding::rgba32;
     case four_cc_dxt1:
         return pixel_encoding::dxt1;
@@ -359,8 +341,8 @@ struct texture_header_fields {
     std::uint8_t flags;
 };
 
-// Only layouts whose levels follow as this reader takes them: 32-bit with
-// alpha, or DXT blocks, each with one level or the whole stored chain. Cube,
+// Only layouts whose levels follow as this reader takes them: 32-bit, or DXT
+// blocks, each with one level or the whole stored chain. Palette, cube,
 // self-mipping and other rasters are refused rather than misread.
 std::optional<pixel_encoding> check_header(const texture_header_fields& h, refusal& refused) {
     if (h.platform != platform_id)
@@ -375,7 +357,9 @@ std::optional<pixel_encoding> check_header(const texture_header_fields& h, refus
     const auto encoding = encoding_of(h.pixel_format);
     if (!encoding)
         return refused("pixel format " + std::to_string(h.pixel_format) +
-                       " is neither 32-bit with alpha nor DXT1, DXT3 or DXT5");
+                       " is neither 32-bit nor DXT1, DXT3 or DXT5");
+    if ((h.raster_format & (raster_format_palette_8 | raster_format_palette_4)) != 0)
+        return refused("a palette before the levels");
     if ((h.raster_format & raster_format_automatic_mip_levels) != 0 ||
         (h.flags & flag_automatic_mip_levels) != 0)
         return refused("automatic mip levels: the file must carry its own");
@@ -386,12 +370,17 @@ std::optional<pixel_encoding> check_header(const texture_header_fields& h, refus
     const bool compressed = (h.flags & flag_compressed) != 0;
     const bool alpha = (h.flags & flag_has_alpha) != 0;
     if (*encoding == pixel_encoding::rgba32) {
+        // The colour nibble, not the code, gives the device format: it must
+        // say 4 bytes a pixel, and agree with the code on alpha.
+        const bool code_alpha = h.pixel_format == pixel_format_argb;
+        const std::uint32_t colour = h.raster_format & raster_format_colour_mask;
         if (compressed)
             return refused("32-bit colour with the compressed flag");
-        if (!alpha)
-            return refused("32-bit colour without the alpha flag");
+        if (alpha != code_alpha)
+            return refused(code_alpha ? "32-bit colour without the alpha flag"
+                                      : "32-bit colour without alpha, with the alpha flag");
         if (h.depth != bits_per_pixel_rgba32 ||
-            (h.raster_format & raster_format_colour_mask) != raster_format_8888)
+            !(colour == raster_format_8888 || (!code_alpha && colour == raster_format_888)))
             return refused("32-bit colour with another depth or raster format");
     } else {
         if (!compressed)
@@ -533,8 +522,9 @@ std::optional<std::vector<texture_image>> decode(std::span<const std::uint8_t> b
     const auto dictionary_size = expect_chunk(in, chunk_dictionary, refused);
     if (!dictionary_size)
         return std::nullopt;
-    if (*dictionary_size != in.remaining())
-        return refused("dictionary size does not match the file's");
+    // Whatever follows the dictionary (zeros that pad a file taken out of an
+    // archive) is never read.
+    const std::size_t dictionary_end = in.position() + *dictionary_size;
 
     const auto struct_size = expect_chunk(in, chunk_struct, refused);
     if (!struct_size)
@@ -555,8 +545,8 @@ std::optional<std::vector<texture_image>> decode(std::span<const std::uint8_t> b
     }
     if (!expect_empty_extension(in, refused))
         return std::nullopt;
-    if (in.remaining() != 0)
-        return refused("bytes after the dictionary's end");
+    if (in.position() != dictionary_end)
+        return refused("dictionary size does not match its contents");
     return textures;
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 // The host's texture dictionary file: a tree of chunks holding one or more
-// textures, 32-bit with alpha or block-compressed (DXT1, DXT3, DXT5). Reading
-// is strict: any size that does not match exactly makes the file unreadable,
-// and the reader says why.
+// textures, 32-bit with or without alpha or block-compressed (DXT1, DXT3,
+// DXT5). Reading is strict: any size that does not match exactly, and any
+// header field the host's reader would take differently from the levels,
+// makes the file unreadable, and the reader says why. What follows the
+// dictionary's chunk is not read.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -22,8 +24,9 @@ struct texture_image {
     int width = 0;
     int height = 0;
     pixel_encoding encoding = pixel_encoding::rgba32;
-    // DXT1 only: whether its one bit of alpha is used (the others always have
-    // alpha).
+    // 32-bit: whether the alpha bytes are used (pixel format 21 and colour
+    // 0x0500, or 22 and 0x0600 without). DXT1: whether its one bit of alpha is
+    // used. DXT3 and DXT5 always have alpha.
     bool has_alpha = true;
     // Level 0. For rgba32: rows top first, 4 bytes a pixel: R, G, B, A. For
     // the DXT encodings: the blocks as the file and the device hold them, rows

@@ -2,9 +2,26 @@
 
 #include <windows.h>
 
-header_reads::header_reads(const char* path)
-    : file_(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {
+namespace {
+
+// Whatever another program does with the file meanwhile (an editor holding it
+// open, a save replacing it), the look into it goes ahead.
+constexpr DWORD any_sharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+} // namespace
+
+header_reads::header_reads(const char* path) {
+    take(CreateFileA(path, GENERIC_READ, any_sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                     nullptr));
+}
+
+header_reads::header_reads(const wchar_t* path) {
+    take(CreateFileW(path, GENERIC_READ, any_sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                     nullptr));
+}
+
+void header_reads::take(void* file) {
+    file_ = file;
     if (file_ == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         missing_ = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;

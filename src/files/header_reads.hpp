@@ -7,6 +7,7 @@ class header_reads {
   public:
     // The path as given, so a relative one is taken from the current folder.
     explicit header_reads(const char* path);
+    explicit header_reads(const wchar_t* path);
     ~header_reads();
     header_reads(const header_reads&) = delete;
     header_reads& operator=(const header_reads&) = delete;
@@ -19,6 +20,8 @@ class header_reads {
     bool read(std::uint32_t offset, void* bytes, std::uint32_t count) const;
 
   private:
+    void take(void* file);
+
     void* file_;
     bool missing_ = false;
     std::uint64_t size_ = 0;

@@ -2,16 +2,11 @@
 
 #include "files/header_reads.hpp"
 #include "host/dictionary_format.hpp"
+#include "speedometer/texture_header_check.hpp"
 
 namespace {
 
 using namespace dictionary_format;
-
-// Where the texture header keeps the raster's format and sizes.
-constexpr std::uint32_t pixel_format_at = 0x4C;
-constexpr std::uint32_t width_at = 0x50;
-constexpr std::uint32_t height_at = 0x52;
-constexpr std::uint32_t level_count_at = 0x55;
 
 std::uint32_t u32_at(const unsigned char* bytes) {
     return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
@@ -52,17 +47,11 @@ std::uint64_t level_bytes(raster_blocks blocks, std::uint32_t width, std::uint32
            ((h + blocks.side - 1) / blocks.side) * blocks.bytes;
 }
 
-std::uint32_t whole_chain(std::uint32_t width, std::uint32_t height) {
-    std::uint32_t levels = 1;
-    for (std::uint32_t side = width > height ? width : height; side > 1; side /= 2) {
-        ++levels;
-    }
-    return levels;
-}
-
 // Walks the tree from the dictionary's header to its end, each chunk within
 // its parent: the dictionary's own size was checked against the file's, so
-// a chunk that runs past its parent has a size that lies.
+// a chunk that runs past its parent has a size that lies. What follows the
+// dictionary (zeros that pad a file taken out of an archive) is never read,
+// by the host's reader or this walk.
 class chunk_walk {
   public:
     chunk_walk(const header_reads& file, std::uint32_t length) : file_(file), length_(length) {}
@@ -79,30 +68,39 @@ class chunk_walk {
         if (length_ < sizeof header || u32_at(header + 4) > length_ - sizeof header) {
             return dictionary_fault::cut_short;
         }
-        if (u32_at(header + 4) != length_ - sizeof header) {
-            return dictionary_fault::sizes_disagree;
-        }
+        end_ = sizeof header + u32_at(header + 4);
+        other_stamp_ = u32_at(header + 8) != version_stamp;
         at_ = sizeof header;
         std::uint32_t struct_end = 0;
         unsigned char counts[dictionary_struct_size];
-        if (!enter(chunk_struct, length_, struct_end) || struct_end - at_ != sizeof counts ||
+        if (!enter(chunk_struct, end_, struct_end) || struct_end - at_ != sizeof counts ||
             !read(counts, sizeof counts, struct_end)) {
             return dictionary_fault::sizes_disagree;
         }
+        if (u16_at(counts) > most_textures) {
+            return dictionary_fault::too_many_textures;
+        }
+        dictionary_fault header_fault = dictionary_fault::none;
         for (std::uint32_t texture = 0; texture < u16_at(counts); ++texture) {
-            if (const dictionary_fault fault = this->texture(); fault != dictionary_fault::none) {
+            if (const dictionary_fault fault = this->texture(header_fault);
+                fault != dictionary_fault::none) {
                 return fault;
             }
         }
-        return extension(length_);
+        // A tree whose sizes all hold is told of by what else is wrong in it.
+        if (const dictionary_fault fault = extension(end_); fault != dictionary_fault::none) {
+            return fault;
+        }
+        return other_stamp_ ? dictionary_fault::other_version : header_fault;
     }
 
   private:
-    dictionary_fault texture() {
+    // header_fault keeps the first texture header's fault, if any.
+    dictionary_fault texture(dictionary_fault& header_fault) {
         std::uint32_t texture_end = 0;
         std::uint32_t struct_end = 0;
         unsigned char header[texture_header_size];
-        if (!enter(chunk_texture, length_, texture_end) ||
+        if (!enter(chunk_texture, end_, texture_end) ||
             !enter(chunk_struct, texture_end, struct_end) ||
             !read(header, sizeof header, struct_end)) {
             return dictionary_fault::sizes_disagree;
@@ -129,17 +127,19 @@ class chunk_walk {
         if (at_ != struct_end) {
             return dictionary_fault::sizes_disagree;
         }
+        if (header_fault == dictionary_fault::none) {
+            header_fault = texture_header_fault(header);
+        }
         return extension(texture_end);
     }
 
-    // The chunk that closes a texture or the dictionary: nothing may follow
-    // it inside its parent.
+    // The empty chunk that closes a texture or the dictionary: nothing may
+    // follow it inside its parent.
     dictionary_fault extension(std::uint32_t parent_end) {
         std::uint32_t end = 0;
-        if (!enter(chunk_extension, parent_end, end) || end != parent_end) {
+        if (!enter(chunk_extension, parent_end, end) || end != at_ || end != parent_end) {
             return dictionary_fault::sizes_disagree;
         }
-        at_ = end;
         return dictionary_fault::none;
     }
 
@@ -153,6 +153,7 @@ class chunk_walk {
             u32_at(header + 4) > parent_end - at_) {
             return false;
         }
+        other_stamp_ = other_stamp_ || u32_at(header + 8) != version_stamp;
         end = at_ + u32_at(header + 4);
         return true;
     }
@@ -167,13 +168,12 @@ class chunk_walk {
 
     const header_reads& file_;
     const std::uint32_t length_;
+    std::uint32_t end_ = 0; // of the dictionary chunk
     std::uint32_t at_ = 0;
+    bool other_stamp_ = false;
 };
 
-} // namespace
-
-dictionary_fault check_dictionary(const char* path) {
-    const header_reads file(path);
+dictionary_fault check_file(const header_reads& file) {
     if (!file.opened()) {
         return file.missing() ? dictionary_fault::missing : dictionary_fault::unopened;
     }
@@ -184,6 +184,16 @@ dictionary_fault check_dictionary(const char* path) {
         return dictionary_fault::empty;
     }
     return chunk_walk(file, static_cast<std::uint32_t>(file.size())).dictionary();
+}
+
+} // namespace
+
+dictionary_fault check_dictionary(const char* path) {
+    return check_file(header_reads(path));
+}
+
+dictionary_fault check_dictionary(const wchar_t* path) {
+    return check_file(header_reads(path));
 }
 
 const char* dictionary_fault_words(dictionary_fault fault) {
@@ -206,6 +216,18 @@ const char* dictionary_fault_words(dictionary_fault fault) {
         return "has artwork whose sizes do not agree (damaged?)";
     case dictionary_fault::unknown_raster:
         return "holds artwork neither in 32-bit colour nor in DXT1, DXT3 or DXT5";
+    case dictionary_fault::too_many_textures:
+        return "holds more than 16 textures, where a gauge's dictionary holds one";
+    case dictionary_fault::other_version:
+        return "was written for another version of the game's format (by another program?)";
+    case dictionary_fault::other_platform:
+        return "was made for another platform than the game's (by another program?)";
+    case dictionary_fault::unread_layout:
+        return "holds artwork with a palette, as a cube map, with levels left to the graphics card "
+               "to make or with sides over 4096, which the game does not read";
+    case dictionary_fault::header_disagrees:
+        return "has a texture header that does not agree with its artwork (damaged, or saved by "
+               "another program?)";
     }
     return nullptr;
 }

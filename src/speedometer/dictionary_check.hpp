@@ -15,19 +15,33 @@ enum class dictionary_fault : std::uint8_t {
     cut_short,
     sizes_disagree,
     unknown_raster,
+    too_many_textures,
+    other_version,
+    other_platform,
+    unread_layout,
+    header_disagrees,
 };
 
 // Larger than any dictionary a skin can be (4096 by 2048 in 32-bit colour
 // with every level is 44.7 MB).
 inline constexpr std::uint32_t largest_dictionary = 64u << 20;
+// A gauge draws from one texture; more are refused before any is looked at,
+// so that the check's cost stays that of a few dozen reads.
+inline constexpr std::uint32_t most_textures = 16;
 
 // Reads the file at path (relative to the current folder, as the host reads
 // it) a header at a time and walks its chunk tree: every chunk within its
-// parent and the file, every texture's levels of the byte count its raster's
-// format and sizes take. Any dictionary of the host's layout passes: 32-bit
-// or DXT1, DXT3, DXT5, one level or a chain, of any size up to the bound.
-// For new games only: it opens the file and reads it a few dozen times.
+// parent and the dictionary, each with the host's version stamp; every
+// texture's levels of the byte count its raster's format and sizes take, and
+// every header field the host's reader branches on agreeing with them
+// (texture_header_check.hpp). Any dictionary of the host's layout passes:
+// 32-bit or DXT1, DXT3, DXT5, one level or the whole chain, of up to 16
+// textures and sides up to 4096, followed by anything (the zeros that pad a
+// file taken out of an archive) up to the bound. For new games only: it opens
+// the file and reads it a few dozen times.
 dictionary_fault check_dictionary(const char* path);
+// The same for a path in UTF-16, as the skin kit's tools have them.
+dictionary_fault check_dictionary(const wchar_t* path);
 
 // What is wrong, in words that follow the file's name in a log line ("ends
 // before its artwork does (copied only in part?)"); null for none.

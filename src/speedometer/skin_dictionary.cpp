@@ -85,27 +85,28 @@ dictionary_look load_dictionary_of_look() {
         }
         active_settings.units = speed_units::kmh;
     }
-    // The last step, as it always was whatever the check finds: there is
-    // nothing to step down to, and its host calls stay those of every release.
-    // A dictionary without a texture is kept, and frames draw nothing until
-    // the next game. A damaged file is told of as a missing one is.
+    // The last step: there is nothing to step down to. An intact file is
+    // handed over as in every release, and its host calls stay the same; a
+    // damaged one never reaches the host's reader, which trusts its sizes and
+    // could take the game down with it: that game has no gauge. A dictionary
+    // without a texture is kept, and frames draw nothing until the next game.
+    // Each is told of once each time the game runs: the player most likely
+    // copied only the module, or a download was cut short.
     const dictionary_fault fault = check_dictionary(speedometer_dictionary_path);
-    if (is_damaged(fault) && !shipped_failure_told) {
-        shipped_failure_told = true;
-        log_line("%s %s, and the game may not load it: copy the package's models folder, with "
-                 "all its files, into the game's folder again",
-                 speedometer_dictionary_path, dictionary_fault_words(fault));
-    }
     dictionary_look shipped;
-    shipped.dictionary = host_load_txd(speedometer_dictionary_path);
-    shipped.texture =
-        shipped.dictionary != nullptr ? host_txd_texture(shipped.dictionary) : nullptr;
+    if (!is_damaged(fault)) {
+        shipped.dictionary = host_load_txd(speedometer_dictionary_path);
+        shipped.texture =
+            shipped.dictionary != nullptr ? host_txd_texture(shipped.dictionary) : nullptr;
+    }
     if (shipped.texture == nullptr && !shipped_failure_told) {
         shipped_failure_told = true;
+        const char* const why = is_damaged(fault)               ? dictionary_fault_words(fault)
+                                : shipped.dictionary != nullptr ? "holds no texture"
+                                                                : "could not be loaded";
         log_line("%s %s, so no gauge is drawn: copy the package's models folder, with all its "
-                 "files, into the game's folder",
-                 speedometer_dictionary_path,
-                 shipped.dictionary != nullptr ? "holds no texture" : "could not be loaded");
+                 "files, into the game's folder%s",
+                 speedometer_dictionary_path, why, is_damaged(fault) ? " again" : "");
     }
     return shipped;
 }

@@ -26,7 +26,8 @@ struct dictionary_look {
 // no texture counts as one that does not load. Each step down taken writes
 // one log line, saying what was wrong and what is tried next, once for as
 // long as the same file keeps failing the same way. The shipped km/h
-// dictionary is handed over as it always was; when it is damaged, or holds
-// no texture, the game may have no gauge, and the log says why once each time
-// the game runs.
+// dictionary is handed over as it always was when the check finds it whole
+// (or cannot open it); a damaged one is not handed over at all. Without it,
+// or when it holds no texture, the game has no gauge, and the log says why
+// once each time the game runs.
 dictionary_look load_dictionary_of_look();

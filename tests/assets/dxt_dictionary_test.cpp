@@ -61,6 +61,7 @@ TEST(CompressedDictionary, EachFormatRoundTripsWithTheHostsHeader) {
     };
     const format_case cases[] = {
         {pixel_encoding::rgba32, true, 21, 0x8500, 0x01, 6 * 5 * 4},
+        {pixel_encoding::rgba32, false, 22, 0x8600, 0x00, 6 * 5 * 4},
         {pixel_encoding::dxt1, false, 0x31545844, 0x8200, 0x08, 2 * 2 * 8},
         {pixel_encoding::dxt1, true, 0x31545844, 0x8100, 0x09, 2 * 2 * 8},
         {pixel_encoding::dxt3, true, 0x33545844, 0x8300, 0x09, 2 * 2 * 16},

@@ -12,6 +12,11 @@
 
 void module_test::SetUpTestSuite() {
     sim::install();
+    // A run that crashed skipped its tests' clean-up: a log, settings or a
+    // second copy of it would be taken for this run's.
+    for (const char* left : {"speedometer.log", "speedometer.ini", "speedometer (1).log",
+                             "speedometer (1).dll", "foreign (1).dll"})
+        DeleteFileA(left);
     // The host reads its dictionaries from its current folder, and so does
     // the module's check of them: both km/h and mph, as the package has them.
     CreateDirectoryA("models", nullptr);

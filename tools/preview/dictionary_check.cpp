@@ -4,8 +4,11 @@
 #include "dxt_decoder.hpp"
 #include "skin_layout.hpp"
 #include "skin_warnings.hpp"
+#include "speedometer/dictionary_check.hpp"
 
+#include <cstring>
 #include <exception>
+#include <fstream>
 
 namespace preview {
 
@@ -31,21 +34,43 @@ std::vector<std::uint8_t> level_zero_pixels(const txd::texture_image& texture) {
     return dxt::decompress_level(texture.encoding, texture.width, texture.height, texture.rgba);
 }
 
+bool is_png(const std::filesystem::path& path) {
+    char signature[8] = {};
+    std::ifstream(path, std::ios::binary).read(signature, sizeof signature);
+    return std::memcmp(signature, "\x89PNG\r\n\x1A\n", sizeof signature) == 0;
+}
+
+// What the module would write in the game's log, and what the skin maker
+// can do about it.
+std::string refusal_of(dictionary_fault fault, const std::filesystem::path& path,
+                       const std::string& shown) {
+    if (fault == dictionary_fault::missing || fault == dictionary_fault::unopened)
+        return "cannot open " + shown;
+    if (fault == dictionary_fault::not_a_dictionary && is_png(path))
+        return shown + " is a PNG picture renamed, not a texture dictionary: pack the PNG with "
+                       "speedometer_skin (drop it on speedometer_skin.exe)";
+    return shown + " " + dictionary_fault_words(fault) +
+           ", so the game does not load it: pack the skin's PNG again with speedometer_skin";
+}
+
 } // namespace
 
 dictionary_check check_dictionary(const std::filesystem::path& path, const std::string& shown) {
     dictionary_check check;
-    std::error_code error;
-    if (!std::filesystem::exists(path, error)) {
-        check.refusal = "cannot open " + shown;
+    // The module's own check: a dictionary drawn here is one the game takes.
+    const dictionary_fault fault = ::check_dictionary(path.c_str());
+    if (fault != dictionary_fault::none) {
+        check.refusal = refusal_of(fault, path, shown);
         return check;
     }
-    // The dictionary reader bounds the file's size before it reads it.
+    // The reader never refuses what the check passes; it only gives the pixels.
     std::string why;
     const auto textures = txd::read_file(path, &why);
     if (!textures || textures->empty()) {
-        check.refusal = shown + " is not a texture dictionary the game can load (" +
-                        (textures ? "no texture" : why) + ")";
+        check.refusal = shown +
+                        (textures ? " holds no texture, so the game draws no gauge"
+                                  : " cannot be read (" + why + ")") +
+                        ": pack the skin's PNG again with speedometer_skin";
         return check;
     }
     // The game draws the gauge from the dictionary's first texture.

@@ -65,11 +65,16 @@ TEST(preview_dictionary_check,
         EXPECT_EQ(warned, *c.warning != 0) << c.file;
     }
     ASSERT_TRUE(txd::write_file("empty.txd", {}));
-    EXPECT_NE(preview::check_dictionary("empty.txd", "x").refusal.find("(no texture)"),
+    EXPECT_NE(preview::check_dictionary("empty.txd", "x").refusal.find("holds no texture"),
               std::string::npos);
     std::ofstream("not_a_dictionary.txd") << "not a dictionary";
-    EXPECT_NE(preview::check_dictionary("not_a_dictionary.txd", "x")
-                  .refusal.find("not a texture dictionary"),
+    std::ofstream("picture.txd", std::ios::binary) << "\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR";
+    for (const char* file : {"not_a_dictionary.txd", "picture.txd"}) { // in words, no numbers
+        const std::string refusal = preview::check_dictionary(file, "x").refusal;
+        EXPECT_NE(refusal.find(" with speedometer_skin"), std::string::npos) << refusal;
+        EXPECT_EQ(refusal.find_first_of("0123456789"), std::string::npos) << refusal;
+    }
+    EXPECT_NE(preview::check_dictionary("picture.txd", "x").refusal.find("PNG picture"),
               std::string::npos);
 }
 
