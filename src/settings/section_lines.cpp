@@ -102,7 +102,7 @@ line_kind read_line(characters& file, const wchar_t* section) {
         if (length == 0 && is_space(c)) {
             continue;
         }
-        if (length != name_room) {
+        if (length < name_room) {
             name[length] = c;
         }
         ++length;

@@ -73,6 +73,8 @@ speedometer_settings read_in_full;
 // The file was there, and not empty, at that read: gone or empty at a new
 // game, it may be in the middle of a save.
 bool file_at_full_read = false;
+// The last new game stopped waiting for a file that kept changing.
+bool gave_up_waiting = false;
 
 // What the file asked for last of the settings that wait for the next game,
 // so that each such request is logged once, not at every save.
@@ -170,6 +172,13 @@ void apply_during_game(speedometer_settings read) {
 // settle time: a save may be under way. False when the wait ran out or reads
 // stayed cut short.
 bool read_for_new_game() {
+    // A file seen gone or empty before this game may have come back and gone
+    // again since, in another save: only this game's own looks tell that it
+    // stayed so. So it is after a game that gave up waiting: its last look may
+    // have caught a save under way, which a later one could see again as it
+    // was.
+    looked = looked && !empty(last_seen) && !gave_up_waiting;
+    gave_up_waiting = false;
     DWORD waited = 0;
     DWORD waited_for_lock = 0;
     for (;;) {
@@ -202,6 +211,7 @@ bool read_for_new_game() {
         }
         const DWORD pause = held_still ? retry_pause_ms : settle_ms - (now - seen_since);
         if (waited + pause > new_game_wait_ms) {
+            gave_up_waiting = true;
             return false;
         }
         Sleep(pause);
