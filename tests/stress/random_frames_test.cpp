@@ -1,8 +1,8 @@
 // A million frames of random host data through the real module: whatever
 // the host hands it, the module must not crash, allocate, leave a texture
 // selected, or hand the host coordinates it cannot draw.
-#include "module_fixture.hpp"
 #include "simhost/import_tap.hpp"
+#include "module_fixture.hpp"
 
 #include <bit>
 #include <cmath>

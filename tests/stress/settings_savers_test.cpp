@@ -20,13 +20,11 @@
 namespace {
 
 wchar_t path[MAX_PATH];
-volatile LONG clock_ms = 0;
-volatile LONG slept_ms = 0;
-volatile LONG saving = 0;
-volatile LONG saves = 0;
-volatile LONG stop = 0;
+std::wstring other;
+volatile LONG clock_ms = 0, slept_ms = 0, saving = 0, stop = 0;
 HANDLE ticked = nullptr;
-int reads_during_saves = 0;
+const char* steps = "";
+constexpr DWORD shared = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 DWORD WINAPI module_clock() {
     return static_cast<DWORD>(clock_ms);
@@ -41,44 +39,12 @@ void WINAPI module_sleep(DWORD ms) {
     }
 }
 
-decltype(&GetPrivateProfileSectionW) real_section_read = nullptr;
-
-DWORD WINAPI counted_section_read(LPCWSTR section, LPWSTR text, DWORD capacity, LPCWSTR file) {
-    const LONG saves_before = saves;
-    const bool during = saving != 0;
-    const DWORD length = real_section_read(section, text, capacity, file);
-    reads_during_saves += during || saving != 0 || saves != saves_before ? 1 : 0;
-    return length;
-}
-
-void write(HANDLE file, const std::string& text) {
+void put(HANDLE file, const std::string& text) {
     DWORD written = 0;
     WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
-HANDLE create(const wchar_t* name, DWORD share) {
-    return CreateFileW(name, GENERIC_WRITE, share, nullptr, CREATE_ALWAYS, 0, nullptr);
-}
-
-constexpr DWORD shared = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-
-void write_file(const wchar_t* name, const std::string& text) {
-    const HANDLE file = create(name, shared);
-    write(file, text);
-    CloseHandle(file);
-}
-
-void spin_microseconds(int microseconds) {
-    LARGE_INTEGER frequency, start, now;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
-    do {
-        QueryPerformanceCounter(&now);
-    } while ((now.QuadPart - start.QuadPart) * 1000000 < frequency.QuadPart * microseconds);
-}
-
-// Tried again while the module has the file open, as a program that saves
-// this way would.
+// Tried again while the module has the file open, as a program would.
 void move(const wchar_t* from, const wchar_t* to, DWORD flags) {
     while (!MoveFileExW(from, to, flags)) {
         DeleteFileW(flags == 0 ? to : L"");
@@ -86,66 +52,72 @@ void move(const wchar_t* from, const wchar_t* to, DWORD flags) {
     }
 }
 
-enum class way { truncate, truncate_held, delete_rename, two_pieces, rename_away, temp_rename };
-
-void save(way how, const std::string& text, std::mt19937& random) {
-    const std::wstring other = std::wstring(path) + L".new";
-    const std::size_t half = text.size() / 2;
+// One save, step by step: w (x) the file truncated, shared (held shut), and
+// written; n a new file written beside it; d the file deleted; m (r) the new
+// file renamed in (over it); a the file renamed away; 1 the file truncated
+// and its first half written, p a pause of 5-500 us, 2 its second half.
+void save(const std::string& text, std::mt19937& random) {
     HANDLE file = INVALID_HANDLE_VALUE;
-    switch (how) {
-    case way::truncate:
-    case way::truncate_held:
-        file = create(path, how == way::truncate ? shared : 0);
-        write(file, text);
-        break;
-    case way::delete_rename:
-        write_file(other.c_str(), text);
-        DeleteFileW(path);
-        move(other.c_str(), path, 0);
-        break;
-    case way::two_pieces:
-    case way::rename_away:
-        if (how == way::rename_away) {
+    const auto open = [&](const wchar_t* name, DWORD share) {
+        file = CreateFileW(name, GENERIC_WRITE, share, nullptr, CREATE_ALWAYS, 0, nullptr);
+    };
+    for (const char* step = steps; *step != '\0'; ++step) {
+        switch (*step) {
+        case 'w':
+        case 'x':
+        case 'n':
+            open(*step == 'n' ? other.c_str() : path, *step == 'x' ? 0 : shared);
+            put(file, text);
+            CloseHandle(file);
+            break;
+        case 'd':
+            DeleteFileW(path);
+            break;
+        case 'm':
+        case 'r':
+            move(other.c_str(), path, *step == 'r' ? MOVEFILE_REPLACE_EXISTING : 0);
+            break;
+        case 'a':
             move(path, other.c_str(), MOVEFILE_REPLACE_EXISTING);
+            break;
+        case '1':
+            open(path, shared);
+            put(file, text.substr(0, text.size() / 2));
+            break;
+        case 'p': {
+            LARGE_INTEGER frequency, start, now;
+            QueryPerformanceFrequency(&frequency);
+            QueryPerformanceCounter(&start);
+            const LONGLONG microseconds = 5 + random() % 496;
+            do {
+                QueryPerformanceCounter(&now);
+            } while ((now.QuadPart - start.QuadPart) * 1000000 < frequency.QuadPart * microseconds);
+            break;
         }
-        file = create(path, shared);
-        write(file, text.substr(0, half));
-        if (how == way::two_pieces) {
-            spin_microseconds(5 + static_cast<int>(random() % 496));
+        case '2':
+            put(file, text.substr(text.size() / 2));
+            CloseHandle(file);
+            break;
         }
-        write(file, text.substr(half));
-        DeleteFileW(other.c_str());
-        break;
-    case way::temp_rename:
-        write_file(other.c_str(), text);
-        move(other.c_str(), path, MOVEFILE_REPLACE_EXISTING);
-        break;
-    }
-    if (file != INVALID_HANDLE_VALUE) {
-        CloseHandle(file);
     }
 }
 
 // The settings, and a comment a character longer or shorter at each save:
 // the file system's times may be too coarse to tell apart two saves made
-// within microseconds of each other, as they are in this run but not by the
-// module's real clock, which waits a quarter of a second.
+// microseconds apart, as they are in this run but not by the module's real
+// clock, which waits a quarter of a second.
 const std::string settings_text =
     "[speedometer]\nunits = mph\nscale = 1.5\noffset_x = 40\noffset_y = 20\n; saved";
 
-way saver_way;
-
-DWORD WINAPI save_in_a_loop(void*) {
-    std::mt19937 random(static_cast<unsigned>(saver_way) + 1);
-    LONG next = clock_ms + static_cast<LONG>(random() % 400);
-    for (LONG n = 0; stop == 0;) {
+DWORD WINAPI save_in_a_loop(void* saves) {
+    std::mt19937 random(static_cast<unsigned>(std::char_traits<char>::length(steps)));
+    for (LONG next = clock_ms + static_cast<LONG>(random() % 400); stop == 0;) {
         if (clock_ms - next < 0) {
             WaitForSingleObject(ticked, 10);
             continue;
         }
         saving = 1;
-        save(saver_way, settings_text + (n++ % 2 == 0 ? "\n" : "!\n"), random);
-        InterlockedIncrement(&saves);
+        save(settings_text + (++*static_cast<int*>(saves) % 2 == 0 ? "\n" : "!\n"), random);
         saving = 0;
         next = clock_ms + 1 + static_cast<LONG>(random() % 400);
     }
@@ -153,48 +125,43 @@ DWORD WINAPI save_in_a_loop(void*) {
 }
 
 TEST(settings_savers, no_new_game_starts_with_the_defaults_or_half_a_file_being_saved) {
+    wchar_t log[MAX_PATH];
     ASSERT_TRUE(path_beside_module(L".ini", path, MAX_PATH));
+    ASSERT_TRUE(path_beside_module(L".log", log, MAX_PATH));
+    DeleteFileW(log);
+    other = std::wstring(path) + L".new";
     const HMODULE self = GetModuleHandleW(nullptr);
     const auto real_clock = tap_import(self, "KERNEL32.dll", "GetTickCount", &module_clock);
     const auto real_sleep = tap_import(self, "KERNEL32.dll", "Sleep", &module_sleep);
-    real_section_read =
-        tap_import(self, "KERNEL32.dll", "GetPrivateProfileSectionW", &counted_section_read);
-    ASSERT_TRUE(real_clock != nullptr && real_sleep != nullptr && real_section_read != nullptr);
+    ASSERT_TRUE(real_clock != nullptr && real_sleep != nullptr);
     ticked = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    wchar_t log[MAX_PATH];
-    ASSERT_TRUE(path_beside_module(L".log", log, MAX_PATH));
-    DeleteFileW(log);
-    speedometer_settings expected;
-    expected.units = speed_units::mph;
-    expected.scale = 1.5f;
-    expected.offset_x = 40.0f;
-    expected.offset_y = 20.0f;
+    const speedometer_settings expected = {speed_units::mph, 1.5f, 40.0f, 20.0f};
     const struct {
-        way how;
+        const char* steps;
         const char* name;
     } savers[] = {
-        {way::truncate, "truncate, then write"},
-        {way::truncate_held, "truncate while holding the file exclusively"},
-        {way::delete_rename, "delete, then rename the new file in"},
-        {way::two_pieces, "write in two pieces 5-500 us apart"},
-        {way::rename_away, "rename the old file away, write a new one"},
-        {way::temp_rename, "write a temporary file, then rename it over"},
+        {"w", "truncate, then write"},
+        {"x", "truncate while holding the file exclusively"},
+        {"ndm", "delete, then rename the new file in"},
+        {"1p2", "write in two pieces 5-500 us apart"},
+        {"a12", "rename the old file away, write a new one"},
+        {"nr", "write a temporary file, then rename it over"},
     };
     std::mt19937 random(20261208);
     for (const auto& saver : savers) {
-        write_file(path, settings_text + "\n");
+        steps = "w";
+        int saves = 0;
+        save(settings_text + "\n", random);
         module_sleep(1000);
         load_settings_for_new_game(); // the game before, with the file as saved
         ASSERT_EQ(active_settings, expected) << saver.name;
-        saver_way = saver.how;
+        steps = saver.steps;
         stop = 0;
-        reads_during_saves = 0;
-        const HANDLE thread = CreateThread(nullptr, 0, save_in_a_loop, nullptr, 0, nullptr);
+        const HANDLE thread = CreateThread(nullptr, 0, save_in_a_loop, &saves, 0, nullptr);
         constexpr int games = 3000;
         int defaults = 0, halves = 0;
         LONG most_waited = 0;
         for (int game = 0; game < games; ++game) {
-            // The game before lasts a while on the module's clock.
             InterlockedExchangeAdd(&clock_ms, static_cast<LONG>(random() % 1000));
             SetEvent(ticked);
             const LONG slept_before = slept_ms;
@@ -207,19 +174,18 @@ TEST(settings_savers, no_new_game_starts_with_the_defaults_or_half_a_file_being_
         stop = 1;
         WaitForSingleObject(thread, INFINITE);
         CloseHandle(thread);
-        std::printf("saved by \"%s\": %d new games, %ld saves, %d reads during a save, %d with "
-                    "the defaults, %d with half a file, at most %ld ms waited\n",
-                    saver.name, games, saves, reads_during_saves, defaults, halves, most_waited);
-        saves = 0;
+        std::printf("saved by \"%s\": %d new games, %d saves, %d with the defaults, %d with half "
+                    "a file, at most %ld ms waited\n",
+                    saver.name, games, saves, defaults, halves, most_waited);
         EXPECT_EQ(defaults, 0) << saver.name;
         EXPECT_EQ(halves, 0) << saver.name;
         EXPECT_LE(most_waited, 500) << saver.name;
     }
     tap_import(self, "KERNEL32.dll", "GetTickCount", real_clock);
     tap_import(self, "KERNEL32.dll", "Sleep", real_sleep);
-    tap_import(self, "KERNEL32.dll", "GetPrivateProfileSectionW", real_section_read);
     CloseHandle(ticked);
     DeleteFileW(path);
+    DeleteFileW(other.c_str());
     EXPECT_EQ(GetFileAttributesW(log), INVALID_FILE_ATTRIBUTES) << "no refusal logged";
 }
 
