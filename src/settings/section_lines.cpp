@@ -59,14 +59,18 @@ constexpr std::size_t name_room = 512;
 // A header's name, as the system compares it: trimmed, and ending at a zero
 // byte, for it is kept as a zero-terminated string.
 line_kind header_kind(const unsigned* name, std::size_t length, const wchar_t* section) {
-    std::size_t i = 0;
-    for (; i != length && i != name_room && name[i] != 0; ++i, ++section) {
+    for (std::size_t i = 0; i != length; ++i, ++section) {
+        if (i == name_room) {
+            return line_kind::other_header;
+        }
+        if (name[i] == 0) {
+            break;
+        }
         if (*section == L'\0' || folded(name[i]) != folded(static_cast<unsigned>(*section))) {
             return line_kind::other_header;
         }
     }
-    return (i == length || name[i] == 0) && *section == L'\0' ? line_kind::our_header
-                                                              : line_kind::other_header;
+    return *section == L'\0' ? line_kind::our_header : line_kind::other_header;
 }
 
 // Reads one line, however long, and tells its kind. A header is '[' up to the
