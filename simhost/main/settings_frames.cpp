@@ -138,13 +138,15 @@ bool play_change_during_a_game(HMODULE module, const std::string& module_path,
                                const std::string& out_dir) {
     const char before[] = "[speedometer]\nscale = 1.0\n";
     const char after[] = "[speedometer]\nscale = 1.2\noffset_x = 40\noffset_y = 60\n";
+    bool ok = write_text(settings_path(module_path), before);
+    sim::run_event_site(sim::event_site::shutdown);
+    // The new game waits, by the real clock, for the file just written to
+    // hold still.
+    sim::run_event_site(sim::event_site::init);
     module_clock = GetTickCount();
     auto* const real_clock = tap_import(module, "KERNEL32.dll", "GetTickCount", &module_tick_count);
-    bool ok = check(real_clock != nullptr, "the module's clock is read through its GetTickCount "
-                                           "import");
-    ok &= write_text(settings_path(module_path), before);
-    sim::run_event_site(sim::event_site::shutdown);
-    sim::run_event_site(sim::event_site::init);
+    ok &= check(real_clock != nullptr, "the module's clock is read through its GetTickCount "
+                                       "import");
     sim::set_screen(1920, 1080);
     sim::vehicle_state vehicle;
     vehicle.speed[0] = 0.8f;

@@ -31,31 +31,62 @@ bool same_key(const char* key, const wchar_t* begin, const wchar_t* end) {
     return begin == end && *key == '\0';
 }
 
-// After a section read that came back empty: true when the file is gone or
-// empty, or when its own bytes, read through one open, say so too. Another program may hold the
-// file shut for a moment that covers the section read and ends before this open; the bytes then
-// still show the section's lines, so the empty read was cut short. The open failing for any reason
-// but the file being gone is cut short too. The buffer is the section's, free again after an empty
-// read.
-bool empty_for_certain(const wchar_t* path, const wchar_t* section, unsigned char* buffer,
-                       DWORD capacity) {
+// How this system's profile functions read a file that starts with a UTF-8
+// byte-order mark: skipped, or as the first line's start. Learned from the
+// first marked file whose two readings differ and that the system read with
+// lines; until then such a file is asked about again.
+enum class mark_reading { unknown, skipped, kept };
+mark_reading system_mark_reading = mark_reading::unknown;
+
+enum class empty_read { empty, cut_short, ask_again };
+
+// After a section read that came back empty: empty when the file is gone or
+// empty, or when its own bytes, read through one open, say so too. Another
+// program may hold the file shut for a moment that covers the section read
+// and ends before this open; the bytes then still show the section's lines,
+// so the empty read was cut short. The open failing for any reason but the
+// file being gone is cut short too. A marked file whose readings differ, on a
+// system not yet seen reading one, is to be asked about again. The buffer is
+// the section's, free again after an empty read.
+empty_read judge_empty_read(const wchar_t* path, const wchar_t* section, unsigned char* buffer,
+                            DWORD capacity, bool& lines_if_skipped) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data) ||
         (data.nFileSizeHigh == 0 && data.nFileSizeLow == 0)) {
-        return true;
+        return empty_read::empty;
     }
     const HANDLE file =
         CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        return GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND;
+        return GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND
+                   ? empty_read::empty
+                   : empty_read::cut_short;
     }
     DWORD size = 0;
     const bool read = ReadFile(file, buffer, capacity, &size, nullptr);
     CloseHandle(file);
     // Grown past any settings file since the section was read: not to be
     // judged from a part.
-    return read && size < capacity && !section_has_lines(buffer, size, section);
+    if (!read || size >= capacity) {
+        return empty_read::cut_short;
+    }
+    lines_if_skipped = section_has_lines(buffer, size, section, true);
+    if (!starts_with_utf8_mark(buffer, size)) {
+        return lines_if_skipped ? empty_read::cut_short : empty_read::empty;
+    }
+    const bool lines_if_kept = section_has_lines(buffer, size, section, false);
+    if (lines_if_skipped == lines_if_kept) {
+        return lines_if_skipped ? empty_read::cut_short : empty_read::empty;
+    }
+    switch (system_mark_reading) {
+    case mark_reading::skipped:
+        return lines_if_skipped ? empty_read::cut_short : empty_read::empty;
+    case mark_reading::kept:
+        return lines_if_kept ? empty_read::cut_short : empty_read::empty;
+    default:
+        return empty_read::ask_again;
+    }
 }
 
 } // namespace
@@ -76,14 +107,30 @@ bool profile_section::read(const wchar_t* path, const wchar_t* section) {
             return false;
         }
     }
-    const DWORD length = GetPrivateProfileSectionW(section, text_, section_capacity, path);
+    DWORD length = GetPrivateProfileSectionW(section, text_, section_capacity, path);
+    if (length == 0) {
+        bool lines_if_skipped = false;
+        switch (judge_empty_read(path, section, reinterpret_cast<unsigned char*>(text_),
+                                 section_capacity * sizeof(wchar_t), lines_if_skipped)) {
+        case empty_read::empty:
+            break;
+        case empty_read::cut_short:
+            return false;
+        case empty_read::ask_again:
+            // Lines now: the first read was cut short, and the system reads
+            // the mark the way that finds them. Empty again: it finds none, as
+            // one that keeps the mark does (or the file was held shut once
+            // more); such a file is asked about twice until a read has lines.
+            length = GetPrivateProfileSectionW(section, text_, section_capacity, path);
+            if (length != 0) {
+                system_mark_reading = lines_if_skipped ? mark_reading::skipped : mark_reading::kept;
+            }
+            break;
+        }
+    }
     // Filled to the brim: the file grew past the largest allowed as it was
     // read, and the list may have been cut.
     if (length >= section_capacity - 2) {
-        return false;
-    }
-    if (length == 0 && !empty_for_certain(path, section, reinterpret_cast<unsigned char*>(text_),
-                                          section_capacity * sizeof(wchar_t))) {
         return false;
     }
     length_ = length;
@@ -121,8 +168,8 @@ const wchar_t* profile_section::find(const char* key, std::size_t& length) const
             // blanks around the '=': blanks then still at the value's end
             // stood before a zero byte in the line, and the single value keeps
             // them. Lines handed back as written are trimmed here.
-            const bool as_written = key_begin != entry || key_end != equals ||
-                                    (value != value_end && is_blank(*value));
+            const bool as_written =
+                key_begin != entry || key_end != equals || (value != value_end && is_blank(*value));
             while (value != value_end && is_blank(*value)) {
                 ++value;
             }

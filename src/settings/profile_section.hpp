@@ -19,6 +19,10 @@ class profile_section {
     // be read or shows the section with lines in it; or the file grew past
     // the largest settings file while it was read. A missing file, or one
     // without the section or with nothing in it, reads as complete and empty.
+    // A file starting with a UTF-8 byte-order mark is judged by the reading
+    // of the mark this system's profile functions were seen to use; while
+    // none was seen, an empty read whose readings differ is made once more,
+    // and lines then teach which it is.
     bool read(const wchar_t* path, const wchar_t* section);
 
     // The value of the key's first line, as the profile functions hand a

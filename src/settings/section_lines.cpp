@@ -1,6 +1,6 @@
 #include "settings/section_lines.hpp"
 
-#include <iterator>
+#include <cstddef>
 
 namespace {
 
@@ -15,11 +15,6 @@ unsigned folded(unsigned c) {
 }
 
 constexpr unsigned char utf8_mark[] = {0xEF, 0xBB, 0xBF};
-
-bool starts_with_utf8_mark(const unsigned char* text, std::size_t size) {
-    return size >= 3 && text[0] == utf8_mark[0] && text[1] == utf8_mark[1] &&
-           text[2] == utf8_mark[2];
-}
 
 // The file's characters, stored in bytes, after a UTF-8 byte-order mark if
 // asked to skip it, or after its mark in little-endian UTF-16. Characters past
@@ -52,84 +47,130 @@ class characters {
     std::size_t width_ = 1;
 };
 
-enum class line_kind { nothing, entry, our_header, other_header };
+// What the system makes of a line. A line without a name (it starts with a
+// zero byte) and no '=' is kept but never handed back; a line of a value
+// alone ('=' first) is dropped when it follows one.
+enum class line_kind { blank, comment, nameless, unnamed_value, entry, our_header, other_header };
 
-// What the system makes of a line: a header is '[' up to the line's last ']',
-// its name trimmed; a '[' with no ']' after it is an entry like any other.
-line_kind kind_of(const unsigned* line, std::size_t length, const wchar_t* section) {
-    std::size_t begin = 0;
-    std::size_t end = length;
-    while (begin != end && is_space(line[begin])) {
-        ++begin;
-    }
-    while (end != begin && is_space(line[end - 1])) {
-        --end;
-    }
-    if (begin == end || line[begin] == ';') {
-        return line_kind::nothing;
-    }
-    std::size_t close = end;
-    while (close != begin && line[close - 1] != ']') {
-        --close;
-    }
-    if (line[begin] == 0) {
-        // A line that starts with a zero byte has no name: the system hands it
-        // back only for the value an '=' gives it.
-        for (std::size_t i = begin; i != end; ++i) {
-            if (line[i] == '=') {
-                return line_kind::entry;
-            }
+// No section name is longer: a header's name is kept up to here, and one
+// that reaches further is another section's.
+constexpr std::size_t name_room = 512;
+
+// A header's name, as the system compares it: trimmed, and ending at a zero
+// byte, for it is kept as a zero-terminated string.
+line_kind header_kind(const unsigned* name, std::size_t length, const wchar_t* section) {
+    for (std::size_t i = 0; i != length; ++i, ++section) {
+        if (i == name_room) {
+            return line_kind::other_header;
         }
-        return line_kind::nothing;
-    }
-    if (line[begin] != '[' || close == begin) {
-        return line_kind::entry;
-    }
-    std::size_t name = begin + 1;
-    std::size_t name_end = close - 1;
-    while (name != name_end && is_space(line[name])) {
-        ++name;
-    }
-    while (name_end != name && is_space(line[name_end - 1])) {
-        --name_end;
-    }
-    for (; name != name_end && *section != L'\0'; ++name, ++section) {
-        if (folded(line[name]) != folded(static_cast<unsigned>(*section))) {
+        if (name[i] == 0) {
+            break;
+        }
+        if (*section == L'\0' || folded(name[i]) != folded(static_cast<unsigned>(*section))) {
             return line_kind::other_header;
         }
     }
-    return name == name_end && *section == L'\0' ? line_kind::our_header
-                                                  : line_kind::other_header;
+    return *section == L'\0' ? line_kind::our_header : line_kind::other_header;
+}
+
+// Reads one line, however long, and tells its kind. A header is '[' up to the
+// line's last ']', its name trimmed; a '[' with no ']' after it is an entry
+// like any other.
+line_kind read_line(characters& file, const wchar_t* section) {
+    unsigned first = 0;
+    bool started = false;
+    bool has_equals = false;
+    bool closed = false;
+    unsigned name[name_room];
+    std::size_t length = 0;      // of the name so far, from its first non-blank
+    std::size_t trimmed = 0;     // the name so far without its trailing blanks
+    std::size_t name_length = 0; // trimmed, at the last ']'
+    while (!file.done()) {
+        const unsigned c = file.take();
+        if (c == '\n' || c == '\r') {
+            break;
+        }
+        if (!started) {
+            started = !is_space(c);
+            first = c;
+            continue;
+        }
+        has_equals = has_equals || c == '=';
+        if (first != '[') {
+            continue;
+        }
+        if (c == ']') {
+            closed = true;
+            name_length = trimmed;
+        }
+        if (length == 0 && is_space(c)) {
+            continue;
+        }
+        if (length < name_room) {
+            name[length] = c;
+        }
+        ++length;
+        trimmed = is_space(c) ? trimmed : length;
+    }
+    if (!started) {
+        return line_kind::blank;
+    }
+    switch (first) {
+    case ';':
+        return line_kind::comment;
+    case '[':
+        return closed ? header_kind(name, name_length, section) : line_kind::entry;
+    case 0:
+        return has_equals ? line_kind::entry : line_kind::nameless;
+    case '=':
+        return line_kind::unnamed_value;
+    default:
+        return line_kind::entry;
+    }
 }
 
 bool has_lines(characters file, const wchar_t* section) {
     bool inside = false;
-    // A longer line is judged by its start: no section name is that long.
-    unsigned line[512];
+    // The last line kept in the section has no name: a value alone is then
+    // dropped.
+    bool after_nameless = false;
     while (!file.done()) {
-        std::size_t length = 0;
-        for (unsigned c; !file.done() && (c = file.take()) != '\n' && c != '\r';) {
-            if (length != std::size(line)) {
-                line[length++] = c;
+        const line_kind kind = read_line(file, section);
+        if (!inside) {
+            inside = kind == line_kind::our_header;
+            continue;
+        }
+        switch (kind) {
+        case line_kind::blank:
+            break;
+        case line_kind::comment:
+        case line_kind::nameless:
+            after_nameless = kind == line_kind::nameless;
+            break;
+        case line_kind::unnamed_value:
+            if (!after_nameless) {
+                return true;
             }
-        }
-        const line_kind kind = kind_of(line, length, section);
-        if (inside && kind != line_kind::nothing) {
+            break;
+        case line_kind::entry:
+            return true;
+        case line_kind::our_header:
+        case line_kind::other_header:
             // The first section of that name is the one the system reads.
-            return kind == line_kind::entry;
+            return false;
         }
-        inside = kind == line_kind::our_header || inside;
     }
     return false;
 }
 
 } // namespace
 
-bool section_has_lines(const unsigned char* text, std::size_t size, const wchar_t* section) {
-    // Whether the system skips a UTF-8 mark differs from one Windows to
-    // another: lines count only if they are there either way, so that no file
-    // reads as cut short for good.
-    return has_lines(characters(text, size, true), section) &&
-           (!starts_with_utf8_mark(text, size) ||
-            has_lines(characters(text, size, false), section));
+bool starts_with_utf8_mark(const unsigned char* text, std::size_t size) {
+    return size >= 3 && text[0] == utf8_mark[0] && text[1] == utf8_mark[1] &&
+           text[2] == utf8_mark[2];
+}
+
+bool section_has_lines(const unsigned char* text, std::size_t size, const wchar_t* section,
+                       bool skip_utf8_mark) {
+    return has_lines(characters(text, size, skip_utf8_mark), section);
 }

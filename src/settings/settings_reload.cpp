@@ -16,9 +16,11 @@ constexpr DWORD check_interval_ms = 1000;
 // that saves in pieces is then, most likely, done.
 constexpr DWORD settle_ms = 250;
 // At a new game, a read cut short is tried again this often, for as long in
-// all as a player would not notice at a loading screen.
+// all as a player would not notice at a loading screen; and a new game waits
+// for a file being saved at most this long in all.
 constexpr DWORD retry_pause_ms = 50;
 constexpr DWORD retries_for_ms = 200;
+constexpr DWORD new_game_wait_ms = 500;
 // A file saved again and again (an autosave, a sync client) never holds still
 // for a quarter second: after this long it is read anyway, and a read that
 // raced a save is thrown away by the stamp check after it.
@@ -49,6 +51,9 @@ char settings_path_utf8[MAX_PATH * 3];
 bool path_known = false;
 
 file_stamp last_seen;
+// Since when the file has looked as last_seen says, as far as the looks tell.
+DWORD seen_since = 0;
+bool looked = false;
 DWORD last_check = 0;
 DWORD wait_ms = check_interval_ms;
 // The file changed, or a read of it was cut short, and no read has been
@@ -65,6 +70,11 @@ bool failure_told = false;
 // The settings as the file last gave them in full, the wait-for-the-next-game
 // ones included: what a new game uses when its own read is cut short.
 speedometer_settings read_in_full;
+// The file was there, and not empty, at that read: gone or empty at a new
+// game, it may be in the middle of a save.
+bool file_at_full_read = false;
+// The last new game stopped waiting for a file that kept changing.
+bool gave_up_waiting = false;
 
 // What the file asked for last of the settings that wait for the next game,
 // so that each such request is logged once, not at every save.
@@ -78,6 +88,25 @@ file_stamp stamp_now() {
         return {};
     }
     return {true, data.ftLastWriteTime, data.nFileSizeHigh, data.nFileSizeLow};
+}
+
+bool empty(const file_stamp& stamp) {
+    return !stamp.present || (stamp.size_high == 0 && stamp.size_low == 0);
+}
+
+// Notes how the file looked now, and since when it has looked so.
+void note_seen(const file_stamp& seen, DWORD now) {
+    if (!looked || !(seen == last_seen)) {
+        looked = true;
+        last_seen = seen;
+        seen_since = now;
+    }
+}
+
+file_stamp look(DWORD now) {
+    const file_stamp seen = stamp_now();
+    note_seen(seen, now);
+    return seen;
 }
 
 template <class T>
@@ -136,6 +165,61 @@ void apply_during_game(speedometer_settings read) {
     active_settings = read;
 }
 
+// One new game's read of the file, by the rules the frames follow: the file
+// is read once it has held still for the settle time, and the read is kept
+// only if the file did not change while it was read. Gone or empty, when it
+// was there at the last read in full, counts once it has stayed so for the
+// settle time: a save may be under way. False when the wait ran out or reads
+// stayed cut short.
+bool read_for_new_game() {
+    // A file seen gone or empty before this game may have come back and gone
+    // again since, in another save: only this game's own looks tell that it
+    // stayed so. So it is after a game that gave up waiting: its last look may
+    // have caught a save under way, which a later one could see again as it
+    // was.
+    looked = looked && !empty(last_seen) && !gave_up_waiting;
+    gave_up_waiting = false;
+    DWORD waited = 0;
+    DWORD waited_for_lock = 0;
+    for (;;) {
+        const DWORD now = GetTickCount();
+        const file_stamp before = look(now);
+        const bool held_still = now - seen_since >= settle_ms;
+        bool cut_short = false;
+        if (empty(before) && (!file_at_full_read || held_still)) {
+            active_settings = {};
+            return true;
+        }
+        if (!empty(before) && held_still) {
+            if (!settings_file_size_allowed(settings_path)) {
+                active_settings = {};
+                return true;
+            }
+            const settings_file_read read = read_settings_file(settings_path);
+            note_read(read.complete);
+            if (read.complete && look(GetTickCount()) == before) {
+                tell_what_the_read_found(read, settings_path);
+                active_settings = read.settings;
+                return true;
+            }
+            cut_short = !read.complete;
+        }
+        // Once the player was told the file cannot be read, games start at
+        // once.
+        if (cut_short && (failure_told || waited_for_lock >= retries_for_ms)) {
+            return false;
+        }
+        const DWORD pause = held_still ? retry_pause_ms : settle_ms - (now - seen_since);
+        if (waited + pause > new_game_wait_ms) {
+            gave_up_waiting = true;
+            return false;
+        }
+        Sleep(pause);
+        waited += pause;
+        waited_for_lock += cut_short ? pause : 0;
+    }
+}
+
 } // namespace
 
 void load_settings_for_new_game() {
@@ -143,26 +227,21 @@ void load_settings_for_new_game() {
         path_known = path_beside_module(L".ini", settings_path, MAX_PATH);
         to_utf8(settings_path, settings_path_utf8, sizeof settings_path_utf8);
     }
-    // Before the read, so that an edit made while it reads is seen.
-    last_seen = path_known ? stamp_now() : file_stamp{};
-    bool complete = load_settings();
-    note_read(complete);
-    // Once the player was told the file cannot be read, games start at once.
-    for (DWORD waited = 0; !complete && !failure_told && waited < retries_for_ms;
-         waited += retry_pause_ms) {
-        Sleep(retry_pause_ms);
-        complete = load_settings();
-        note_read(complete);
+    if (!path_known) {
+        active_settings = {};
+        return;
     }
-    // Still held shut: this game starts as the last one did, and the frames
-    // read the file a second later, and each second after, until a read is
-    // whole.
-    if (complete) {
+    const bool kept = read_for_new_game();
+    // Still held shut, or still being saved: this game starts as the last one
+    // did, and the frames read the file a second later, and each second
+    // after, until a read is whole.
+    if (kept) {
         read_in_full = active_settings;
+        file_at_full_read = !empty(last_seen);
     } else {
         active_settings = read_in_full;
     }
-    unread_change = !complete;
+    unread_change = !kept;
     last_check = GetTickCount();
     wait_ms = check_interval_ms;
     units_asked = active_settings.units;
@@ -183,12 +262,13 @@ void follow_settings_file() {
     last_check = now;
     wait_ms = check_interval_ms;
     const file_stamp seen = stamp_now();
-    if (seen == last_seen) {
+    const bool same = looked && seen == last_seen;
+    note_seen(seen, now);
+    if (same) {
         changing = false;
     } else {
         // Read once it has held still, not while it may still be written,
         // unless it never does.
-        last_seen = seen;
         unread_change = true;
         if (!changing) {
             changing = true;
@@ -206,8 +286,7 @@ void follow_settings_file() {
     // Gone, perhaps only while an editor saves by renaming a new file over
     // it, or emptied by one that then writes it anew: the game goes on with
     // what was read last.
-    if (!seen.present || (seen.size_high == 0 && seen.size_low == 0) ||
-        !settings_file_size_allowed(settings_path)) {
+    if (empty(seen) || !settings_file_size_allowed(settings_path)) {
         unread_change = false;
         return;
     }
@@ -222,5 +301,6 @@ void follow_settings_file() {
     unread_change = false;
     tell_what_the_read_found(read, settings_path);
     read_in_full = read.settings;
+    file_at_full_read = true;
     apply_during_game(read.settings);
 }

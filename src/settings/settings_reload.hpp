@@ -2,13 +2,19 @@
 // Follows the settings file while a game runs, so that a player placing the
 // gauge sees each edit within about a second instead of at the next game.
 
-// At init, in place of load_settings: reads the file as each new game does
-// and notes how the file stood, so that later edits are told apart. A read
-// cut short (another program holds the file shut) is tried again for about
-// 200 ms; after that the game starts with the settings last read in full
-// (the defaults in the first game) and the frames read the file a second
-// later. Once reads have failed for 10 s the log says so, once, and new games
-// no longer wait for the file until a read works again.
+// At init, in place of load_settings: reads the file by the rules the frames
+// follow, and notes how the file stood, so that later edits are told apart.
+// The file is read once it has held still for a quarter of a second (at the
+// first game, or after it changed since the last look, the game waits that
+// long), and a read during which it changed is not kept. A file gone or empty
+// that was there at the last read in full is looked at again a quarter of a
+// second later before it counts: a save may be under way. A read cut short
+// (another program holds the file shut) is tried again for about 200 ms.
+// A new game waits at most 500 ms in all; after that it starts with the
+// settings last read in full (the defaults in the first game) and the frames
+// read the file a second later. Once reads have failed for 10 s the log says
+// so, once, and new games no longer wait for a file held shut until a read
+// works again.
 void load_settings_for_new_game();
 
 // Called by the drawing handler every frame. At most once a second it looks

@@ -8,34 +8,52 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 
 namespace {
 
-template <std::size_t n>
-const char* pick(std::mt19937& random, const char* const (&choices)[n]) {
+template <std::size_t n> const char* pick(std::mt19937& random, const char* const (&choices)[n]) {
     return choices[std::uniform_int_distribution<std::size_t>(0, n - 1)(random)];
 }
 
 // Lines a player, an editor or a broken tool might write, mixed at random.
 std::string generated_file(std::mt19937& random) {
-    static const char* const headers[] = {"[speedometer]", "[SPEEDOMETER]", "[ speedometer ]",
-                                          "[speedometer",  "[other]",       "[speedometer] x",
-                                          "\t[speedometer]", "[]"};
+    static const char* const headers[] = {
+        "[speedometer]", "[SPEEDOMETER]",   "[ speedometer ]", "[speedometer",
+        "[other]",       "[speedometer] x", "\t[speedometer]", "[]"};
     static const char* const blanks[] = {"", "", " ", "\t", " \t "};
-    static const char* const keys[] = {"scale",  "SCALE", "Scale", "scalex", "scal", "units",
-                                       "skin",   ";scale", "sc ale", "x",    "",     "\xC3\xA9"};
-    static const char* const values[] = {"2",   "0.5", "'0.5'", "\"7\"", "'",     "\"",
-                                         "'a\"", "''",  "\"\"",  "'a'b'", "x y",   "",
-                                         "a=b", "mph", "' 2 '", "\"a",   "\xC3\xA9"};
+    static const char* const keys[] = {"scale", "SCALE",  "Scale",  "scalex", "scal", "units",
+                                       "skin",  ";scale", "sc ale", "x",      "",     "\xC3\xA9"};
+    static const char* const values[] = {"2",    "0.5", "'0.5'", "\"7\"", "'",       "\"",
+                                         "'a\"", "''",  "\"\"",  "'a'b'", "x y",     "",
+                                         "a=b",  "mph", "' 2 '", "\"a",   "\xC3\xA9"};
     static const char* const ends[] = {"\n", "\n", "\r\n", "\r"};
+    // Lines a tool might write: zero bytes in a header or at a line's start, a
+    // value alone, the DOS end-of-file mark, headers longer than 512
+    // characters (the name padded with blanks, or not).
+    static const std::string odd[] = {std::string("[speedometer\0]", 14),
+                                      std::string("[speedometer\0x]", 15),
+                                      std::string("[speedometer \0]", 15),
+                                      std::string("\0a", 2),
+                                      std::string("\0=2", 3),
+                                      std::string("\0a\n=2", 5),
+                                      "=2",
+                                      "\x1A",
+                                      "[" + std::string(600, 'a') + "]",
+                                      "[speedometer" + std::string(600, ' ') + "]",
+                                      "[" + std::string(600, ' ') + "speedometer]",
+                                      "[" + std::string(509, ' ') + "x]" + std::string(9, ' ')};
     std::string text = random() % 16 == 0 ? "\xEF\xBB\xBF" : "";
     const int lines = 1 + static_cast<int>(random() % 8);
     for (int line = 0; line < lines; ++line) {
-        switch (random() % 8) {
+        switch (random() % 9) {
         case 0:
             text += pick(random, headers);
+            break;
+        case 8:
+            text += odd[random() % std::size(odd)];
             break;
         case 1:
             text += "; a comment";
