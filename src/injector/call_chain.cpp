@@ -252,8 +252,12 @@ step decode(address_t address, const std::uint8_t* code, std::uint32_t available
 } // namespace
 
 chain_end follow_call_chain(address_t site, std::span<const address_t> marks) {
+    return follow_chain_from(site, relative_call_destination(site), marks);
+}
+
+chain_end follow_chain_from(address_t site, address_t code, std::span<const address_t> marks) {
     const address_t host = image_holding(site);
-    address_t at = relative_call_destination(site);
+    address_t at = code;
     for (int steps = 0; steps < step_limit; ++steps) {
         if (std::find(marks.begin(), marks.end(), at) != marks.end()) {
             return {chain_end::kind::met, at};

@@ -28,4 +28,7 @@ struct chain_end {
 // that it cannot follow.
 chain_end follow_call_chain(address_t site, std::span<const address_t> marks);
 
+// The same from code that the call at site leads to, further down its path.
+chain_end follow_chain_from(address_t site, address_t code, std::span<const address_t> marks);
+
 } // namespace injector

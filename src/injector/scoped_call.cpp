@@ -101,7 +101,8 @@ bool scoped_call::site_given_back() const {
 }
 
 address_t scoped_call::still_code(address_t callee) const {
-    return is_executable_code(callee) || home == 0 ? callee : home;
+    const bool broken = follow_chain_from(address, callee, {}).end == chain_end::kind::broken;
+    return broken && home != 0 ? home : callee;
 }
 
 void scoped_call::keep_live_stub(address_t leads_to) {
@@ -173,8 +174,8 @@ bool scoped_call::lead_through(address_t target) {
             revive(index, target);
             return true;
         }
-        if (!is_executable_code(earlier_callee) && home != 0) {
-            earlier_callee = home; // the plug-in behind the patch was unloaded
+        if (still_code(earlier_callee) != earlier_callee) {
+            earlier_callee = home; // a plug-in behind the patch was unloaded
             return true;
         }
         return false;

@@ -88,7 +88,8 @@ class scoped_call : public scoped_basic<5> {
     // Makes the kept stub at index the live one, leading to target.
     void revive(std::uint32_t index, address_t target);
     // Where a stub that leads to callee had better lead: the host's own
-    // function once callee is code no more (a plug-in unloaded since).
+    // function once the path from callee leads into memory that is code no
+    // more (a plug-in unloaded since).
     address_t still_code(address_t callee) const;
     // At unload: a site that holds a call to a kept stub gets a call to where
     // that stub leads.

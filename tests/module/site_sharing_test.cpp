@@ -205,21 +205,34 @@ const std::string plugin_names = "M123";
 // Where the site's path goes with a plain plug-in in the module's place,
 // plug-in 0. The others write back what they found when they leave; plug-in 0,
 // like the module, does so only where its own call stands, and else leaves a
-// jump to what it found. A path into a plug-in unloaded since faults.
+// jump to what it found. A path into a plug-in unloaded since faults, but not
+// past the module while it is at work, if it once saw the path reach the host:
+// a new game mends the path behind it. Loaded where the site's call leads into
+// an unloaded plug-in, the module takes nothing.
 struct plain_path {
     static constexpr int host = -1;
     int site = host;
     int below[4] = {};
     bool loaded[4] = {};
+    bool module_at_work = false, module_mends = false;
 
-    void take(int plugin) { below[plugin] = site, site = plugin, loaded[plugin] = true; }
+    void take(int plugin) {
+        if (plugin == 0 && (module_at_work = site == host || loaded[site])) {
+            module_mends = !faults();
+        }
+        if (plugin != 0 || module_at_work) {
+            below[plugin] = site, site = plugin, loaded[plugin] = true;
+        }
+    }
     void leave(int plugin) {
+        module_at_work &= plugin != 0;
         if (plugin != 0 || site == 0) {
             site = below[plugin], loaded[plugin] = false;
         }
     }
     bool faults() const {
-        for (int at = site; at != host; at = below[at]) {
+        for (int at = site; at != host && !(at == 0 && module_at_work && module_mends);
+             at = below[at]) {
             if (!loaded[at]) {
                 return true;
             }
@@ -245,17 +258,18 @@ std::string random_order(std::mt19937& random, int count) {
 
 } // namespace
 
-// Plug-ins take (+) and leave (-) a site, each leaving plug-in writing back what
-// it found: the module (M) and copies of the other plug-in (1-3), with new games
-// (i). After each new game one host call runs the host's callee once and, while
-// the module is loaded, its handler exactly once; nothing faults that a plain
-// plug-in in the module's place does not; the host has its code back where the
-// module leaves last.
+// Plug-ins take (+) and leave (-) a site, each leaving plug-in writing back
+// what it found: the module (M) and copies of the other plug-in (1-3), with
+// new games (i); "t": through a trampoline, not where the one before lay. After
+// each new game one host call runs the host's callee once and, while the
+// module is at work, its handler exactly once; nothing faults that a plain
+// plug-in in the module's place does not; the host has its code back where
+// the module leaves last.
 TEST_F(module_test, every_order_of_plugins_leads_through_the_module_once_after_a_new_game) {
     std::vector<std::string> orders = {
         "+1 +M +2 -1 i -2 i i -M i", // the module's own call written back by one on top
         "+1 +2 +M -2 i -1 i -M i",   // one below writes back a call to one still loaded
-        "+1 +M -1 +2 i -2 i -M i",   // given back, then taken before the new game
+        "+1 +M -1 +2t i -2 i -M i",  // given back, then taken before the new game
         "+M +1 +2 +3 -1 i -3 i -2 i -M i", "+1 +2 +M +3 -2 i -1 i -3 i -M i",
         "+3 +1 +M +2 -1 i -3 i -2 i -M i"};
     std::string plugins = "M12";
@@ -294,7 +308,7 @@ TEST_F(module_test, every_order_of_plugins_leads_through_the_module_once_after_a
                     unload();
                     EXPECT_EQ(code_leading_into(image), 0u);
                 } else if (step[0] == '+') {
-                    others[plugin].emplace(at.site, false, plugin);
+                    others[plugin].emplace(at.site, step.back() == 't', plugin);
                 } else if (step[0] == '-') {
                     others[plugin]->unload();
                 }
@@ -311,7 +325,7 @@ TEST_F(module_test, every_order_of_plugins_leads_through_the_module_once_after_a
                     sim::clear_calls();
                     run_site(at.site);
                     ASSERT_EQ(sim::count_of(at.host_callee), 1u) << step;
-                    ASSERT_EQ(sim::count_of(mark), module_ != nullptr ? 1u : 0u) << step;
+                    EXPECT_EQ(sim::count_of(mark), plain.module_at_work ? 1u : 0u) << step;
                 }
             }
             if (order.find_last_of('-') == order.rfind("-M") && plain.site == plain_path::host) {
