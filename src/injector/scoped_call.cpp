@@ -216,14 +216,15 @@ void scoped_call::restore_bytes() {
     if (call_written) {
         if (call_in_place()) {
             // Nothing leads to the stub once the site is the host's again;
-            // given back first, so no host thread can enter a freed stub.
-            // A plug-in the backup leads to may have been unloaded since.
+            // given back first, so no host thread can enter a freed stub. A
+            // plug-in the backup leads to may have been unloaded since.
             const address_t backed_up = call_destination(saved_bytes, address);
             if (backed_up != 0 && still_code(backed_up) != backed_up) {
                 relative_call_bytes(saved_bytes, address, home);
             }
             scoped_basic::restore_bytes();
             if (revived) {
+                // Kept once, it may be in someone's backup still.
                 leave_call_stub(stub, still_code(earlier_callee));
             } else {
                 release_call_stub(stub);
