@@ -1,8 +1,11 @@
 #include "injector/code_check.hpp"
 
+#include "injector/call_chain.hpp"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -81,6 +84,41 @@ TEST(code_check, a_relative_call_leads_where_its_displacement_says_and_nothing_e
     EXPECT_EQ(injector::relative_call_destination(at(0)), at(0));
     EXPECT_EQ(injector::relative_call_destination(at(1)), at(1) + 0x15);
     EXPECT_EQ(injector::relative_call_destination(at(2)), 0u);
+}
+
+// A path through plug-in code ends where the walk can tell, and never reads
+// past committed memory: here code ends a byte into an instruction, at a
+// page that is only reserved.
+TEST(code_check, a_call_path_is_followed_through_plug_in_code_to_where_it_can_tell) {
+    using end = injector::chain_end::kind;
+    constexpr std::uint32_t page = 4096;
+    auto* code =
+        static_cast<std::uint8_t*>(VirtualAlloc(nullptr, 2 * page, MEM_RESERVE, PAGE_NOACCESS));
+    ASSERT_TRUE(VirtualAlloc(code, page, MEM_COMMIT, PAGE_EXECUTE_READWRITE));
+    static address_t host_function = 0x401000, counter = 0; // the host's code, a count
+    const auto at = [code](std::uint32_t offset) {
+        return reinterpret_cast<address_t>(code + offset);
+    };
+    const struct {
+        std::vector<std::uint8_t> bytes;
+        std::uint32_t offset;
+        end reached;
+    } cases[] = {
+        {{0xFF, 0x05, 0, 0, 0, 0, 0xFF, 0x25, 0, 0, 0, 0}, 0, end::host}, // count, jump on
+        {{0xEB, 0xFE}, 64, end::unknown},                                 // a loop
+        {{0xE9, 0x7B, 0x0F, 0, 0}, 128, end::broken},                     // to reserved memory
+        {{0x90, 0x8B}, page - 2, end::unknown},                           // cut short
+    };
+    for (const auto& c : cases) {
+        std::memcpy(code + c.offset, c.bytes.data(), c.bytes.size());
+    }
+    *reinterpret_cast<address_t*>(code + 2) = reinterpret_cast<address_t>(&counter);
+    *reinterpret_cast<address_t*>(code + 8) = reinterpret_cast<address_t>(&host_function);
+    for (const auto& c : cases) {
+        EXPECT_EQ(injector::follow_chain_from(0x401000, at(c.offset), {}).end, c.reached)
+            << c.offset;
+    }
+    VirtualFree(code, 0, MEM_RELEASE);
 }
 
 } // namespace
