@@ -96,9 +96,6 @@ TEST(code_check, a_call_path_is_followed_through_plug_in_code_to_where_it_can_te
         static_cast<std::uint8_t*>(VirtualAlloc(nullptr, 2 * page, MEM_RESERVE, PAGE_NOACCESS));
     ASSERT_TRUE(VirtualAlloc(code, page, MEM_COMMIT, PAGE_EXECUTE_READWRITE));
     static address_t host_function = 0x401000, counter = 0; // the host's code, a count
-    const auto at = [code](std::uint32_t offset) {
-        return reinterpret_cast<address_t>(code + offset);
-    };
     const struct {
         std::vector<std::uint8_t> bytes;
         std::uint32_t offset;
@@ -115,8 +112,8 @@ TEST(code_check, a_call_path_is_followed_through_plug_in_code_to_where_it_can_te
     *reinterpret_cast<address_t*>(code + 2) = reinterpret_cast<address_t>(&counter);
     *reinterpret_cast<address_t*>(code + 8) = reinterpret_cast<address_t>(&host_function);
     for (const auto& c : cases) {
-        EXPECT_EQ(injector::follow_chain_from(0x401000, at(c.offset), {}).end, c.reached)
-            << c.offset;
+        const auto from = reinterpret_cast<address_t>(code + c.offset);
+        EXPECT_EQ(injector::follow_chain_from(0x401000, from, {}).end, c.reached) << c.offset;
     }
     VirtualFree(code, 0, MEM_RELEASE);
 }

@@ -8,6 +8,7 @@
 #include "injector/protected_memory.hpp"
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 #include <random>
 #include <sstream>
@@ -241,17 +242,14 @@ struct plain_path {
     }
 };
 
-// A random order of plug-ins 0..count-1 taking and then leaving, a new game after each leave.
-std::string random_order(std::mt19937& random, int count) {
-    std::string order;
-    int state[4] = {}; // 0 out, 1 in, 2 left
-    for (int events = 0; events < 2 * count;) {
-        const int plugin = static_cast<int>(random() % count);
-        if (state[plugin] < 2) {
-            order.append(state[plugin]++ == 0 ? "+" : "-").append(1, plugin_names[plugin]);
-            order.append(state[plugin] == 2 ? " i " : " ");
-            ++events;
-        }
+// A random order of the module and three plug-ins taking, each at its first
+// place, and leaving, at its second, with a new game after each leave.
+std::string random_order(std::mt19937& random) {
+    std::string places = "MM112233", order;
+    std::shuffle(places.begin(), places.end(), random);
+    for (std::size_t at = 0; at < places.size(); ++at) {
+        const bool takes = places.find(places[at]) == at;
+        order.append(1, takes ? '+' : '-').append(1, places[at]).append(takes ? " " : " i ");
     }
     return order;
 }
@@ -272,24 +270,21 @@ TEST_F(module_test, every_order_of_plugins_leads_through_the_module_once_after_a
         "+1 +M -1 +2t i -2 i -M i",  // given back, then taken before the new game
         "+M +1 +2 +3 -1 i -3 i -2 i -M i", "+1 +2 +M +3 -2 i -1 i -3 i -M i",
         "+3 +1 +M +2 -1 i -3 i -2 i -M i"};
-    std::string plugins = "M12";
+    std::string takes = "12M", leaves = "12M"; // every order of three: sorted, then permuted
     do {
-        std::string leaves = "M12";
         do {
             std::string order;
-            for (char plugin : plugins) {
-                order.append("+").append(1, plugin).append(" ");
+            for (char plugin : takes) {
+                order += std::string{'+', plugin, ' '};
             }
             for (char plugin : leaves) {
-                order.append("-").append(1, plugin).append(" i ");
+                order += std::string{'-', plugin, ' ', 'i', ' '};
             }
             orders.push_back(order);
         } while (std::next_permutation(leaves.begin(), leaves.end()));
-    } while (std::next_permutation(plugins.begin(), plugins.end()));
-    std::mt19937 random(39);
-    for (int sample = 0; sample < 100; ++sample) {
-        orders.push_back(random_order(random, 4));
-    }
+    } while (std::next_permutation(takes.begin(), takes.end()));
+    std::mt19937 random(39); // a hundred random orders of four, the same each run
+    std::generate_n(std::back_inserter(orders), 100, [&random] { return random_order(random); });
     for (int shared : {1, 2, 3, 4}) { // draw, shutdown, text a, text b
         const shared_site& at = shared_sites[shared];
         const host_fn mark = shared == 2 ? host_fn::release_txd : host_fn::player_vehicle;
@@ -312,10 +307,8 @@ TEST_F(module_test, every_order_of_plugins_leads_through_the_module_once_after_a
                 } else if (step[0] == '-') {
                     others[plugin]->unload();
                 }
-                if (step[0] == '+') {
-                    plain.take(plugin);
-                } else if (step[0] == '-') {
-                    plain.leave(plugin);
+                if (step != "i") {
+                    step[0] == '+' ? plain.take(plugin) : plain.leave(plugin);
                 }
                 if (step == "i" ||
                     (step == "+M" && shared > 2)) { // the text sites are taken at init
