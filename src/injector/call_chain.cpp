@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace injector {
 
@@ -61,21 +62,13 @@ std::uint32_t operand_length(const std::uint8_t* code, std::uint32_t available) 
 }
 
 bool is_prefix(std::uint8_t byte) {
-    switch (byte) {
-    case 0x26:
-    case 0x2E:
-    case 0x36:
-    case 0x3E:
-    case 0x64:
-    case 0x65:
-    case 0x66:
-    case 0xF0:
-    case 0xF2:
-    case 0xF3:
-        return true;
-    default:
-        return false;
-    }
+    constexpr std::uint8_t prefixes[] = {0x26, 0x2E, 0x36, 0x3E, 0x64,
+                                         0x65, 0x66, 0xF0, 0xF2, 0xF3};
+    return std::find(std::begin(prefixes), std::end(prefixes), byte) != std::end(prefixes);
+}
+
+bool in(std::uint8_t opcode, std::uint8_t first, std::uint8_t last) {
+    return opcode >= first && opcode <= last;
 }
 
 // What the instruction at an address does to the way on: falls through after
@@ -101,92 +94,44 @@ std::uint32_t plain_length(const std::uint8_t* code, std::uint32_t at, std::uint
         const std::uint32_t operand = operand_length(code + at, available - at);
         return operand == no_length ? no_length : at + operand + extra;
     };
-    if (opcode < 0x40) {
-        switch (opcode & 7) {
-        case 0:
-        case 1:
-        case 2:
-        case 3:
-            return opcode == 0x0F ? no_length : with_operand(0);
-        case 4:
-            return at + 1;
-        case 5:
-            return at + immediate;
-        default: // push and pop of segment registers, decimal adjustments
-            return opcode == 0x0F ? no_length : at;
-        }
+    if (opcode == 0x0F) {
+        return no_length; // a two-byte opcode cut short
     }
-    if (opcode < 0x62 || (opcode >= 0x90 && opcode <= 0x99) || opcode == 0x9C || opcode == 0x9D ||
-        (opcode >= 0xF8 && opcode <= 0xFD)) {
-        return at;
+    if (opcode < 0x40) { // arithmetic on an operand, or on the accumulator with an immediate
+        const std::uint8_t form = opcode & 7;
+        return form < 4 ? with_operand(0) : form == 4 ? at + 1 : form == 5 ? at + immediate : at;
     }
-    switch (opcode) {
-    case 0x6A:
-    case 0xA8:
-    case 0xB0:
-    case 0xB1:
-    case 0xB2:
-    case 0xB3:
-    case 0xB4:
-    case 0xB5:
-    case 0xB6:
-    case 0xB7:
-        return at + 1;
-    case 0xA9:
-    case 0xB8:
-    case 0xB9:
-    case 0xBA:
-    case 0xBB:
-    case 0xBC:
-    case 0xBD:
-    case 0xBE:
-    case 0xBF:
+    if (opcode < 0x62 || in(opcode, 0x90, 0x99) || opcode == 0x9C || opcode == 0x9D ||
+        in(opcode, 0xF8, 0xFD)) {
+        return at; // one byte: registers pushed, popped, counted; flags; nop
+    }
+    if (opcode == 0x6A || opcode == 0xA8 || in(opcode, 0xB0, 0xB7)) {
+        return at + 1; // an 8-bit immediate
+    }
+    if (opcode == 0xA9 || in(opcode, 0xB8, 0xBF)) {
         return at + immediate;
-    case 0xA0:
-    case 0xA1:
-    case 0xA2:
-    case 0xA3:
-        return at + 4;
-    case 0x69:
-    case 0x81:
-    case 0xC7:
+    }
+    if (in(opcode, 0xA0, 0xA3)) {
+        return at + 4; // a moffs32 address
+    }
+    if (opcode == 0x69 || opcode == 0x81 || opcode == 0xC7) {
         return with_operand(immediate);
-    case 0x6B:
-    case 0x80:
-    case 0x82:
-    case 0x83:
-    case 0xC0:
-    case 0xC1:
-    case 0xC6:
+    }
+    if (opcode == 0x6B || in(opcode, 0x80, 0x83) || opcode == 0xC0 || opcode == 0xC1 ||
+        opcode == 0xC6) {
         return with_operand(1);
-    case 0x84:
-    case 0x85:
-    case 0x86:
-    case 0x87:
-    case 0x88:
-    case 0x89:
-    case 0x8A:
-    case 0x8B:
-    case 0x8C:
-    case 0x8D:
-    case 0x8E:
-    case 0x8F:
-    case 0xD0:
-    case 0xD1:
-    case 0xD2:
-    case 0xD3:
+    }
+    if (in(opcode, 0x84, 0x8F) || in(opcode, 0xD0, 0xD3)) {
         return with_operand(0);
-    case 0xF6:
-    case 0xF7: { // test takes an immediate, the rest of the group none
+    }
+    if (opcode == 0xF6 || opcode == 0xF7) { // test takes an immediate, the rest of the group none
         if (at >= available) {
             return no_length;
         }
         const bool test = ((code[at] >> 3) & 7) < 2;
         return with_operand(test ? (opcode == 0xF6 ? 1 : immediate) : 0);
     }
-    default:
-        return no_length;
-    }
+    return no_length;
 }
 
 // Decodes the instruction at address, whose first available bytes are code.
@@ -235,9 +180,10 @@ step decode(address_t address, const std::uint8_t* code, std::uint32_t available
     }
     if (opcode == 0x0F && at < available) {
         const std::uint8_t second = code[at++];
-        const bool with_operand = second == 0x1F || (second >= 0x40 && second <= 0x4F) ||
-                                  (second >= 0x90 && second <= 0x9F) || second == 0xB6 ||
-                                  second == 0xB7 || second == 0xBE || second == 0xBF;
+        // nop with an operand, conditional moves and sets, widening moves
+        const bool with_operand = second == 0x1F || in(second, 0x40, 0x4F) ||
+                                  in(second, 0x90, 0x9F) || second == 0xB6 || second == 0xB7 ||
+                                  second == 0xBE || second == 0xBF;
         const std::uint32_t operand =
             with_operand ? operand_length(code + at, available - at) : no_length;
         return operand == no_length ? step{} : step{step::kind::next, at + operand, 0};
