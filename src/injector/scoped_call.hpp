@@ -43,8 +43,8 @@ class scoped_call : public scoped_basic<5> {
     // as it is; one that meets a stub of this patch left behind earlier makes
     // that one live again, and the live one a jump past the patch; one that
     // reaches the host's own code without either is taken again on top of
-    // whatever is there. A path that leads into memory that is not code, or
-    // that cannot be followed, is left as 1.2.0 left it: taken again only when
+    // whatever is there. A path that leads into memory that is not code is
+    // left as it is; one that cannot be followed is taken again only when
     // given back. True when target must now hand the call on to next_callee().
     bool lead_through(address_t target);
 

@@ -279,44 +279,47 @@ TEST_F(module_test, every_order_of_plugins_leads_through_the_module_once_after_a
         std::shuffle(four.begin(), four.end(), random);
         return order_of(four);
     });
-    for (int shared : {1, 2, 3, 4}) { // draw, shutdown, text a, text b
-        const shared_site& at = shared_sites[shared];
-        const host_fn mark = shared == 2 ? host_fn::release_txd : host_fn::player_vehicle;
-        for (const std::string& order : orders) {
-            SCOPED_TRACE(testing::Message() << std::hex << at.site << ": " << order);
-            plain_path plain;
-            std::optional<foreign_plugin> others[4];
-            enter_vehicle(0.5f);
-            std::istringstream steps(order);
-            for (std::string step; steps >> step;) {
-                const int plugin = step == "i" ? 0 : static_cast<int>(plugin_names.find(step[1]));
-                if (step == "+M") {
-                    load();
-                } else if (step == "-M") {
-                    unload(); // the host calls that follow show where its stubs lead
-                } else if (step[0] == '+') {
-                    others[plugin].emplace(at.site, step.back() == 't', plugin);
-                } else if (step[0] == '-') {
-                    others[plugin]->unload();
-                }
-                if (step != "i") {
-                    step[0] == '+' ? plain.take(plugin) : plain.leave(plugin);
-                }
-                if (step == "i" ||
-                    (step == "+M" && shared > 2)) { // the text sites are taken at init
-                    sim::run_event_site(sim::event_site::init);
-                }
-                if ((step == "i" || step == "-M") && !plain.faults()) {
-                    sim::clear_calls();
-                    run_site(at.site);
-                    ASSERT_EQ(sim::count_of(at.host_callee), 1u) << step;
-                    EXPECT_EQ(sim::count_of(mark), plain.module_at_work ? 1u : 0u) << step;
+    enter_vehicle(0.5f);
+    for (const std::string& order : orders) { // at the draw, shutdown and both text sites at once
+        SCOPED_TRACE(order);
+        plain_path plain;
+        std::optional<foreign_plugin> others[4][4]; // by plug-in, then by site
+        std::istringstream steps(order);
+        for (std::string step; steps >> step;) {
+            const int plugin = step == "i" ? 0 : static_cast<int>(plugin_names.find(step[1]));
+            if (step == "+M") {
+                load();
+            } else if (step == "-M") {
+                unload(); // the host calls that follow show where its stubs lead
+            }
+            for (int site = 0; site < 4 && plugin > 0; ++site) {
+                if (step[0] == '+') {
+                    others[plugin][site].emplace(shared_sites[1 + site].site, step.back() == 't',
+                                                 4 * plugin + site);
+                } else {
+                    others[plugin][site]->unload();
                 }
             }
-            if (order.find_last_of('-') == order.rfind("-M") && plain.site == plain_path::host) {
-                EXPECT_TRUE(sim::changed_code_bytes().empty());
+            if (step != "i") {
+                step[0] == '+' ? plain.take(plugin) : plain.leave(plugin);
             }
-            sim::restore_code();
+            if (step == "i" || step == "+M") { // the text sites are taken at init
+                sim::run_event_site(sim::event_site::init);
+            }
+            for (int site = 1; site <= 4 && (step == "i" || step == "-M") && !plain.faults();
+                 ++site) {
+                const shared_site& at = shared_sites[site];
+                sim::clear_calls();
+                run_site(at.site);
+                ASSERT_EQ(sim::count_of(at.host_callee), 1u) << std::hex << at.site << step;
+                EXPECT_EQ(sim::count_of(site == 2 ? host_fn::release_txd : host_fn::player_vehicle),
+                          plain.module_at_work ? 1u : 0u)
+                    << std::hex << at.site << step;
+            }
         }
+        if (order.find_last_of('-') == order.rfind("-M") && plain.site == plain_path::host) {
+            EXPECT_TRUE(sim::changed_code_bytes().empty());
+        }
+        sim::restore_code();
     }
 }
