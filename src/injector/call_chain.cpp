@@ -77,6 +77,7 @@ struct step {
     enum class kind : std::uint8_t { next, branch, stop } what = kind::stop;
     std::uint32_t length = 0;
     address_t to = 0;
+    bool call = false; // a call, which may lead to a helper that returns
 };
 
 std::uint32_t load_u32(const std::uint8_t* bytes) {
@@ -150,7 +151,7 @@ step decode(address_t address, const std::uint8_t* code, std::uint32_t available
     if ((opcode == 0xE8 || opcode == 0xE9) && after_rel32 <= available) {
         // A call leads on as a jump does: hooking code often calls on to
         // what the site called before it.
-        return {step::kind::branch, 0, address + after_rel32 + load_u32(code + at)};
+        return {step::kind::branch, 0, address + after_rel32 + load_u32(code + at), opcode == 0xE8};
     }
     if (opcode == 0xEB && at < available) {
         const auto displacement = static_cast<std::int8_t>(code[at]);
@@ -170,7 +171,8 @@ step decode(address_t address, const std::uint8_t* code, std::uint32_t available
             if (readable_bytes(pointer, 4) != 4) {
                 return {};
             }
-            return {step::kind::branch, 0, *reinterpret_cast<const address_t*>(pointer)};
+            return {step::kind::branch, 0, *reinterpret_cast<const address_t*>(pointer),
+                    form == 0x15};
         }
         if (group == 0 || group == 1 || group == 6) { // inc, dec, push
             const std::uint32_t operand = operand_length(code + at, available - at);
@@ -201,18 +203,19 @@ chain_end follow_call_chain(address_t site, std::span<const address_t> marks) {
     return follow_chain_from(site, relative_call_destination(site), marks);
 }
 
-chain_end follow_chain_from(address_t site, address_t code, std::span<const address_t> marks) {
+chain_end follow_chain_from(address_t site, address_t from, std::span<const address_t> marks) {
     const address_t host = image_holding(site);
-    address_t at = code;
+    address_t at = from;
+    bool through_call = false;
     for (int steps = 0; steps < step_limit; ++steps) {
         if (std::find(marks.begin(), marks.end(), at) != marks.end()) {
-            return {chain_end::kind::met, at};
+            return {chain_end::kind::met, at, through_call};
         }
         if (!is_executable_code(at)) {
-            return {chain_end::kind::broken, at};
+            return {chain_end::kind::broken, at, through_call};
         }
         if (host != 0 && image_holding(at) == host) {
-            return {chain_end::kind::host, at};
+            return {chain_end::kind::host, at, through_call};
         }
         std::uint8_t code[longest_instruction];
         std::memset(code, 0xCC, sizeof code); // int3: stops the walk
@@ -223,8 +226,9 @@ chain_end follow_chain_from(address_t site, address_t code, std::span<const addr
             break;
         }
         at = next.what == step::kind::branch ? next.to : at + next.length;
+        through_call |= next.call;
     }
-    return {chain_end::kind::unknown, at};
+    return {chain_end::kind::unknown, at, through_call};
 }
 
 } // namespace injector

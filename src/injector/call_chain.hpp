@@ -21,6 +21,10 @@ struct chain_end {
     };
     kind end = kind::unknown;
     address_t at = 0; // the address where the walk ended
+    // A call was followed on the way: hooking code may call a helper of its
+    // own, or of the host, before it goes on, so a host function reached so
+    // is not proof that the path ends there.
+    bool through_call = false;
 };
 
 // Follows the call at site (a five-byte relative call in the host's image)
@@ -29,6 +33,6 @@ struct chain_end {
 chain_end follow_call_chain(address_t site, std::span<const address_t> marks);
 
 // The same from code that the call at site leads to, further down its path.
-chain_end follow_chain_from(address_t site, address_t code, std::span<const address_t> marks);
+chain_end follow_chain_from(address_t site, address_t from, std::span<const address_t> marks);
 
 } // namespace injector

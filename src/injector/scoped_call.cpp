@@ -53,7 +53,7 @@ address_t scoped_call::replace_call(address_t site, address_t target, address_t 
     learn_home(home_callee);
     if (home == 0) {
         const chain_end end = follow_call_chain(site, {});
-        learn_home(end.end == chain_end::kind::host ? end.at : 0);
+        learn_home(end.end == chain_end::kind::host && !end.through_call ? end.at : 0);
     }
     earlier_callee = write_call(site, stub);
     // The site's pages are readable as they are: comparing them later needs
@@ -181,8 +181,9 @@ bool scoped_call::lead_through(address_t target) {
         return false;
     case chain_end::kind::host:
         // Past other plug-ins into the host's own code, but never to another
-        // host function than the site's.
-        if (host_callee == 0 || end.at == host_callee) {
+        // host function than the site's, nor through a call to one that may
+        // be a helper, after which the path might still reach the patch.
+        if ((host_callee == 0 || end.at == host_callee) && (!end.through_call || end.at == home)) {
             learn_home(end.at);
             replace_call(address, target, host_callee);
             return call_in_place();
