@@ -13,11 +13,12 @@ inline host_event<host_address::draw_call_site, handler_position::after> draw_ev
 // Before the host's shutdown call: the place to release resources.
 inline host_event<host_address::shutdown_call_site, handler_position::before> shutdown_event;
 
-// Takes again the draw and shutdown sites where another plug-in that held one
-// before the module wrote the host's own call back when it left: without
-// this, the gauge would be gone for the rest of the module's life. Run at
-// each new game. The init site is not among them: given back, it no longer
-// leads to the module, so no init handler runs to take it again.
+// Makes the draw and shutdown sites lead through the module once again where
+// other plug-ins, leaving, wrote back calls that lead past it (see
+// scoped_call::lead_through): without this, the gauge or its release would be
+// gone for the rest of the module's life. Run at each new game, never in a
+// frame. The init site is not among them: given back, it no longer leads to
+// the module, so no init handler runs to take it again.
 inline void take_given_back_sites_again() {
     draw_event.take_site_again();
     shutdown_event.take_site_again();

@@ -106,6 +106,15 @@ bool is_stub_in_use(address_t stub) {
            page.slots[slot_of(stub)] == slot_state::in_use;
 }
 
+// One aligned store: a host thread passing through the stub meets the old
+// jump or the new one, never half of each.
+void turn_stub(address_t stub, address_t target) {
+    writable_page writable;
+    std::atomic_ref<std::uint32_t>(*reinterpret_cast<std::uint32_t*>(stub + 1))
+        .store(displacement_to(stub, target), std::memory_order_release);
+    flush(stub + 1, sizeof(std::uint32_t));
+}
+
 } // namespace
 
 bool reserve_call_stub_page() {
@@ -153,16 +162,21 @@ void leave_call_stub(address_t stub, address_t earlier_callee) {
     if (!is_stub_in_use(stub)) {
         return;
     }
-    {
-        writable_page writable;
-        std::atomic_ref<std::uint32_t>(*reinterpret_cast<std::uint32_t*>(stub + 1))
-            .store(displacement_to(stub, earlier_callee), std::memory_order_release);
-        flush(stub + 1, sizeof(std::uint32_t));
-    }
+    turn_stub(stub, earlier_callee);
     page.slots[slot_of(stub)] = slot_state::left_behind;
     --page.in_use;
     page.keep = true;
     wipe_free_slots();
+}
+
+void revive_call_stub(address_t stub, address_t target) {
+    if (page.base == 0 || stub < page.base || stub >= page.base + page_size ||
+        page.slots[slot_of(stub)] != slot_state::left_behind) {
+        return;
+    }
+    turn_stub(stub, target);
+    page.slots[slot_of(stub)] = slot_state::in_use;
+    ++page.in_use;
 }
 
 } // namespace injector

@@ -30,4 +30,9 @@ void release_call_stub(address_t stub);
 // outlives it.
 void leave_call_stub(address_t stub, address_t earlier_callee);
 
+// A stub left behind that the site's path leads through again: from now on
+// it jumps to target and is in use, but it and its page are still never
+// freed, since someone else's code may still lead to it.
+void revive_call_stub(address_t stub, address_t target);
+
 } // namespace injector

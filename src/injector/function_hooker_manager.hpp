@@ -57,9 +57,9 @@ template <class B, class R, class... A> class function_hooker_manager : public s
     void move_entry(const B* from, const B* to);
     // Drops every entry, without telling their owners, and gives the site back.
     void restore_bytes() override;
-    // Takes the site over again, entries kept, when it was given back since
-    // it was taken: someone wrote the host's own call, or what the site held
-    // before, over the manager's. Else changes nothing.
+    // Makes the site's path lead through the manager once again, entries
+    // kept, when other plug-ins' calls written back since lead past it (see
+    // scoped_call::lead_through). Else changes nothing.
     void take_again();
 
     // Reached from the host's rewritten call instruction. It may run on a stack
@@ -182,19 +182,16 @@ template <class B, class R, class... A> void function_hooker_manager<B, R, A...>
 }
 
 template <class B, class R, class... A> void function_hooker_manager<B, R, A...>::take_again() {
-    if (!hooked || !site_given_back() || !is_hookable_call(B::site_address)) {
+    if (!hooked) {
         return;
     }
-    // Cleared for the write: the old backup is let go on the way, and this
-    // manager's own restore, reached through it, must keep the entries.
+    // Cleared for the write: an old backup let go on the way must not reach
+    // this manager's own restore, which would drop the entries.
     hooked = false;
-    const address_t earlier =
-        replace_call(B::site_address, reinterpret_cast<address_t>(&entry_thunk));
-    if (call_in_place()) {
-        original_callee = reinterpret_cast<callee>(earlier);
+    if (lead_through(reinterpret_cast<address_t>(&entry_thunk))) {
+        original_callee = reinterpret_cast<callee>(next_callee());
     }
-    // With no stub to be had the old patch stands, given back, to be let go
-    // at unload.
+    // With no stub to be had the old patch stands, to be let go at unload.
     hooked = true;
 }
 

@@ -33,6 +33,24 @@ class scoped_call : public scoped_basic<5> {
     // True while the site holds exactly the call this patch wrote.
     bool call_in_place() const;
 
+    // True once the patch took its site, until unload.
+    bool taken() const { return call_written; }
+
+    // Run at a new game, never in a frame: makes the site's path pass through
+    // this patch exactly once again, when other plug-ins, leaving, wrote back
+    // calls that lead past it. The call is followed through their code
+    // (injector/call_chain.hpp). A path that meets this patch's stub is left
+    // as it is; one that meets a stub of this patch left behind earlier makes
+    // that one live again, and the live one a jump past the patch; one that
+    // reaches the host's own code without either is taken again on top of
+    // whatever is there. A path that leads into memory that is not code is
+    // left as it is; one that cannot be followed is taken again only when
+    // given back. True when target must now hand the call on to next_callee().
+    bool lead_through(address_t target);
+
+    // Where the live stub's path goes on past the patch's target.
+    address_t next_callee() const { return earlier_callee; }
+
     // True when this patch wrote its call and the site has since been given
     // back by someone else: it holds the backed-up bytes again, or the host's
     // own call. The site can be taken again then; but a plug-in that put its
@@ -50,17 +68,43 @@ class scoped_call : public scoped_basic<5> {
     void restore_bytes() override;
 
   private:
+    // A stub of this patch that was left behind, and where it jumps now.
+    struct kept_stub {
+        address_t stub;
+        address_t leads_to;
+    };
+    // Enough for a game's worth of plug-ins coming and going; an older stub
+    // past it is forgotten and still leads past the patch.
+    static constexpr std::uint32_t kept_limit = 8;
+
     bool site_holds(const std::uint8_t* bytes) const;
     bool holds_host_call() const;
     // Lets go of a site given back: drops the backup, and turns the stub to
     // the host's own function, for good.
     void keep_stub_of_given_back_site();
+    // Lets go of the live stub, which someone's code may still lead to: it
+    // becomes a jump to leads_to and stays, for good.
+    void keep_live_stub(address_t leads_to);
+    // Makes the kept stub at index the live one, leading to target.
+    void revive(std::uint32_t index, address_t target);
+    // Where a stub that leads to callee had better lead: the host's own
+    // function once the path from callee leads into memory that is code no
+    // more (a plug-in unloaded since).
+    address_t still_code(address_t callee) const;
+    // At unload: a site that holds a call to a kept stub gets a call to where
+    // that stub leads.
+    void give_back_kept_stub_call();
+    void learn_home(address_t host_function);
 
     std::uint8_t written[call_length] = {};
     bool call_written = false;
+    bool revived = false;         // the live stub was kept once: never freed
     address_t stub = 0;           // what the written call leads to
     address_t earlier_callee = 0; // the site's destination before the write
     address_t host_callee = 0;    // where the host's own call leads, when known
+    address_t home = 0;           // the host's own function, as far as seen
+    kept_stub kept[kept_limit] = {};
+    std::uint32_t kept_count = 0;
 };
 
 } // namespace injector

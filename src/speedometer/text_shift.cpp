@@ -43,11 +43,12 @@ text_site_patch& patch_of_site_b() {
 void patch_text_site(text_site_patch& patch, injector::address_t site,
                      injector::address_t host_function, text_function* replacement) {
     injector::request_host_version();
-    // A second install finds the site patched already: by this module, or
-    // by a plug-in that chained to it since, whose call must stay. Only a site
-    // given back since, to the host's own call or to what stood there before
-    // us, is taken again.
-    if (patch.call.holds_backup() && !patch.call.site_given_back()) {
+    // A later install finds the site patched already. Other plug-ins may have
+    // come and gone since: the text must pass the replacement once again.
+    if (patch.call.taken()) {
+        if (patch.call.lead_through(reinterpret_cast<injector::address_t>(replacement))) {
+            patch.previous_callee = reinterpret_cast<text_function*>(patch.call.next_callee());
+        }
         return;
     }
     // Another plug-in may have changed the site since start-up.

@@ -5,10 +5,10 @@
 
 // Rewrites the host's two text call sites to call the functions below.
 // A site that no longer holds what the module expects is left alone and the
-// log says why. Repeating it leaves a site that holds the module's call, or
-// another plug-in's call put on top of it, as it is, and takes again a site
-// given back since to the host's own call (or to what it held before the
-// module). The bytes the sites held before go back at unload, so the host
+// log says why. Repeating it makes each site's path pass the module's
+// function once again where plug-ins that left since wrote back calls that
+// lead past it (injector::scoped_call::lead_through); a path that passes it
+// stays as it is. The bytes the sites held before go back at unload, so the host
 // never calls into a module that is gone. A call another plug-in has put
 // there since stays, and what it leads to then jumps straight to what the
 // site called before.

@@ -1,8 +1,11 @@
 #include "injector/code_check.hpp"
 
+#include "injector/call_chain.hpp"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -81,6 +84,24 @@ TEST(code_check, a_relative_call_leads_where_its_displacement_says_and_nothing_e
     EXPECT_EQ(injector::relative_call_destination(at(0)), at(0));
     EXPECT_EQ(injector::relative_call_destination(at(1)), at(1) + 0x15);
     EXPECT_EQ(injector::relative_call_destination(at(2)), 0u);
+}
+
+// A path through plug-in code that goes round in a loop, or whose code ends
+// a byte into an instruction at a page that is only reserved, cannot be told:
+// the walk stops, and reads nothing past committed memory.
+TEST(code_check, a_call_path_is_followed_only_so_far_and_only_through_committed_memory) {
+    constexpr std::uint32_t page = 4096;
+    auto* code =
+        static_cast<std::uint8_t*>(VirtualAlloc(nullptr, 2 * page, MEM_RESERVE, PAGE_NOACCESS));
+    ASSERT_TRUE(VirtualAlloc(code, page, MEM_COMMIT, PAGE_EXECUTE_READWRITE));
+    const std::uint8_t loop[] = {0xEB, 0xFE}, cut_short[] = {0x90, 0x8B};
+    std::memcpy(code, loop, sizeof loop);
+    std::memcpy(code + page - 2, cut_short, sizeof cut_short);
+    for (const std::uint8_t* from : {code, code + page - 2}) {
+        EXPECT_EQ(injector::follow_chain_from(0x401000, reinterpret_cast<address_t>(from), {}).end,
+                  injector::chain_end::kind::unknown);
+    }
+    VirtualFree(code, 0, MEM_RELEASE);
 }
 
 } // namespace

@@ -181,12 +181,17 @@ BOOL WINAPI traced_flush(HANDLE process, LPCVOID address, SIZE_T size) {
     return real_flush(process, address, size);
 }
 
+std::string copy_name(int copy) {
+    return "foreign (" + std::to_string(copy) + ").dll";
+}
+
 } // namespace
 
-foreign_plugin::foreign_plugin(std::uint32_t site, bool through_trampoline, bool second_copy)
-    : module(LoadLibraryA(second_copy && CopyFileA("foreign_plugin.dll", "foreign (1).dll", FALSE)
-                              ? "foreign (1).dll"
-                              : "foreign_plugin.dll")) {
+foreign_plugin::foreign_plugin(std::uint32_t site, bool through_trampoline, int copy)
+    : module(
+          LoadLibraryA(copy > 0 && CopyFileA("foreign_plugin.dll", copy_name(copy).c_str(), FALSE)
+                           ? copy_name(copy).c_str()
+                           : "foreign_plugin.dll")) {
     EXPECT_NE(module, nullptr);
     if (module != nullptr) {
         exported<void(std::uint32_t, bool)>(module, "foreign_take_over")(site, through_trampoline);

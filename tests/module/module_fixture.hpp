@@ -53,12 +53,11 @@ std::vector<std::uint32_t> text_sites();
 std::pair<std::uint32_t, std::uint32_t> image_of(HMODULE module);
 
 // Another plug-in that takes the call at site over, as long as it lives: on
-// top of whatever is there, or through a trampoline outside any image. A
-// second copy is a file of its own, so that two can be loaded at once.
+// top of whatever is there, or through a trampoline outside any image. Each
+// copy (1, 2, ...) is a file of its own, so that several can be loaded at once.
 class foreign_plugin {
   public:
-    explicit foreign_plugin(std::uint32_t site, bool through_trampoline = false,
-                            bool second_copy = false);
+    explicit foreign_plugin(std::uint32_t site, bool through_trampoline = false, int copy = 0);
     ~foreign_plugin() { unload(); }
     void unload();
     std::uint32_t passes() const; // runs through its call

@@ -7,7 +7,12 @@
 #include "host/addresses.hpp"
 #include "injector/protected_memory.hpp"
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
+#include <random>
+#include <sstream>
+#include <string>
 
 using sim::host_fn;
 
@@ -160,8 +165,8 @@ TEST_F(module_test, a_site_another_plugin_gives_back_under_the_module_is_taken_a
         int shared; // draw site, text site a
         bool new_game, one_on_top, module_leaves_first;
     } cases[] = {{3, true, false, true},  {3, false, false, true}, {1, true, false, true},
-                 {1, false, false, true}, {3, true, true, false},  {3, true, true, true},
-                 {3, false, true, true}};
+                 {1, false, false, true}, {2, true, false, true},  {3, true, true, false},
+                 {3, true, true, true},   {3, false, true, true}};
     for (const auto& [shared, new_game, one_on_top, module_leaves_first] : cases) {
         const std::uint32_t site = shared_sites[shared].site;
         SCOPED_TRACE(testing::Message() << site << new_game << one_on_top << module_leaves_first);
@@ -185,9 +190,135 @@ TEST_F(module_test, a_site_another_plugin_gives_back_under_the_module_is_taken_a
             module_leaves ? unload() : on_top.reset();
             expect_a_pass(shared_sites[shared], false);
         }
-        EXPECT_EQ(sim::changed_code_bytes().empty(), !one_on_top);
+        // The module's own call written back is given back too, when it leaves last.
+        EXPECT_EQ(sim::changed_code_bytes().empty(), !one_on_top || !module_leaves_first);
         for (const auto& image : gone) {
             EXPECT_EQ(code_leading_into(image), 0u);
+        }
+        sim::restore_code();
+    }
+}
+
+namespace {
+
+const std::string plugin_names = "M123";
+
+// Where the site's path goes with a plain plug-in in the module's place,
+// plug-in 0. The others write back what they found when they leave; plug-in 0,
+// like the module, does so only where its own call stands, and else leaves a
+// jump to what it found. A path into a plug-in unloaded since faults, but not
+// past the module while it is at work, if it once saw the path reach the host:
+// a new game mends the path behind it. Loaded where the site's call leads into
+// an unloaded plug-in, the module takes nothing.
+struct plain_path {
+    static constexpr int host = -1;
+    int site = host;
+    int below[4] = {};
+    bool loaded[4] = {};
+    bool module_at_work = false, module_mends = false;
+
+    void take(int plugin) {
+        if (plugin == 0 && (module_at_work = site == host || loaded[site])) {
+            module_mends = !faults();
+        }
+        if (plugin != 0 || module_at_work) {
+            below[plugin] = site, site = plugin, loaded[plugin] = true;
+        }
+    }
+    void leave(int plugin) {
+        module_at_work &= plugin != 0;
+        if (plugin != 0 || site == 0) {
+            site = below[plugin], loaded[plugin] = false;
+        }
+    }
+    bool faults() const {
+        for (int at = site; at != host && !(at == 0 && module_at_work && module_mends);
+             at = below[at]) {
+            if (!loaded[at]) {
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+// Plug-ins taking a site, each at its first place in places, and leaving it,
+// at its second, with a new game after each leave.
+std::string order_of(const std::string& places) {
+    std::string order;
+    for (std::size_t at = 0; at < places.size(); ++at) {
+        const bool takes = places.find(places[at]) == at;
+        order.append(1, takes ? '+' : '-').append(1, places[at]).append(takes ? " " : " i ");
+    }
+    return order;
+}
+
+} // namespace
+
+// Plug-ins take (+) and leave (-) a site, each leaving plug-in writing back
+// what it found: the module (M) and copies of the other plug-in (1-3), with
+// new games (i); "t": through a trampoline, not where the one before lay. After
+// each new game one host call runs the host's callee once and, while the
+// module is at work, its handler exactly once; nothing faults that a plain
+// plug-in in the module's place does not; the host has its code back where
+// the module leaves last.
+TEST_F(module_test, every_order_of_plugins_leads_through_the_module_once_after_a_new_game) {
+    std::vector<std::string> orders = {
+        "+1 +M +2 -1 i -2 i i -M i", // the module's own call written back by one on top
+        "+1 +2 +M -2 i -1 i -M i",   // one below writes back a call to one still loaded
+        "+1 +M -1 +2t i -2 i -M i",  // given back, then taken before the new game
+        "+M +1 +2 +3 -1 i -3 i -2 i -M i", "+1 +2 +M +3 -2 i -1 i -3 i -M i",
+        "+3 +1 +M +2 -1 i -3 i -2 i -M i"};
+    std::string takes = "12M", leaves = "12M", four = "MM112233";
+    for (int n = 0; n < 36; ++n, std::next_permutation(leaves.begin(), leaves.end()) ||
+                                     std::next_permutation(takes.begin(), takes.end())) {
+        orders.push_back(order_of(takes + leaves)); // every order of three
+    }
+    std::mt19937 random(39); // a hundred random orders of four, the same each run
+    std::generate_n(std::back_inserter(orders), 100, [&] {
+        std::shuffle(four.begin(), four.end(), random);
+        return order_of(four);
+    });
+    enter_vehicle(0.5f);
+    for (const std::string& order : orders) { // at the draw, shutdown and both text sites at once
+        SCOPED_TRACE(order);
+        plain_path plain;
+        std::optional<foreign_plugin> others[4][4]; // by plug-in, then by site
+        std::istringstream steps(order);
+        for (std::string step; steps >> step;) {
+            const int plugin = step == "i" ? 0 : static_cast<int>(plugin_names.find(step[1]));
+            if (step == "+M") {
+                load();
+            } else if (step == "-M") {
+                unload(); // the host calls that follow show where its stubs lead
+            }
+            for (int site = 0; site < 4 && plugin > 0; ++site) {
+                if (step[0] == '+') {
+                    others[plugin][site].emplace(shared_sites[1 + site].site, step.back() == 't',
+                                                 4 * plugin + site);
+                } else {
+                    others[plugin][site]->unload();
+                }
+            }
+            if (step != "i") {
+                step[0] == '+' ? plain.take(plugin) : plain.leave(plugin);
+            }
+            if (step == "i" || step == "+M") { // the text sites are taken at init
+                sim::run_event_site(sim::event_site::init);
+            }
+            for (int site = 1; site <= 4 && (step == "i" || step == "-M") && !plain.faults();
+                 ++site) {
+                const shared_site& at = shared_sites[site];
+                sim::clear_calls();
+                run_site(at.site);
+                ASSERT_EQ(sim::count_of(at.host_callee), 1u) << std::hex << at.site << step;
+                EXPECT_EQ(sim::count_of(site == 2 ? host_fn::release_txd : host_fn::player_vehicle),
+                          plain.module_at_work ? 1u : 0u)
+                    << std::hex << at.site << step;
+            }
+        }
+        if (order.find_last_of('-') == order.rfind("-M") && plain.site == plain_path::host) {
+            EXPECT_TRUE(sim::changed_code_bytes().empty());
         }
         sim::restore_code();
     }
