@@ -38,8 +38,7 @@ int preview_once(const preview_request& request, std::optional<preview_game>& ga
                  std::FILE* report, std::FILE* errors) {
     const skin_dictionaries skin = pair_dictionaries(request.dictionaries);
     const std::filesystem::path sheet =
-        request.sheet ? *request.sheet
-                      : default_sheet(skin.skin, request.packed_from, std::filesystem::path());
+        request.sheet ? *request.sheet : sheet_from_here(skin.skin, request.packed_from);
     const auto refuse = [&](const std::string& why) {
         if (!request.packed_from) {
             skin::print(errors, "refused: %s\n", why.c_str());

@@ -48,8 +48,8 @@ void draw_cell(const screen_row& row, const shot& s, const cell_place& place,
     else
         sim::clear_frame(light_backdrop);
     sim::run_event_site(sim::event_site::draw);
-    if (!sim::copy_frame_region(row.width - row.cell, row.height - row.cell, row.cell, row.cell,
-                                sheet.pixels, sheet.width, place.x, place.y))
+    if (!sim::copy_frame_region(0, 0, row.cell, row.cell, sheet.pixels, sheet.width, place.x,
+                                place.y))
         throw std::runtime_error("cannot draw: " + sim::drawing_error());
     const int label_scale = row.cell >= 300 ? 2 : 1;
     draw_text(sheet.pixels, sheet.width, place.x, place.y - cell_label_height + 2,
@@ -78,7 +78,10 @@ sheet_picture draw_sheet(const game_folder& folder, const std::vector<screen_row
                 row_started < 0 ? nullptr : &rows[static_cast<std::size_t>(row_started)];
             if (before == nullptr || before->settings != row.settings || before->mph != row.mph)
                 start_game(folder, row, before == nullptr);
-            sim::set_screen(row.width, row.height);
+            // Only the cell's corner of the screen is drawn and read back:
+            // the gauge lands there as on the whole screen.
+            sim::set_screen_window(row.width, row.height, row.width - row.cell,
+                                   row.height - row.cell, row.cell, row.cell);
             draw_text(sheet.pixels, sheet.width, gap,
                       place.y - cell_label_height - row_title_height + 4, row.title, 2,
                       title_colour);

@@ -2,9 +2,11 @@
 
 #include "console.hpp"
 #include "dictionary_target.hpp"
+#include "dxt_encoder.hpp"
 #include "preview_run.hpp"
 #include "sheet_place.hpp"
 #include "skin_pack.hpp"
+#include "stop_request.hpp"
 #include "utf8_path.hpp"
 
 #include <windows.h>
@@ -31,15 +33,6 @@ std::optional<file_stamp> stamp_of(const std::filesystem::path& file) {
     return file_stamp{std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32 |
                           data.ftLastWriteTime.dwLowDateTime,
                       std::uint64_t{data.nFileSizeHigh} << 32 | data.nFileSizeLow};
-}
-
-volatile LONG stop_asked = 0;
-
-BOOL WINAPI on_console_event(DWORD event) {
-    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
-        return FALSE;
-    InterlockedExchange(&stop_asked, 1);
-    return TRUE;
 }
 
 // Esc or Q in the program's console window; never when input is a file or pipe.
@@ -71,13 +64,14 @@ int watch_skin(const watch_request& request, std::FILE* report, std::FILE* error
     preview.module = request.module;
     preview.dictionaries = {skin::utf8_path(made.path)};
     preview.packed_from = png;
-    const std::filesystem::path sheet = default_sheet(made.skin, png, {});
+    const std::filesystem::path sheet = sheet_from_here(made.skin, png);
     skin::print(report,
                 "watching %s (skin = %s): each save packs it into %s and draws %s "
                 "again; Esc or Q stops\n",
                 request.png.c_str(), made.skin.c_str(), made.path.c_str(),
                 skin::utf8_text(sheet).c_str());
-    SetConsoleCtrlHandler(on_console_event, TRUE);
+    // A save usually changes a part of the picture: only its blocks are fitted again.
+    dxt::remember_blocks();
     std::optional<preview_game> game;
     int status = 0, handled = 0;
     std::optional<file_stamp> seen = stamp_of(png_absolute), packed;
@@ -99,7 +93,7 @@ int watch_skin(const watch_request& request, std::FILE* report, std::FILE* error
             std::fflush(report);
             std::fflush(errors);
         }
-        if ((request.stop_after > 0 && handled >= request.stop_after) || stop_asked ||
+        if ((request.stop_after > 0 && handled >= request.stop_after) || stop_asked() ||
             stop_key_pressed())
             return status;
         // A save is taken once its file has stood still for one look: a paint
