@@ -82,12 +82,16 @@ preview_game::~preview_game() {
     FreeLibrary(module_);
 }
 
-written_sheet preview_game::draw(const skin_dictionaries& skin,
-                                 const std::filesystem::path& target) {
+written_sheet preview_game::draw(const skin_dictionaries& skin, const std::filesystem::path& target,
+                                 bool first_picture) {
     folder_.stage(skin.kmh, skin.mph);
     const inside_game_folder inside(folder_);
     const auto rows = sheet_rows(skin.kmh.has_value(), skin.mph.has_value());
-    const sheet_picture sheet = draw_sheet(folder_, rows, sheet_caption(skin, module_version_));
+    const auto write_first = [&](const sheet_picture& first) { write_sheet(first, target); };
+    const sheet_picture sheet =
+        draw_sheet(folder_, rows, sheet_caption(skin, module_version_),
+                   first_picture ? std::function<void(const sheet_picture&)>(write_first)
+                                 : std::function<void(const sheet_picture&)>());
     write_sheet(sheet, target);
     return {sheet.width, sheet.height, lay_out(rows).cells.size()};
 }

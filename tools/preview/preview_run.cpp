@@ -75,7 +75,7 @@ int preview_once(const preview_request& request, std::optional<preview_game>& ga
         const std::filesystem::path target = std::filesystem::absolute(sheet);
         if (!game)
             game.emplace(std::filesystem::absolute(request.module));
-        const written_sheet written = game->draw(staged, target);
+        const written_sheet written = game->draw(staged, target, request.first_picture);
         skin::print(report, "wrote %s: %dx%d, %zu cells in %.1f s\n",
                     skin::utf8_text(sheet).c_str(), written.width, written.height, written.cells,
                     static_cast<double>(GetTickCount() - started) / 1000.0);

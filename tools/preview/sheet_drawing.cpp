@@ -40,8 +40,8 @@ void start_game(const game_folder& folder, const screen_row& row, bool first_gam
 void draw_cell(const screen_row& row, const shot& s, const cell_place& place,
                sheet_picture& sheet) {
     sim::vehicle_state vehicle;
-    vehicle.speed[0] = host_speed(s.kmh);
-    vehicle.status = s.kmh == 0 ? 0 : 1;
+    vehicle.speed[0] = host_speed(s.readout, row.mph);
+    vehicle.status = static_cast<std::uint8_t>(s.status);
     sim::set_vehicle(vehicle);
     if (s.behind == backdrop::dark)
         sim::paint_backdrop();
@@ -59,7 +59,8 @@ void draw_cell(const screen_row& row, const shot& s, const cell_place& place,
 } // namespace
 
 sheet_picture draw_sheet(const game_folder& folder, const std::vector<screen_row>& rows,
-                         const std::vector<std::string>& caption) {
+                         const std::vector<std::string>& caption,
+                         const std::function<void(const sheet_picture&)>& first_row_drawn) {
     const sheet_layout layout = lay_out(rows);
     sheet_picture sheet{layout.width, layout.height,
                         std::vector<std::uint32_t>(static_cast<std::size_t>(layout.width) *
@@ -73,6 +74,8 @@ sheet_picture draw_sheet(const game_folder& folder, const std::vector<screen_row
     for (const cell_place& place : layout.cells) {
         const screen_row& row = rows[static_cast<std::size_t>(place.row)];
         if (place.row != row_started) {
+            if (row_started == 0 && first_row_drawn)
+                first_row_drawn(sheet);
             // A row with the settings of the one before plays on in its game.
             const screen_row* before =
                 row_started < 0 ? nullptr : &rows[static_cast<std::size_t>(row_started)];
