@@ -1,4 +1,5 @@
 // Watch mode's judgement of a save, look by look, and how it stops.
+#include "dxt_encoder.hpp"
 #include "png_save.hpp"
 #include "stop_request.hpp"
 
@@ -6,6 +7,7 @@
 
 #include <stb_image_write.h>
 
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -93,6 +95,22 @@ TEST(watch_mode, stops_on_closing_the_window_after_cleaning_up) {
     GetExitCodeThread(closing, &handled);
     EXPECT_EQ(handled, static_cast<DWORD>(TRUE));
     CloseHandle(closing);
+}
+
+// A save packed again fits only the blocks it changed, to the very bytes a
+// fit of the whole would give.
+TEST(watch_mode, packs_a_changed_picture_to_the_same_blocks_as_from_scratch) {
+    std::vector<std::uint8_t> before(64 * 32 * 4);
+    std::uint32_t noise = 12345;
+    for (auto& byte : before)
+        byte = static_cast<std::uint8_t>((noise = noise * 1103515245 + 12345) >> 16);
+    std::vector<std::uint8_t> after = before;
+    after[(5 * 64 + 6) * 4 + 1] ^= 0x80; // one pixel, in a block's second row
+    const auto from_scratch = dxt::compress_dxt5_level(64, 32, after);
+    dxt::remember_blocks();
+    dxt::compress_dxt5_level(64, 32, before);
+    EXPECT_EQ(dxt::compress_dxt5_level(64, 32, after), from_scratch);
+    EXPECT_NE(dxt::compress_dxt5_level(64, 32, before), from_scratch);
 }
 
 } // namespace
