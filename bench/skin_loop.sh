@@ -32,7 +32,7 @@ now() { date +%s.%N; }
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 # Waits until the output holds `count` lines with `text`.
 wait_for() {
-  until [ "$(grep -c "$1" "$3" || true)" -ge "$2" ]; do sleep 0.01; done
+  until [ "$(grep -c "$1" "$3" 2>/dev/null || true)" -ge "$2" ] 2>/dev/null; do sleep 0.01; done
 }
 # A process of this prefix: its id, by its name's start (and folder).
 process_of() {
@@ -98,6 +98,7 @@ figures() { column "$1" | tr '\n' ' '; }
 printf 'watch mode, %d saves, processor time (previewer and Wine server), median:\n' "$saves"
 printf '  save to first picture (goal 1 s): %.2f s of %s\n' "$(column 1 | median)" "$(figures 1)"
 printf '  save to whole sheet (goal 2 s):   %.2f s of %s\n' "$(column 2 | median)" "$(figures 2)"
+printf 'load average at the end: %s\n' "$(cut -d' ' -f1-3 /proc/loadavg)"
 printf 'watch mode, wall time, median: to first picture %.2f s, to whole sheet %.2f s\n' \
   "$(column 3 | median)" "$(column 4 | median)"
 printf 'a cold drop, pack and sheet, wall time (goal 5 s): median %.2f s of %s\n' \
