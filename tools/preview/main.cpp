@@ -29,9 +29,9 @@ constexpr const char* usage_text =
     "  Draws a skin's km/h and mph dictionaries (speedometer_NAME.txd and\n"
     "  speedometer_NAME_mph.txd, in any order; the other face is found beside a\n"
     "  single one) as the game does, on one sheet: speedometer_NAME_preview.png\n"
-    "  in this folder, or SHEET.\n"
+    "  in this folder (the one above, when this is a models folder), or SHEET.\n"
     "  --watch packs SKIN.png as speedometer_skin does and draws its sheet beside\n"
-    "  it, then again at each save, until Esc or Q.\n";
+    "  it, then again at each save, until Esc, Q or the window is closed.\n";
 
 int usage(std::FILE* stream, int status) {
     skin::print(stream, "%s", usage_text);
