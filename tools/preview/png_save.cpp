@@ -23,7 +23,7 @@ bool read_at(HANDLE file, std::uint64_t offset, unsigned char* bytes, DWORD coun
 
 } // namespace
 
-png_look look_at(const std::filesystem::path& png) {
+png_look look_at(const std::filesystem::path& png, const png_look& before) {
     png_look look;
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExW(png.c_str(), GetFileExInfoStandard, &data) ||
@@ -33,6 +33,8 @@ png_look look_at(const std::filesystem::path& png) {
     look.written = std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32 |
                    data.ftLastWriteTime.dwLowDateTime;
     look.size = std::uint64_t{data.nFileSizeHigh} << 32 | data.nFileSizeLow;
+    if (before.present && before.written == look.written && before.size == look.size)
+        return before;
     // Shared every way, so that the paint program's writing is never in the way.
     const HANDLE file = CreateFileW(png.c_str(), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

@@ -19,7 +19,8 @@ struct png_look {
     bool operator==(const png_look&) const = default;
 };
 
-png_look look_at(const std::filesystem::path& png);
+// The file's bytes are read only when its stamp differs from `before`'s.
+png_look look_at(const std::filesystem::path& png, const png_look& before = {});
 
 enum class save_step {
     wait,

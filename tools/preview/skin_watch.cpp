@@ -86,10 +86,12 @@ int watch_skin(const watch_request& request, std::FILE* report, std::FILE* error
     dxt::remember_blocks();
     std::optional<preview_game> game;
     png_save_watch saves;
+    png_look looked;
     int status = 0, handled = 0;
     bool written_once = false;
     for (;;) {
-        switch (saves.look(look_at(png_absolute))) {
+        looked = look_at(png_absolute, looked);
+        switch (saves.look(looked)) {
         case save_step::take: {
             skin::pack_request pack;
             pack.png_path = request.png;
