@@ -116,6 +116,21 @@ void set_hud_pass_states(IDirect3DDevice9& device) {
     device.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
 }
 
+// d3d9.dll is loaded with the first frame drawn rather than with the
+// program: Wine reads how its Direct3D runs (WINE_D3D_CONFIG) as the library
+// loads, so a program may set that first, and programs that only read the
+// call log never load it.
+IDirect3D9* create_direct3d() {
+    const HMODULE d3d9 = LoadLibraryW(L"d3d9.dll");
+    if (d3d9 == nullptr) {
+        return nullptr;
+    }
+    using create_function = IDirect3D9*(WINAPI*)(UINT);
+    const auto create = reinterpret_cast<create_function>(
+        reinterpret_cast<void (*)()>(GetProcAddress(d3d9, "Direct3DCreate9")));
+    return create != nullptr ? create(D3D_SDK_VERSION) : nullptr;
+}
+
 bool open_device() {
     device_state& state = the_device();
     if (state.device) {
@@ -130,7 +145,7 @@ bool open_device() {
         return fail("Direct3D 9: no window for the device (CreateWindowA error " +
                     std::to_string(GetLastError()) + "): " + what_is_missing());
     }
-    state.direct3d.reset(Direct3DCreate9(D3D_SDK_VERSION));
+    state.direct3d.reset(create_direct3d());
     if (!state.direct3d) {
         return fail("Direct3D 9: Direct3DCreate9 failed: Wine's d3d9 needs 32-bit OpenGL "
                     "(libgl1:i386, libglx-mesa0:i386, libgl1-mesa-dri:i386) and " +

@@ -4,6 +4,7 @@
 #include "simhost/sim_host.hpp"
 
 #include <algorithm>
+#include <vector>
 
 namespace sim {
 namespace {
@@ -21,6 +22,12 @@ enum class latest { host, device, both };
 struct frame_state {
     int width = 0;
     int height = 0;
+    // The screen the frame is a window of, and the window's top left on it:
+    // the whole screen unless set_screen_window made it a part.
+    int screen_width = 0;
+    int screen_height = 0;
+    int left = 0;
+    int top = 0;
     // Allocated when first looked at or drawn into, so that screens set only
     // for the module's arithmetic cost no memory.
     std::vector<std::uint32_t> pixels;
@@ -82,6 +89,9 @@ void resize_frame(std::int32_t width, std::int32_t height) {
     frame_state& frame = the_frame();
     frame.width = std::clamp(width, 0, max_frame_side);
     frame.height = std::clamp(height, 0, max_frame_side);
+    frame.screen_width = frame.width;
+    frame.screen_height = frame.height;
+    frame.left = frame.top = 0;
     frame.pixels.clear();
     frame.pixels.shrink_to_fit();
     frame.holder = latest::host;
@@ -110,6 +120,16 @@ std::uint32_t draw_primitive(std::int32_t primitive, const screen_vertex* vertic
     if (frame.width == 0 || frame.height == 0) {
         return 0; // nothing to look at
     }
+    std::vector<screen_vertex> shifted;
+    if (frame.left != 0 || frame.top != 0) {
+        // Whole pixels: each vertex keeps its place within its pixel.
+        shifted.assign(vertices, vertices + count);
+        for (screen_vertex& vertex : shifted) {
+            vertex.x -= static_cast<float>(frame.left);
+            vertex.y -= static_cast<float>(frame.top);
+        }
+        vertices = shifted.data();
+    }
     if (!device_holds_the_frame() || !device_draw(primitive, vertices, count, texture)) {
         frame.lost_draws = true;
         return 0;
@@ -126,6 +146,22 @@ void reset_frame_settings() {
 }
 
 } // namespace detail
+
+bool set_screen_window(std::int32_t screen_width, std::int32_t screen_height, int left, int top,
+                       int width, int height) {
+    if (left < 0 || top < 0 || width <= 0 || height <= 0 || left + width > screen_width ||
+        top + height > screen_height || width > max_frame_side || height > max_frame_side) {
+        return false;
+    }
+    set_screen_globals(screen_width, screen_height);
+    detail::resize_frame(width, height);
+    frame_state& frame = the_frame();
+    frame.screen_width = screen_width;
+    frame.screen_height = screen_height;
+    frame.left = left;
+    frame.top = top;
+    return true;
+}
 
 void set_drawing_enabled(bool enabled) {
     install();
@@ -149,13 +185,15 @@ void paint_backdrop() {
     const frame_state& frame = the_frame();
     constexpr int checker = 32;
     for (int y = 0; y < frame.height; ++y) {
-        // From a dusk sky at the top to asphalt at the bottom.
-        const float t = frame.height > 1 ? static_cast<float>(y) / (frame.height - 1) : 0.0f;
+        // From a dusk sky at the top to asphalt at the bottom, of the screen.
+        const int sy = frame.top + y;
+        const float t =
+            frame.screen_height > 1 ? static_cast<float>(sy) / (frame.screen_height - 1) : 0.0f;
         const auto r = static_cast<std::uint32_t>(70 + (40 - 70) * t);
         const auto g = static_cast<std::uint32_t>(100 + (42 - 100) * t);
         const auto b = static_cast<std::uint32_t>(150 + (48 - 150) * t);
         for (int x = 0; x < frame.width; ++x) {
-            const std::uint32_t lift = ((x / checker + y / checker) % 2) * 10;
+            const std::uint32_t lift = (((frame.left + x) / checker + sy / checker) % 2) * 10;
             pixels[static_cast<std::size_t>(y) * frame.width + x] =
                 (r + lift) | (g + lift) << 8 | (b + lift) << 16 | opaque_black;
         }

@@ -77,6 +77,15 @@ void set_render_observer(render_observer observer);
 void set_screen(std::int32_t width, std::int32_t height);
 // Only the globals: the frame keeps its size, for runs with drawing off.
 void set_screen_globals(std::int32_t width, std::int32_t height);
+// The globals at the screen's size, and the frame only a window of that
+// screen: width x height pixels whose top left is the screen's (left, top).
+// Draws land in it as they land there on the whole screen, and the backdrop
+// is painted as the whole screen's is there; frame coordinates (pixel, copy)
+// start at the window's corner. For sheets of small pieces of big screens,
+// which then never upload or read back the rest. False, and nothing
+// changed, when the window does not fit the screen.
+bool set_screen_window(std::int32_t screen_width, std::int32_t screen_height, int left, int top,
+                       int width, int height);
 struct vehicle_state {
     std::int32_t kind = 0;
     float speed[3] = {0, 0, 0};

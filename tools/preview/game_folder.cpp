@@ -4,10 +4,12 @@
 
 #include <windows.h>
 
+#include <cwchar>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace preview {
 
@@ -27,19 +29,52 @@ void copy_into_game(const std::filesystem::path& from, const std::filesystem::pa
                              "again");
 }
 
-std::filesystem::path temporary_root() {
+constexpr std::wstring_view folder_prefix = L"speedometer_preview_";
+
+std::filesystem::path temporary_folder() {
     wchar_t folder[MAX_PATH + 1];
     const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
     if (length == 0 || length > MAX_PATH)
         throw std::runtime_error("no temporary folder");
-    // One folder a process, so that previews running side by side keep apart.
-    return std::filesystem::path(folder) /
-           ("speedometer_preview_" + std::to_string(GetCurrentProcessId()));
+    return folder;
+}
+
+// One folder a process, so that previews running side by side keep apart.
+std::filesystem::path temporary_root() {
+    return temporary_folder() /
+           (std::wstring(folder_prefix) + std::to_wstring(GetCurrentProcessId()));
+}
+
+bool process_running(DWORD id) {
+    const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+    if (process == nullptr) // no such process; one we may not look at runs
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    DWORD status = 0;
+    const bool running = GetExitCodeProcess(process, &status) && status == STILL_ACTIVE;
+    CloseHandle(process);
+    return running;
+}
+
+// Folders left by previews that were ended before they could clean up
+// (killed, or their machine switched off): 3 MB each, never used again.
+void remove_folders_of_ended_previews() {
+    std::error_code ignored; // a folder that cannot go now goes at a later start
+    std::filesystem::directory_iterator entry(temporary_folder(), ignored), end;
+    for (; entry != end; entry.increment(ignored)) {
+        const std::wstring name = entry->path().filename().wstring();
+        if (!name.starts_with(folder_prefix) || name.size() == folder_prefix.size() ||
+            name.find_first_not_of(L"0123456789", folder_prefix.size()) != std::wstring::npos)
+            continue;
+        const DWORD id = std::wcstoul(name.c_str() + folder_prefix.size(), nullptr, 10);
+        if (id != GetCurrentProcessId() && !process_running(id))
+            std::filesystem::remove_all(entry->path(), ignored);
+    }
 }
 
 } // namespace
 
 game_folder::game_folder(const std::filesystem::path& module) : root_(temporary_root()) {
+    remove_folders_of_ended_previews();
     std::error_code ignored; // a folder left by a run that was cut short
     std::filesystem::remove_all(root_, ignored);
     if (!std::filesystem::create_directories(root_ / "models", ignored))

@@ -4,6 +4,7 @@
 #include "console.hpp"
 #include "preview_run.hpp"
 #include "skin_watch.hpp"
+#include "stop_request.hpp"
 #include "utf8_path.hpp"
 
 #include <windows.h>
@@ -28,9 +29,9 @@ constexpr const char* usage_text =
     "  Draws a skin's km/h and mph dictionaries (speedometer_NAME.txd and\n"
     "  speedometer_NAME_mph.txd, in any order; the other face is found beside a\n"
     "  single one) as the game does, on one sheet: speedometer_NAME_preview.png\n"
-    "  in this folder, or SHEET.\n"
+    "  in this folder (the one above, when this is a models folder), or SHEET.\n"
     "  --watch packs SKIN.png as speedometer_skin does and draws its sheet beside\n"
-    "  it, then again at each save, until Esc or Q.\n";
+    "  it, then again at each save, until Esc, Q or the window is closed.\n";
 
 int usage(std::FILE* stream, int status) {
     skin::print(stream, "%s", usage_text);
@@ -80,6 +81,7 @@ int run(const std::vector<std::string>& arguments) {
 
 int main(int argc, char** argv) {
     SetConsoleOutputCP(CP_UTF8);
+    preview::listen_for_stop();
     std::vector<std::string> arguments;
     int status = 1;
     try {
@@ -88,9 +90,11 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         skin::print(stderr, "refused: %s\n", e.what());
     }
+    // The game folder is gone by now: a window being closed may close.
+    preview::cleaned_up();
     // Started by Explorer (a double click, or a dictionary dropped on it):
     // the window closes with the program, so its messages wait for a key.
-    if (skin::console_closes_with_program())
+    if (!preview::stop_asked() && skin::console_closes_with_program())
         skin::wait_for_key();
     return status;
 }

@@ -31,15 +31,40 @@ void write_sheet(const sheet_picture& sheet, const std::filesystem::path& target
         throw std::runtime_error(skin::write_failure(skin::utf8_text(target), target));
 }
 
+// Under Wine, Direct3D runs each frame's commands on a thread of its own,
+// which spins between them while it waits for more; a sheet is many small
+// frames, each read back at once, and that spinning cost several times the
+// drawing. Wine's Direct3D reads this setting as it loads, at the first
+// frame, through the C run-time's copy of the environment, which each
+// run-time loaded took at its start. Windows has no use for it; a setting
+// of the skin maker's own stays.
+void draw_on_this_thread_under_wine() {
+    constexpr const wchar_t* setting = L"WINE_D3D_CONFIG=csmt=0x0";
+    if (GetEnvironmentVariableW(L"WINE_D3D_CONFIG", nullptr, 0) != 0)
+        return;
+    SetEnvironmentVariableW(L"WINE_D3D_CONFIG", L"csmt=0x0");
+    for (const wchar_t* runtime : {L"ucrtbase.dll", L"msvcrt.dll"}) {
+        const HMODULE loaded = GetModuleHandleW(runtime);
+        using put_function = int(__cdecl*)(const wchar_t*);
+        const auto put = reinterpret_cast<put_function>(reinterpret_cast<void (*)()>(
+            loaded != nullptr ? GetProcAddress(loaded, "_wputenv") : nullptr));
+        if (put != nullptr)
+            put(setting);
+    }
+}
+
 } // namespace
 
 preview_game::preview_game(const std::filesystem::path& module) : folder_(module) {
+    draw_on_this_thread_under_wine();
     sim::install();
     sim::set_drawing_enabled(true);
     sim::set_asset_root(""); // the game folder is the current one
     // Quick to write: the sheet is looked at once and drawn again at the next
     // save; the sheet's size matters less than the wait for it.
     stbi_write_png_compression_level = 1;
+    stbi_write_force_png_filter = 1; // one filter for every line, not the best of five
+
     {
         const inside_game_folder inside(folder_);
         module_version_ = sim::read_file_version("speedometer.asi").product_version;
@@ -57,12 +82,16 @@ preview_game::~preview_game() {
     FreeLibrary(module_);
 }
 
-written_sheet preview_game::draw(const skin_dictionaries& skin,
-                                 const std::filesystem::path& target) {
+written_sheet preview_game::draw(const skin_dictionaries& skin, const std::filesystem::path& target,
+                                 bool first_picture) {
     folder_.stage(skin.kmh, skin.mph);
     const inside_game_folder inside(folder_);
     const auto rows = sheet_rows(skin.kmh.has_value(), skin.mph.has_value());
-    const sheet_picture sheet = draw_sheet(folder_, rows, sheet_caption(skin, module_version_));
+    const auto write_first = [&](const sheet_picture& first) { write_sheet(first, target); };
+    const sheet_picture sheet =
+        draw_sheet(folder_, rows, sheet_caption(skin, module_version_),
+                   first_picture ? std::function<void(const sheet_picture&)>(write_first)
+                                 : std::function<void(const sheet_picture&)>());
     write_sheet(sheet, target);
     return {sheet.width, sheet.height, lay_out(rows).cells.size()};
 }

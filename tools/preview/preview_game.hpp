@@ -28,9 +28,12 @@ class preview_game {
     preview_game& operator=(const preview_game&) = delete;
 
     // Draws the skin's faces as their files are now and writes the sheet to
-    // `target`, replacing what is there. Paths absolute: the game folder is
-    // the current one. Throws std::runtime_error when it cannot.
-    written_sheet draw(const skin_dictionaries& skin, const std::filesystem::path& target);
+    // `target`, replacing what is there; with `first_picture`, also once its
+    // first row is drawn, so a skin maker watching it sees the saved face
+    // at once. Paths absolute: the game folder is the current one. Throws
+    // std::runtime_error when it cannot.
+    written_sheet draw(const skin_dictionaries& skin, const std::filesystem::path& target,
+                       bool first_picture = false);
 
   private:
     game_folder folder_;

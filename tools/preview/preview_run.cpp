@@ -39,8 +39,7 @@ int preview_once(const preview_request& request, std::optional<preview_game>& ga
                  std::FILE* report, std::FILE* errors) {
     const skin_dictionaries skin = pair_dictionaries(request.dictionaries);
     const std::filesystem::path sheet =
-        request.sheet ? *request.sheet
-                      : default_sheet(skin.skin, request.packed_from, std::filesystem::path());
+        request.sheet ? *request.sheet : sheet_from_here(skin.skin, request.packed_from);
     const auto refuse = [&](const std::string& why) {
         if (!request.packed_from) {
             skin::print(errors, "refused: %s\n", why.c_str());
@@ -77,7 +76,7 @@ int preview_once(const preview_request& request, std::optional<preview_game>& ga
         const std::filesystem::path target = std::filesystem::absolute(sheet);
         if (!game)
             game.emplace(std::filesystem::absolute(request.module));
-        const written_sheet written = game->draw(staged, target);
+        const written_sheet written = game->draw(staged, target, request.first_picture);
         skin::print(report, "wrote %s: %dx%d, %zu cells in %.1f s\n",
                     skin::utf8_text(sheet).c_str(), written.width, written.height, written.cells,
                     static_cast<double>(GetTickCount() - started) / 1000.0);

@@ -17,6 +17,8 @@ struct preview_request {
     // The PNG the first dictionary was packed from just before: its warnings
     // are printed already, and its sheet goes beside it.
     std::optional<std::filesystem::path> packed_from;
+    // The sheet written once its first row is drawn too (watch mode).
+    bool first_picture = false;
 };
 
 // 0 when the sheet is written; otherwise 1 with one line on `errors` saying

@@ -40,16 +40,16 @@ void start_game(const game_folder& folder, const screen_row& row, bool first_gam
 void draw_cell(const screen_row& row, const shot& s, const cell_place& place,
                sheet_picture& sheet) {
     sim::vehicle_state vehicle;
-    vehicle.speed[0] = host_speed(s.kmh);
-    vehicle.status = s.kmh == 0 ? 0 : 1;
+    vehicle.speed[0] = host_speed(s.readout, row.mph);
+    vehicle.status = static_cast<std::uint8_t>(s.status);
     sim::set_vehicle(vehicle);
     if (s.behind == backdrop::dark)
         sim::paint_backdrop();
     else
         sim::clear_frame(light_backdrop);
     sim::run_event_site(sim::event_site::draw);
-    if (!sim::copy_frame_region(row.width - row.cell, row.height - row.cell, row.cell, row.cell,
-                                sheet.pixels, sheet.width, place.x, place.y))
+    if (!sim::copy_frame_region(0, 0, row.cell, row.cell, sheet.pixels, sheet.width, place.x,
+                                place.y))
         throw std::runtime_error("cannot draw: " + sim::drawing_error());
     const int label_scale = row.cell >= 300 ? 2 : 1;
     draw_text(sheet.pixels, sheet.width, place.x, place.y - cell_label_height + 2,
@@ -59,7 +59,8 @@ void draw_cell(const screen_row& row, const shot& s, const cell_place& place,
 } // namespace
 
 sheet_picture draw_sheet(const game_folder& folder, const std::vector<screen_row>& rows,
-                         const std::vector<std::string>& caption) {
+                         const std::vector<std::string>& caption,
+                         const std::function<void(const sheet_picture&)>& first_row_drawn) {
     const sheet_layout layout = lay_out(rows);
     sheet_picture sheet{layout.width, layout.height,
                         std::vector<std::uint32_t>(static_cast<std::size_t>(layout.width) *
@@ -73,12 +74,17 @@ sheet_picture draw_sheet(const game_folder& folder, const std::vector<screen_row
     for (const cell_place& place : layout.cells) {
         const screen_row& row = rows[static_cast<std::size_t>(place.row)];
         if (place.row != row_started) {
+            if (row_started == 0 && first_row_drawn)
+                first_row_drawn(sheet);
             // A row with the settings of the one before plays on in its game.
             const screen_row* before =
                 row_started < 0 ? nullptr : &rows[static_cast<std::size_t>(row_started)];
             if (before == nullptr || before->settings != row.settings || before->mph != row.mph)
                 start_game(folder, row, before == nullptr);
-            sim::set_screen(row.width, row.height);
+            // Only the cell's corner of the screen is drawn and read back:
+            // the gauge lands there as on the whole screen.
+            sim::set_screen_window(row.width, row.height, row.width - row.cell,
+                                   row.height - row.cell, row.cell, row.cell);
             draw_text(sheet.pixels, sheet.width, gap,
                       place.y - cell_label_height - row_title_height + 4, row.title, 2,
                       title_colour);

@@ -5,6 +5,7 @@
 #include "sheet_layout.hpp"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,10 @@ struct sheet_picture {
 // rows' dictionaries staged. `caption`: up to caption_lines lines above the
 // rows. Throws std::runtime_error when a row's dictionary did not load or
 // the device drew nothing.
+// `first_row_drawn`, when given, is handed the sheet once its first row is
+// drawn, the rest still empty.
 sheet_picture draw_sheet(const game_folder& folder, const std::vector<screen_row>& rows,
-                         const std::vector<std::string>& caption);
+                         const std::vector<std::string>& caption,
+                         const std::function<void(const sheet_picture&)>& first_row_drawn = {});
 
 } // namespace preview

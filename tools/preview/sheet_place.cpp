@@ -22,11 +22,31 @@ std::filesystem::path default_sheet(const std::string& skin,
     // "models\" names the folder as "models" does.
     if (!folder.has_filename() && folder.has_relative_path())
         folder = folder.parent_path();
-    if (is_models_folder(folder))
+    // Never into a models folder, even one inside another.
+    while (is_models_folder(folder) && folder.has_relative_path())
         folder = folder.parent_path();
     const std::string file =
         skin.empty() ? "speedometer_preview.png" : "speedometer_" + skin + "_preview.png";
     return folder / file;
+}
+
+std::filesystem::path sheet_from_here(const std::string& skin,
+                                      const std::optional<std::filesystem::path>& png) {
+    std::error_code ignored; // without a current folder, the sheet goes there anyway
+    const std::filesystem::path here = std::filesystem::current_path(ignored);
+    if (here.empty())
+        return default_sheet(skin, png, here);
+    const std::filesystem::path sheet =
+        default_sheet(skin, png ? std::optional(here / *png) : std::nullopt, here);
+    const auto is = [&](const std::filesystem::path& folder) {
+        std::error_code unknown;
+        return std::filesystem::equivalent(sheet.parent_path(), folder, unknown);
+    };
+    if (is(here))
+        return sheet.filename();
+    if (is(here.parent_path()))
+        return std::filesystem::path("..") / sheet.filename();
+    return sheet;
 }
 
 } // namespace preview

@@ -14,4 +14,9 @@ std::filesystem::path default_sheet(const std::string& skin,
                                     const std::optional<std::filesystem::path>& png,
                                     const std::filesystem::path& started_in);
 
+// The same from the folder current now, where relative paths start, and
+// given as a path from there (the file's name alone when it goes there).
+std::filesystem::path sheet_from_here(const std::string& skin,
+                                      const std::optional<std::filesystem::path>& png);
+
 } // namespace preview

@@ -2,9 +2,12 @@
 
 #include "console.hpp"
 #include "dictionary_target.hpp"
+#include "dxt_encoder.hpp"
+#include "png_save.hpp"
 #include "preview_run.hpp"
 #include "sheet_place.hpp"
 #include "skin_pack.hpp"
+#include "stop_request.hpp"
 #include "utf8_path.hpp"
 
 #include <windows.h>
@@ -12,34 +15,35 @@
 #include <conio.h>
 
 #include <optional>
+#include <string>
 
 namespace preview {
 
 namespace {
 
-// A save shows as a new write time or size; none while the file is away (a
-// paint program may replace it through a rename).
-struct file_stamp {
-    std::uint64_t written = 0, size = 0;
-    bool operator==(const file_stamp&) const = default;
-};
-
-std::optional<file_stamp> stamp_of(const std::filesystem::path& file) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data))
-        return std::nullopt;
-    return file_stamp{std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32 |
-                          data.ftLastWriteTime.dwLowDateTime,
-                      std::uint64_t{data.nFileSizeHigh} << 32 | data.nFileSizeLow};
-}
-
-volatile LONG stop_asked = 0;
-
-BOOL WINAPI on_console_event(DWORD event) {
-    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
-        return FALSE;
-    InterlockedExchange(&stop_asked, 1);
-    return TRUE;
+// What the watcher waits for when the PNG is not there, said once.
+std::string missing(const std::filesystem::path& png, const std::string& shown, bool ever_seen) {
+    if (ever_seen)
+        return shown + " is gone (renamed, moved, or its folder renamed): waiting for it to be "
+                       "saved there again; Esc or Q stops";
+    const std::filesystem::path folder = png.parent_path();
+    std::error_code ignored;
+    if (!std::filesystem::is_directory(folder, ignored))
+        return "no folder " + skin::utf8_text(folder) + ": waiting for " + shown +
+               " to be saved there; check the name you gave; Esc or Q stops";
+    std::string pngs;
+    int listed = 0;
+    std::filesystem::directory_iterator entry(folder, ignored), end;
+    for (; entry != end && listed < 5; entry.increment(ignored)) {
+        std::string extension = skin::utf8_text(entry->path().extension());
+        for (char& c : extension)
+            c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        if (extension == ".png" && !skin::utf8_text(entry->path().stem()).ends_with("_preview"))
+            pngs += (listed++ == 0 ? " (PNGs there: " : ", ") +
+                    skin::utf8_text(entry->path().filename());
+    }
+    return shown + " is not there: waiting for it to be saved; check the name you gave" +
+           (listed > 0 ? pngs + ")" : std::string()) + "; Esc or Q stops";
 }
 
 // Esc or Q in the program's console window; never when input is a file or pipe.
@@ -71,19 +75,24 @@ int watch_skin(const watch_request& request, std::FILE* report, std::FILE* error
     preview.module = request.module;
     preview.dictionaries = {skin::utf8_path(made.path)};
     preview.packed_from = png;
-    const std::filesystem::path sheet = default_sheet(made.skin, png, {});
+    preview.first_picture = true;
+    const std::filesystem::path sheet = sheet_from_here(made.skin, png);
     skin::print(report,
                 "watching %s (skin = %s): each save packs it into %s and draws %s "
                 "again; Esc or Q stops\n",
                 request.png.c_str(), made.skin.c_str(), made.path.c_str(),
                 skin::utf8_text(sheet).c_str());
-    SetConsoleCtrlHandler(on_console_event, TRUE);
+    // A save usually changes a part of the picture: only its blocks are fitted again.
+    dxt::remember_blocks();
     std::optional<preview_game> game;
+    png_save_watch saves;
+    png_look looked;
     int status = 0, handled = 0;
-    std::optional<file_stamp> seen = stamp_of(png_absolute), packed;
+    bool written_once = false;
     for (;;) {
-        if (seen && seen != packed) {
-            packed = seen;
+        looked = look_at(png_absolute, looked);
+        switch (saves.look(looked)) {
+        case save_step::take: {
             skin::pack_request pack;
             pack.png_path = request.png;
             pack.dictionary_path = made.path;
@@ -92,24 +101,34 @@ int watch_skin(const watch_request& request, std::FILE* report, std::FILE* error
                 pack.notes = made.notes;
             status = skin::pack_skin(pack, report, errors);
             if (status != 0)
-                skin::print(report, "the last good dictionary and sheet stay; save again\n");
+                skin::print(report, "%s; save again\n",
+                            written_once ? "the last good dictionary and sheet stay"
+                                         : "nothing is written until a save packs");
             else
                 status = preview_once(preview, game, report, errors);
+            written_once = written_once || status == 0;
             ++handled;
-            std::fflush(report);
-            std::fflush(errors);
+            break;
         }
-        if ((request.stop_after > 0 && handled >= request.stop_after) || stop_asked ||
+        case save_step::say_missing:
+            skin::print(report, "%s\n",
+                        missing(png_absolute, request.png, saves.ever_seen()).c_str());
+            break;
+        case save_step::say_still_unfinished:
+            skin::print(report,
+                        "%s has stood unfinished (no PNG end) for a while: waiting for the save "
+                        "to end; if it failed, save again\n",
+                        request.png.c_str());
+            break;
+        case save_step::wait:
+            break;
+        }
+        std::fflush(report);
+        std::fflush(errors);
+        if ((request.stop_after > 0 && handled >= request.stop_after) || stop_asked() ||
             stop_key_pressed())
             return status;
-        // A save is taken once its file has stood still for one look: a paint
-        // program may still be writing it.
         Sleep(poll_ms);
-        const std::optional<file_stamp> now = stamp_of(png_absolute);
-        if (now && now != packed) {
-            Sleep(poll_ms);
-            seen = stamp_of(png_absolute) == now ? now : std::nullopt;
-        }
     }
 }
 

@@ -15,10 +15,11 @@ struct watch_request {
     int stop_after = 0;           // saves handled, the first pack counted; 0: until stopped
 };
 
-// Packs the PNG at once and at each save after it: a save that is refused is
-// said, and the last good dictionary and sheet stay. Ends on Esc or Q in its
-// console, Ctrl+C, or after `stop_after` saves. The last save's status: 0
-// when it gave a dictionary and a sheet.
+// Packs the PNG at once and at each save after it, each once it is a whole
+// PNG that stood still: a save that is refused is said, and the last good
+// dictionary and sheet stay; a PNG that is not there is said once. Ends on
+// Esc or Q in its console, Ctrl+C, the window closed, or after `stop_after`
+// saves. The last save's status: 0 when it gave a dictionary and a sheet.
 int watch_skin(const watch_request& request, std::FILE* report, std::FILE* errors);
 
 } // namespace preview

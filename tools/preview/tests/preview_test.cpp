@@ -38,10 +38,10 @@ std::vector<unsigned char> file_bytes(const fs::path& path) {
     return {std::istreambuf_iterator<char>(file), {}};
 }
 
-// Starts a kit program from the kit folder, as a console there would, its
-// output going to `log`.
-HANDLE start_in_kit(const std::wstring& program, const std::wstring& arguments,
-                    const fs::path& log) {
+// Starts a kit program from the kit folder (or `folder`), as a console there
+// would, its output going to `log`.
+HANDLE start_in_kit(const std::wstring& program, const std::wstring& arguments, const fs::path& log,
+                    const fs::path& folder = kit) {
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
     const HANDLE output = CreateFileW(log.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
                                       CREATE_ALWAYS, 0, nullptr);
@@ -52,7 +52,7 @@ HANDLE start_in_kit(const std::wstring& program, const std::wstring& arguments,
     startup.hStdOutput = startup.hStdError = output;
     PROCESS_INFORMATION process{};
     const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                        kit.c_str(), &startup, &process);
+                                        folder.c_str(), &startup, &process);
     CloseHandle(output);
     if (!started)
         return nullptr;
@@ -85,18 +85,32 @@ struct kit_run {
     std::string output;
 };
 
-kit_run run_in_kit(const std::wstring& program, const std::wstring& arguments) {
-    const HANDLE process = start_in_kit(program, arguments, kit / "run.log");
+kit_run run_in_kit(const std::wstring& program, const std::wstring& arguments,
+                   const fs::path& folder = kit) {
+    const HANDLE process = start_in_kit(program, arguments, kit / "run.log", folder);
     if (process == nullptr)
         return {1000 + GetLastError(), ""};
     const DWORD status = finish(process);
     return {status, text_of(kit / "run.log")};
 }
 
-// A skin of 512x256: a green disc on the dial face, the rest clear.
+constexpr std::uint32_t magenta = 0xFFFF00FF, pure_green = 0xFF00FF00;
+
+// A skin of 512x256: a green disc on the dial face, speed digits 4 and 8
+// magenta, status digits 2 to 9 green (the cyan tint keeps green), the rest
+// clear.
 void write_green_skin(const fs::path& path) {
     constexpr int width = 512, height = 256;
     std::vector<unsigned char> pixels(width * height * 4, 0);
+    const auto fill = [&](int left, int top, int right, int bottom, std::uint32_t rgba) {
+        for (int y = top / 2 + 2; y < bottom / 2 - 2; ++y) // layout pixels, a margin kept
+            for (int x = left / 2 + 2; x < right / 2 - 2; ++x)
+                std::memcpy(&pixels[(y * width + x) * 4], &rgba, 4);
+    };
+    for (int d : {4, 8})
+        fill(100 * (d - 1), 291, 100 * d, 451, magenta);
+    for (int d = 2; d <= 9; ++d)
+        fill(582 + 44 * (d - 1), 134, 582 + 44 * d, 190, pure_green);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             if (std::hypot(x + 0.5 - 72.75, y + 0.5 - 72.75) < 60) {
@@ -152,14 +166,29 @@ int largest_channel_difference(std::uint32_t a, std::uint32_t b) {
     return largest;
 }
 
+// Pixels of the sheet near a colour: a glyph drawn somewhere.
+int pixels_like(const sheet& drawn, std::uint32_t colour) {
+    return static_cast<int>(std::count_if(drawn.pixels.begin(), drawn.pixels.end(), [&](auto p) {
+        return largest_channel_difference(p, colour) < 40;
+    }));
+}
+
 // Every cell shows something beside its backdrop: a blank or missing cell
-// is a square of backdrop, within the dark backdrop's checker and gradient.
+// is a square of backdrop, within the dark backdrop's checker and gradient;
+// and every row has its title, in white above its labels.
 void expect_a_gauge_in_every_cell(const sheet& drawn, bool with_mph) {
     const auto rows = preview::sheet_rows(true, with_mph);
     const auto layout = preview::lay_out(rows);
     ASSERT_EQ(drawn.width, layout.width);
     ASSERT_EQ(drawn.height, layout.height);
     for (const auto& cell : layout.cells) {
+        const auto title =
+            drawn.pixels.begin() +
+            (cell.y - preview::cell_label_height - preview::row_title_height) * drawn.width;
+        EXPECT_TRUE(
+            cell.shot > 0 ||
+            std::count(title, title + preview::row_title_height * drawn.width, 0xFFFFFFFFu) > 50)
+            << rows[cell.row].title;
         int inked = 0;
         for (int y = 0; y < cell.side; ++y)
             for (int x = 0; x < cell.side; ++x)
@@ -212,12 +241,26 @@ void expect_the_games_frame(const sheet& drawn, bool with_mph, bool mph_row,
 }
 
 TEST_F(previewer, draws_a_packed_skin_and_a_dictionary_from_any_folder) {
+    // The game folders of previews that ended without cleaning up go at the
+    // next start; a running one's stays.
+    const fs::path ended = temporary / "speedometer_preview_99999996",
+                   running =
+                       temporary / ("speedometer_preview_" + std::to_string(GetCurrentProcessId()));
+    for (const fs::path& folder : {ended, running})
+        fs::create_directories(folder / "models");
     // Packed and previewed in one go: the sheet beside the PNG, each warning once.
     const kit_run packed =
         run_in_kit(L"speedometer_skin.exe", L"--preview green.png models\\speedometer_green.txd");
     ASSERT_EQ(packed.status, 0u) << packed.output;
     EXPECT_EQ(count_of(packed.output, "needle: its rectangle is fully transparent"), 1u);
-    expect_a_gauge_in_every_cell(read_sheet(kit / "speedometer_green_preview.png"), false);
+    EXPECT_FALSE(fs::exists(ended));
+    EXPECT_TRUE(fs::exists(running));
+    fs::remove_all(running);
+    const sheet green = read_sheet(kit / "speedometer_green_preview.png");
+    expect_a_gauge_in_every_cell(green, false);
+    // Every glyph is drawn somewhere on the sheet.
+    EXPECT_GT(pixels_like(green, magenta), 200);
+    EXPECT_GT(pixels_like(green, pure_green), 50);
 
     // A good pack whose sheet fails says so, and takes the older sheet away.
     std::ofstream(kit / "models" / "speedometer_green_mph.txd") << "damaged";
@@ -238,6 +281,13 @@ TEST_F(previewer, draws_a_packed_skin_and_a_dictionary_from_any_folder) {
     const sheet alone = read_sheet(kit / "speedometer_atlas_preview.png");
     expect_a_gauge_in_every_cell(alone, false);
     expect_the_games_frame(alone, false, false, "test_atlas.txd");
+    // From inside models, into the folder above.
+    fs::remove(kit / "speedometer_atlas_preview.png");
+    ASSERT_EQ(
+        run_in_kit(L"speedometer_preview.exe", L"speedometer_atlas.txd", kit / "models").status,
+        0u);
+    EXPECT_TRUE(fs::exists(kit / "speedometer_atlas_preview.png"));
+    EXPECT_FALSE(fs::exists(kit / "models" / "speedometer_atlas_preview.png"));
 
     // Relative paths from the kit folder, the output in a folder to be made.
     ASSERT_EQ(
@@ -324,12 +374,35 @@ TEST_F(previewer, watch_mode_packs_each_save_and_keeps_the_last_good_sheet) {
     EXPECT_TRUE(said("_preview.png: "));
     save({'n', 'o'});
     EXPECT_TRUE(said("refused: "));
-    save(green);
+    // A slow save, in pieces: packed once whole, never refused while written.
+    std::ofstream slow(kit / "watched.png", std::ios::binary);
+    for (std::size_t at = 0; at < green.size(); at += 1000, Sleep(150))
+        slow.write(reinterpret_cast<const char*>(&green[at]),
+                   long(std::min<std::size_t>(green.size() - at, 1000)))
+            .flush();
+    slow.close();
     EXPECT_EQ(finish(watcher), 0u);
     const std::string output = text_of(log);
     EXPECT_EQ(count_of(output, "wrote speedometer_watched_preview.png: "), 2u) << output;
     EXPECT_EQ(count_of(output, "refused: "), 1u) << output;
+    EXPECT_EQ(count_of(output, "the last good dictionary and sheet stay"), 1u) << output;
     expect_a_gauge_in_every_cell(read_sheet(kit / "speedometer_watched_preview.png"), false);
+
+    // A name that is not there yet is said once; a first save that is no PNG
+    // leaves nothing good behind to speak of.
+    const HANDLE late =
+        start_in_kit(L"speedometer_preview.exe", L"--watch late.png --stop-after 1", log);
+    ASSERT_NE(late, nullptr);
+    for (int look = 0; look < 3000 && count_of(text_of(log), "late.png is not there") == 0; ++look)
+        ASSERT_EQ(WaitForSingleObject(late, 100), WAIT_TIMEOUT) << text_of(log);
+    std::ofstream(kit / "late.png", std::ios::binary) << "JFIF, renamed";
+    EXPECT_EQ(finish(late), 1u);
+    const std::string never = text_of(log);
+    EXPECT_EQ((std::vector{count_of(never, "late.png is not there: waiting for it"),
+                           count_of(never, "nothing is written until a save packs"),
+                           count_of(never, "last good")}),
+              (std::vector<std::size_t>{1, 1, 0}))
+        << never;
 }
 
 // Its image must sit where the host's does, so nothing may move it.
