@@ -3,6 +3,7 @@
 // --watch, packs a skin's PNG and draws it again at each save.
 #include "console.hpp"
 #include "preview_run.hpp"
+#include "program_version.hpp"
 #include "skin_watch.hpp"
 #include "stop_request.hpp"
 #include "utf8_path.hpp"
@@ -49,7 +50,8 @@ int run(const std::vector<std::string>& arguments) {
         if (a == "--help" || a == "-h" || a == "/?")
             return usage(stdout, 0);
         if (a == "--version") {
-            skin::print(stdout, "speedometer_preview %s\n", SPEEDOMETER_VERSION);
+            skin::print(stdout, "speedometer_preview %s\n",
+                        skin::program_version(SPEEDOMETER_VERSION).c_str());
             return 0;
         }
         if (a == "--watch" && has_value && watch.png.empty()) {

@@ -331,7 +331,7 @@ TEST_F(previewer, refuses_what_it_cannot_draw_and_answers_help_and_version) {
         {L"", 2, "usage:"},
         {L"--help", 0, "usage:"},
         {L"/?", 0, "usage:"},
-        {L"--version", 0, "speedometer_preview 1."},
+        {L"--version", 0, " (commit "},
     };
     for (const auto& c : cases) {
         const kit_run run = run_in_kit(L"speedometer_preview.exe", c.arguments);
