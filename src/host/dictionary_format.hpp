@@ -66,4 +66,13 @@ inline constexpr std::uint8_t flag_compressed = 0x08;
 // Larger sides than any device the host runs on takes.
 inline constexpr std::uint32_t largest_side = 4096;
 
+// The format is little-endian throughout, whatever the reading machine.
+inline std::uint32_t u32_at(const unsigned char* bytes) {
+    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
+
+inline std::uint32_t u16_at(const unsigned char* bytes) {
+    return bytes[0] | bytes[1] << 8;
+}
+
 } // namespace dictionary_format

@@ -8,14 +8,6 @@ namespace {
 
 using namespace dictionary_format;
 
-std::uint32_t u32_at(const unsigned char* bytes) {
-    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-}
-
-std::uint32_t u16_at(const unsigned char* bytes) {
-    return bytes[0] | bytes[1] << 8;
-}
-
 // A level is stored in blocks: a pixel of 4 bytes, or 4 by 4 pixels of 8
 // (DXT1) or 16 bytes, a block begun taking a whole one.
 struct raster_blocks {

@@ -6,14 +6,6 @@ namespace {
 
 using namespace dictionary_format;
 
-std::uint32_t u32_at(const unsigned char* bytes) {
-    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-}
-
-std::uint32_t u16_at(const unsigned char* bytes) {
-    return bytes[0] | bytes[1] << 8;
-}
-
 // The nibble gives the device format of an uncompressed raster, and with it
 // the bytes a pixel a level is copied with; a code that says 4 bytes a pixel
 // must meet a nibble that says so too, and agree on alpha.
