@@ -40,6 +40,47 @@ mark_reading system_mark_reading = mark_reading::unknown;
 
 enum class empty_read { empty, cut_short, ask_again };
 
+enum class bytes_read { whole, gone, failed };
+
+// The file's bytes through one open that shares the file with every other
+// program. Failed when it cannot be opened but is there, or when it has grown
+// past the buffer: not to be judged from a part.
+bytes_read read_file_bytes(const wchar_t* path, unsigned char* buffer, DWORD capacity,
+                           DWORD& size) {
+    const HANDLE file =
+        CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND
+                   ? bytes_read::gone
+                   : bytes_read::failed;
+    }
+    size = 0;
+    const bool read = ReadFile(file, buffer, capacity, &size, nullptr);
+    CloseHandle(file);
+    return read && size < capacity ? bytes_read::whole : bytes_read::failed;
+}
+
+// A section read with lines, of a marked file that only one reading of the
+// mark gives lines: the system reads the mark that way. Learned at the first
+// such read (a game's first, as a rule), so that a later empty read of the
+// file is judged at once, even when a lock covers both of the reads an
+// unknown system would take. The bytes go after the section in its buffer;
+// a file too large for what is left is learned from another time.
+void learn_mark_reading(const wchar_t* path, const wchar_t* section, wchar_t* text, DWORD length) {
+    unsigned char* const bytes = reinterpret_cast<unsigned char*>(text + length + 1);
+    const DWORD capacity = (section_capacity - length - 1) * sizeof(wchar_t);
+    DWORD size = 0;
+    if (read_file_bytes(path, bytes, capacity, size) != bytes_read::whole ||
+        !starts_with_utf8_mark(bytes, size)) {
+        return;
+    }
+    const bool lines_if_skipped = section_has_lines(bytes, size, section, true);
+    if (lines_if_skipped != section_has_lines(bytes, size, section, false)) {
+        system_mark_reading = lines_if_skipped ? mark_reading::skipped : mark_reading::kept;
+    }
+}
+
 // After a section read that came back empty: empty when the file is gone or
 // empty, or when its own bytes, read through one open, say so too. Another
 // program may hold the file shut for a moment that covers the section read
@@ -55,20 +96,13 @@ empty_read judge_empty_read(const wchar_t* path, const wchar_t* section, unsigne
         (data.nFileSizeHigh == 0 && data.nFileSizeLow == 0)) {
         return empty_read::empty;
     }
-    const HANDLE file =
-        CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND
-                   ? empty_read::empty
-                   : empty_read::cut_short;
-    }
     DWORD size = 0;
-    const bool read = ReadFile(file, buffer, capacity, &size, nullptr);
-    CloseHandle(file);
-    // Grown past any settings file since the section was read: not to be
-    // judged from a part.
-    if (!read || size >= capacity) {
+    switch (read_file_bytes(path, buffer, capacity, size)) {
+    case bytes_read::whole:
+        break;
+    case bytes_read::gone:
+        return empty_read::empty;
+    case bytes_read::failed:
         return empty_read::cut_short;
     }
     lines_if_skipped = section_has_lines(buffer, size, section, true);
@@ -132,6 +166,9 @@ bool profile_section::read(const wchar_t* path, const wchar_t* section) {
     // read, and the list may have been cut.
     if (length >= section_capacity - 2) {
         return false;
+    }
+    if (length != 0 && system_mark_reading == mark_reading::unknown) {
+        learn_mark_reading(path, section, text_, length);
     }
     length_ = length;
     return true;
