@@ -46,15 +46,19 @@ bool is_executable_code(address_t address, std::uint32_t size) {
     return true;
 }
 
-address_t relative_call_destination(address_t site) {
-    std::uint8_t bytes[relative_call_length];
-    std::memcpy(bytes, reinterpret_cast<const void*>(site), sizeof bytes);
+address_t relative_call_destination(const std::uint8_t* bytes, address_t site) {
     if (bytes[0] != relative_call) {
         return 0;
     }
     std::uint32_t displacement;
     std::memcpy(&displacement, bytes + 1, sizeof displacement);
     return static_cast<address_t>(site + relative_call_length + displacement);
+}
+
+address_t relative_call_destination(address_t site) {
+    std::uint8_t bytes[relative_call_length];
+    std::memcpy(bytes, reinterpret_cast<const void*>(site), sizeof bytes);
+    return relative_call_destination(bytes, site);
 }
 
 } // namespace injector

@@ -20,4 +20,8 @@ bool is_executable_code(address_t address, std::uint32_t size = 1);
 // there is not E8. The site must be readable.
 address_t relative_call_destination(address_t site);
 
+// The same for the five bytes of a call kept elsewhere (a backup), as if they
+// stood at site.
+address_t relative_call_destination(const std::uint8_t* bytes, address_t site);
+
 } // namespace injector

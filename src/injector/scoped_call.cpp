@@ -19,15 +19,6 @@ void relative_call_bytes(std::uint8_t* bytes, address_t site, address_t target) 
     std::memcpy(bytes + 1, &displacement, sizeof displacement);
 }
 
-address_t call_destination(const std::uint8_t* bytes, address_t site) {
-    if (bytes[0] != relative_call) {
-        return 0;
-    }
-    std::uint32_t displacement;
-    std::memcpy(&displacement, bytes + 1, sizeof displacement);
-    return site + scoped_call::call_length + displacement;
-}
-
 } // namespace
 
 address_t scoped_call::replace_call(address_t site, address_t target, address_t home_callee) {
@@ -219,7 +210,7 @@ void scoped_call::restore_bytes() {
             // Nothing leads to the stub once the site is the host's again;
             // given back first, so no host thread can enter a freed stub. A
             // plug-in the backup leads to may have been unloaded since.
-            const address_t backed_up = call_destination(saved_bytes, address);
+            const address_t backed_up = relative_call_destination(saved_bytes, address);
             if (backed_up != 0 && still_code(backed_up) != backed_up) {
                 relative_call_bytes(saved_bytes, address, home);
             }
