@@ -205,7 +205,7 @@ TEST_F(skin_dictionary, only_a_whole_skin_file_in_the_game_folder_reaches_the_ho
     auto dxt5_8x6 = txd::decode(dxt5_8x4)->front();
     dxt5_8x6.height = 6;
     dxt5_8x6.rgba.resize(txd::level_byte_count(dxt5, 8, 6));
-    const auto named = [&](std::size_t length) {
+    const auto named = [&](std::size_t length) { // of 'a's, from the name field's start
         auto b = good;
         std::fill_n(&b[60], length, 'a');
         return b;
@@ -333,8 +333,7 @@ TEST(dictionary_check, agrees_with_the_strict_reader_on_every_mutant) {
         compare(set(good, 2047, 0)); // padded to a sector
     }
     EXPECT_EQ(disagreements, 0u);
-    EXPECT_EQ(check_dictionary("mutant.txd").fault,
-              dictionary_fault::none); // held open for writing
+    EXPECT_EQ(check_dictionary("mutant.txd").fault, dictionary_fault::none); // held open
     CloseHandle(file);
     DeleteFileA("mutant.txd");
     EXPECT_EQ(check_dictionary("no_folder/mutant.txd").fault, dictionary_fault::missing);
