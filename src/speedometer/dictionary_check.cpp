@@ -141,9 +141,9 @@ class chunk_walk {
         if (!enter(chunk_extension, parent_end, end) || end != parent_end) {
             return dictionary_fault::sizes_disagree;
         }
-        while (at_ != end) {
+        for (std::uint32_t chunks = 0; at_ != end; ++chunks) {
             std::uint32_t plugin_end = 0;
-            if (!enter_any(end, plugin_end)) {
+            if (chunks == most_plugin_chunks || !enter_any(end, plugin_end)) {
                 return dictionary_fault::sizes_disagree;
             }
             at_ = plugin_end; // the plug-in's data is not read

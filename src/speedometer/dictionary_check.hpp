@@ -38,6 +38,10 @@ inline constexpr std::uint32_t largest_dictionary = 64u << 20;
 // A gauge draws from one texture; more are refused before any is looked at,
 // so that the check's cost stays that of a few dozen reads.
 inline constexpr std::uint32_t most_textures = 16;
+// Tools write one or two plug-in chunks in an extension; more are refused, so
+// that an extension of empty chunks cannot make the check read a file
+// megabytes a dozen bytes at a time.
+inline constexpr std::uint32_t most_plugin_chunks = 16;
 
 // Reads the file at path (relative to the current folder, as the host reads
 // it) a header at a time and walks its chunk tree: every chunk within its

@@ -188,15 +188,17 @@ TEST_F(skin_dictionary, only_a_whole_skin_file_in_the_game_folder_reaches_the_ho
         }
         return b;
     };
-    // A plug-in chunk (type 0x110) of 4 bytes that says it holds `says`, in
-    // the texture's extension or the dictionary's, as other tools write them.
+    // Plug-in chunks (type 0x110) of 4 bytes, the first saying it holds
+    // `says`, in the texture's extension or the dictionary's, as tools write.
     const std::size_t end = good.size();
-    const auto plugin = [&](bool texture, std::uint32_t says) {
+    const auto plugin = [&](bool texture, std::uint32_t says, int count = 1) {
         const std::size_t at = texture ? end - 12 : end;
-        auto b = texture ? resized(good, at, 16, {4, 32, end - 20})
-                         : resized(good, at, 16, {4, end - 8});
-        const std::uint32_t header[] = {0x110, says, 0x1803FFFF};
-        std::memcpy(&b[at], header, sizeof header);
+        auto b = texture ? resized(good, at, 16 * count, {4, 32, end - 20})
+                         : resized(good, at, 16 * count, {4, end - 8});
+        for (int chunk = 0; chunk < count; ++chunk) {
+            const std::uint32_t header[] = {0x110, chunk == 0 ? says : 4, 0x1803FFFF};
+            std::memcpy(&b[at + 16 * chunk], header, sizeof header);
+        }
         return b;
     };
     // 8 of its 10 levels: the last two, 20 bytes each, taken out.
@@ -264,6 +266,8 @@ TEST_F(skin_dictionary, only_a_whole_skin_file_in_the_game_folder_reaches_the_ho
         {"a plug-in chunk in the dictionary's extension", plugin(false, 4), 0, nullptr},
         {"a plug-in chunk past its extension", plugin(true, 5), 0, lie},
         {"an extension's bytes not a chunk", plugin(false, 0), 0, lie},
+        {"16 plug-in chunks", plugin(false, 4, 16), 0, nullptr},
+        {"17 plug-in chunks", plugin(false, 4, 17), 0, lie},
         {"8 of the 10 levels", partial, 0,
          "has 8 of the 10 levels, where the game takes one level or every level (saved by another "
          "program?)"},
