@@ -4,6 +4,7 @@
 #include "module_fixture.hpp"
 
 #include "assets/texture_dictionary.hpp"
+#include "host/dictionary_format.hpp"
 #include "speedometer/dictionary_check.hpp"
 #include "support/test_atlas.hpp"
 
@@ -176,16 +177,12 @@ TEST_F(skin_dictionary, only_a_whole_skin_file_in_the_game_folder_reaches_the_ho
         beyond[at] += 20;
     // n zero bytes put in at `at` (taken out if negative), and the chunk sizes
     // at `sizes`, all before `at`, grown by them.
-    const auto resized = [](std::vector<std::uint8_t> b, std::size_t at, int n,
-                            std::initializer_list<std::size_t> sizes) {
+    const auto resized = [&](std::vector<std::uint8_t> b, std::size_t at, int n,
+                             std::initializer_list<std::size_t> sizes) {
         n < 0 ? (void)b.erase(b.begin() + at, b.begin() + at - n)
               : (void)b.insert(b.begin() + at, n, 0);
-        for (const std::size_t size : sizes) {
-            std::uint32_t value = 0;
-            std::memcpy(&value, &b[size], 4);
-            value += static_cast<std::uint32_t>(n);
-            std::memcpy(&b[size], &value, 4);
-        }
+        for (const std::size_t size : sizes)
+            b = with(size, dictionary_format::u32_at(&b[size]) + n, 4, b);
         return b;
     };
     // Plug-in chunks (type 0x110) of 4 bytes, the first saying it holds
