@@ -285,11 +285,32 @@ std::optional<std::size_t> expect_chunk(byte_reader& in, std::uint32_t type, ref
     return size;
 }
 
-bool expect_empty_extension(byte_reader& in, refusal& refused) {
+// The extension that closes a texture or the dictionary: empty in our files,
+// other tools' plug-in chunks in theirs, which a reader skips by their sizes,
+// each lying within the extension.
+bool skip_extension(byte_reader& in, refusal& refused) {
     const auto size = expect_chunk(in, chunk_extension, refused);
-    if (size && *size != 0)
-        refused("extension chunk is not empty");
-    return size && *size == 0;
+    if (!size)
+        return false;
+    const std::size_t end = in.position() + *size;
+    while (in.position() != end) {
+        if (end - in.position() < chunk_header_size) {
+            refused("extension ends inside a plug-in chunk's header");
+            return false;
+        }
+        in.u32(); // any type
+        const std::uint32_t plugin_size = in.u32();
+        if (in.u32() != version_stamp) {
+            refused("chunk version stamp is not the host's");
+            return false;
+        }
+        if (plugin_size > end - in.position()) {
+            refused("plug-in chunk runs past its extension");
+            return false;
+        }
+        in.take_span(plugin_size);
+    }
+    return true;
 }
 
 std::optional<std::string> read_name(byte_reader& in) {
@@ -481,7 +502,7 @@ std::optional<texture_image> read_texture(byte_reader& in, refusal& refused) {
     }
     if (in.position() != struct_end)
         return refused("texture struct size does not match its levels");
-    if (!expect_empty_extension(in, refused))
+    if (!skip_extension(in, refused))
         return std::nullopt;
     if (in.position() != texture_end)
         return refused("texture chunk size does not match its contents");
@@ -543,7 +564,7 @@ std::optional<std::vector<texture_image>> decode(std::span<const std::uint8_t> b
             return std::nullopt;
         textures.push_back(std::move(*texture));
     }
-    if (!expect_empty_extension(in, refused))
+    if (!skip_extension(in, refused))
         return std::nullopt;
     if (in.position() != dictionary_end)
         return refused("dictionary size does not match its contents");

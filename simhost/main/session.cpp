@@ -1,5 +1,6 @@
 #include "simhost/main/session.hpp"
 
+#include "simhost/main/anchor_frames.hpp"
 #include "simhost/main/settings_frames.hpp"
 #include "simhost/main/sharpness_frames.hpp"
 #include "simhost/main/sweep_sheet.hpp"
@@ -34,6 +35,8 @@ const scene scenes[] = {
     {"1080x1920_portrait_cruise", 1080, 1920, 0.6f, 2, true},
     {"1080x1920_portrait_top_speed", 1080, 1920, 1.2f, 1, true},
     {"1920x1080_on_foot", 1920, 1080, 0.0f, 0, false},
+    // 32:9: the screen's corner, as without an anchor.
+    {"5120x1440_cruise", 5120, 1440, 0.5f, 1, true},
 };
 
 std::string full_path(const std::string& path) {
@@ -122,6 +125,7 @@ bool run_session(const std::string& module_given, const std::string& game_folder
     ok &= check(write_sweep_sheet(sheet), "the needle sweep from rest to the cap is drawn");
 
     ok &= play_settings_frames(module, module_path, out_dir);
+    ok &= play_anchor_frames(module_path, out_dir);
     ok &= play_sharpness_frames(module_path, out_dir);
 
     std::printf("shutting the game down\n");

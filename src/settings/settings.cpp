@@ -123,6 +123,19 @@ bool parse_hud_text_shift(const char* value, speedometer_settings& s) {
     return true;
 }
 
+bool parse_anchor(const char* value, speedometer_settings& s) {
+    if (equals_ignoring_case(value, "screen")) {
+        s.anchor = screen_anchor::screen;
+    } else if (std::strcmp(value, "16:9") == 0) {
+        s.anchor = screen_anchor::wide_16_9;
+    } else if (std::strcmp(value, "4:3") == 0) {
+        s.anchor = screen_anchor::box_4_3;
+    } else {
+        return false;
+    }
+    return true;
+}
+
 struct key_rule {
     const char* key;
     const char* allowed; // for the player, in the log
@@ -138,6 +151,7 @@ constexpr key_rule rules[] = {
     {"hud_text_shift", "on or off", parse_hud_text_shift},
     {"skin", skin_names_allowed, parse_skin},
     {"opacity", opacities_allowed, parse_opacity},
+    {"anchor", "screen, 16:9 or 4:3", parse_anchor},
 };
 static_assert(std::size(rules) == settings_key_count);
 

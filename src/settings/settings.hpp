@@ -10,6 +10,10 @@ inline constexpr std::size_t skin_name_max = 32;
 
 enum class speed_units : std::uint8_t { kmh, mph };
 
+// The corner the gauge stands in: the screen's, or that of the centred area
+// of this shape on a screen wider than it.
+enum class screen_anchor : std::uint8_t { screen, wide_16_9, box_4_3 };
+
 struct speedometer_settings {
     speed_units units = speed_units::kmh;
     float scale = 1.0f;          // multiplies every reference length of the layout
@@ -22,6 +26,7 @@ struct speedometer_settings {
     std::uint32_t opacity_millionths = 1000000;
     // The chosen skin's name, lower case; empty for the shipped artwork.
     char skin[skin_name_max + 1] = {};
+    screen_anchor anchor = screen_anchor::screen;
 
     bool operator==(const speedometer_settings&) const = default;
 };
@@ -33,7 +38,7 @@ extern speedometer_settings active_settings;
 // not allowed. Values are kept in UTF-8, up to three bytes a character.
 inline constexpr std::size_t settings_value_characters = 64;
 inline constexpr std::size_t settings_value_capacity = settings_value_characters * 3;
-inline constexpr std::size_t settings_key_count = 8;
+inline constexpr std::size_t settings_key_count = 9;
 
 // For the player, in the log line of a refused opacity.
 inline constexpr const char opacities_allowed[] = "0.1 to 1.0, at most six decimals";

@@ -4,6 +4,9 @@
 #include "host/dictionary_format.hpp"
 #include "speedometer/texture_header_check.hpp"
 
+#include <cstdio>
+#include <cstring>
+
 namespace {
 
 using namespace dictionary_format;
@@ -48,17 +51,17 @@ class chunk_walk {
   public:
     chunk_walk(const header_reads& file, std::uint32_t length) : file_(file), length_(length) {}
 
-    dictionary_fault dictionary() {
+    dictionary_verdict dictionary() {
         unsigned char header[chunk_header_size] = {};
         const std::uint32_t start = length_ < sizeof header ? length_ : sizeof header;
         if (!file_.read(0, header, start)) {
-            return dictionary_fault::cut_short;
+            return {dictionary_fault::cut_short};
         }
         if (u32_at(header) != chunk_dictionary) {
-            return dictionary_fault::not_a_dictionary;
+            return {dictionary_fault::not_a_dictionary};
         }
         if (length_ < sizeof header || u32_at(header + 4) > length_ - sizeof header) {
-            return dictionary_fault::cut_short;
+            return {dictionary_fault::cut_short};
         }
         end_ = sizeof header + u32_at(header + 4);
         other_stamp_ = u32_at(header + 8) != version_stamp;
@@ -67,28 +70,29 @@ class chunk_walk {
         unsigned char counts[dictionary_struct_size];
         if (!enter(chunk_struct, end_, struct_end) || struct_end - at_ != sizeof counts ||
             !read(counts, sizeof counts, struct_end)) {
-            return dictionary_fault::sizes_disagree;
+            return {dictionary_fault::sizes_disagree};
         }
         if (u16_at(counts) > most_textures) {
-            return dictionary_fault::too_many_textures;
+            return {dictionary_fault::too_many_textures};
         }
-        dictionary_fault header_fault = dictionary_fault::none;
+        dictionary_verdict header_verdict;
         for (std::uint32_t texture = 0; texture < u16_at(counts); ++texture) {
-            if (const dictionary_fault fault = this->texture(header_fault);
+            if (const dictionary_fault fault = this->texture(header_verdict);
                 fault != dictionary_fault::none) {
-                return fault;
+                return {fault};
             }
         }
         // A tree whose sizes all hold is told of by what else is wrong in it.
         if (const dictionary_fault fault = extension(end_); fault != dictionary_fault::none) {
-            return fault;
+            return {fault};
         }
-        return other_stamp_ ? dictionary_fault::other_version : header_fault;
+        return other_stamp_ ? dictionary_verdict{dictionary_fault::other_version} : header_verdict;
     }
 
   private:
-    // header_fault keeps the first texture header's fault, if any.
-    dictionary_fault texture(dictionary_fault& header_fault) {
+    // header_verdict keeps the first texture header's fault, if any: every
+    // texture is the host's to read, not only the one the gauge draws from.
+    dictionary_fault texture(dictionary_verdict& header_verdict) {
         std::uint32_t texture_end = 0;
         std::uint32_t struct_end = 0;
         unsigned char header[texture_header_size];
@@ -119,18 +123,30 @@ class chunk_walk {
         if (at_ != struct_end) {
             return dictionary_fault::sizes_disagree;
         }
-        if (header_fault == dictionary_fault::none) {
-            header_fault = texture_header_fault(header);
+        if (header_verdict.fault == dictionary_fault::none) {
+            header_verdict.fault = texture_header_fault(header);
+            header_verdict.levels = static_cast<std::uint8_t>(levels);
+            header_verdict.whole_chain = static_cast<std::uint8_t>(whole_chain(width, height));
         }
         return extension(texture_end);
     }
 
-    // The empty chunk that closes a texture or the dictionary: nothing may
-    // follow it inside its parent.
+    // The chunk that closes a texture or the dictionary, last in its parent.
+    // Our files leave it empty; other tools put plug-in chunks in it (a
+    // texture's sky-mipmap chunk, type 0x110), which the host's reader reads
+    // or skips by their sizes: so each must lie within the extension, and
+    // the extension hold nothing else.
     dictionary_fault extension(std::uint32_t parent_end) {
         std::uint32_t end = 0;
-        if (!enter(chunk_extension, parent_end, end) || end != at_ || end != parent_end) {
+        if (!enter(chunk_extension, parent_end, end) || end != parent_end) {
             return dictionary_fault::sizes_disagree;
+        }
+        for (std::uint32_t chunks = 0; at_ != end; ++chunks) {
+            std::uint32_t plugin_end = 0;
+            if (chunks == most_plugin_chunks || !enter_any(end, plugin_end)) {
+                return dictionary_fault::sizes_disagree;
+            }
+            at_ = plugin_end; // the plug-in's data is not read
         }
         return dictionary_fault::none;
     }
@@ -140,13 +156,21 @@ class chunk_walk {
     // Inside a dictionary of the file's length, a chunk out of place or too
     // long is one whose own size or its parent's (or count) lies.
     bool enter(std::uint32_t type, std::uint32_t parent_end, std::uint32_t& end) {
+        std::uint32_t found = 0;
+        return enter_any(parent_end, end, &found) && found == type;
+    }
+
+    // A chunk of any type, as in an extension; its type in *type.
+    bool enter_any(std::uint32_t parent_end, std::uint32_t& end, std::uint32_t* type = nullptr) {
         unsigned char header[chunk_header_size];
-        if (!read(header, sizeof header, parent_end) || u32_at(header) != type ||
-            u32_at(header + 4) > parent_end - at_) {
+        if (!read(header, sizeof header, parent_end) || u32_at(header + 4) > parent_end - at_) {
             return false;
         }
         other_stamp_ = other_stamp_ || u32_at(header + 8) != version_stamp;
         end = at_ + u32_at(header + 4);
+        if (type != nullptr) {
+            *type = u32_at(header);
+        }
         return true;
     }
 
@@ -165,30 +189,21 @@ class chunk_walk {
     bool other_stamp_ = false;
 };
 
-dictionary_fault check_file(const header_reads& file) {
+dictionary_verdict check_file(const header_reads& file) {
     if (!file.opened()) {
-        return file.missing() ? dictionary_fault::missing : dictionary_fault::unopened;
+        return {file.missing() ? dictionary_fault::missing : dictionary_fault::unopened};
     }
     if (file.size() > largest_dictionary) {
-        return dictionary_fault::too_large;
+        return {dictionary_fault::too_large};
     }
     if (file.size() == 0) {
-        return dictionary_fault::empty;
+        return {dictionary_fault::empty};
     }
     return chunk_walk(file, static_cast<std::uint32_t>(file.size())).dictionary();
 }
 
-} // namespace
-
-dictionary_fault check_dictionary(const char* path) {
-    return check_file(header_reads(path));
-}
-
-dictionary_fault check_dictionary(const wchar_t* path) {
-    return check_file(header_reads(path));
-}
-
-const char* dictionary_fault_words(dictionary_fault fault) {
+// The words of every fault but a partial chain, whose counts come first.
+const char* fixed_words(dictionary_fault fault) {
     switch (fault) {
     case dictionary_fault::none:
         break;
@@ -220,6 +235,29 @@ const char* dictionary_fault_words(dictionary_fault fault) {
     case dictionary_fault::header_disagrees:
         return "has a texture header that does not agree with its artwork (damaged, or saved by "
                "another program?)";
+    case dictionary_fault::partial_chain:
+        return " levels, where the game takes one level or every level (saved by another program?)";
     }
-    return nullptr;
+    return "";
+}
+
+} // namespace
+
+dictionary_verdict check_dictionary(const char* path) {
+    return check_file(header_reads(path));
+}
+
+dictionary_verdict check_dictionary(const wchar_t* path) {
+    return check_file(header_reads(path));
+}
+
+dictionary_words words_of(const dictionary_verdict& verdict) {
+    dictionary_words words;
+    if (verdict.fault == dictionary_fault::partial_chain) {
+        _snprintf(words.text, sizeof words.text - 1, "has %u of the %u%s", unsigned{verdict.levels},
+                  unsigned{verdict.whole_chain}, fixed_words(verdict.fault));
+    } else {
+        std::strncpy(words.text, fixed_words(verdict.fault), sizeof words.text - 1);
+    }
+    return words;
 }

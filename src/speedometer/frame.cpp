@@ -2,6 +2,7 @@
 
 #include "host/functions.hpp"
 #include "settings/settings.hpp"
+#include "speedometer/anchor.hpp"
 #include "speedometer/atlas_layout.hpp"
 #include "speedometer/atlas_quad.hpp"
 #include "speedometer/needle_rotation.hpp"
@@ -118,8 +119,8 @@ float shown_speed(float length) {
     return speed_cap < length ? speed_cap : length;
 }
 
-// The screen's right and bottom edges, from which everything is placed, and
-// the player's size and place for the gauge.
+// The right and bottom edges everything is placed from (the screen's, or
+// the anchor's area's), and the player's size and place for the gauge.
 struct screen_edges {
     float right;
     float bottom;
@@ -189,8 +190,11 @@ void draw_speedometer() {
     const float direction = speed * degrees_per_speed + rest_angle;
 
     host_set_render_state(render_state_texture, speedometer_texture->render_id);
-    const screen_edges edges{static_cast<float>(host_screen_width()),
-                             static_cast<float>(host_screen_height()), current_placement()};
+    const std::int32_t screen_width = host_screen_width();
+    const std::int32_t screen_height = host_screen_height();
+    const screen_edges edges{
+        anchored_right_edge(screen_width, screen_height, active_settings.anchor),
+        static_cast<float>(screen_height), current_placement()};
     const bool in_mph = active_settings.units == speed_units::mph;
     host_color white;
     host_color status_colour;

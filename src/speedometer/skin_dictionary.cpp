@@ -17,7 +17,7 @@ constexpr char models_folder[] = "models\\";
 // next failure be told.
 struct failure {
     dictionary_path path = {};
-    const char* why = nullptr;
+    dictionary_words why;
 };
 failure skin_failed;
 failure shipped_mph_failed;
@@ -33,22 +33,22 @@ dictionary_path skin_path = {};
 // holds no texture would leave the game without a gauge, so it is handed back
 // and the next step is tried.
 dictionary_look load_or_tell(const char* path, failure& last, const char* next) {
-    const char* why = dictionary_fault_words(check_dictionary(path));
-    if (why == nullptr) {
-        why = "could not be loaded";
+    dictionary_words why = words_of(check_dictionary(path));
+    if (why.text[0] == '\0') {
+        std::strcpy(why.text, "could not be loaded");
         if (const host_txd_handle dictionary = host_load_txd(path)) {
             if (host_texture* const texture = host_txd_texture(dictionary)) {
                 last.path[0] = '\0';
                 return {dictionary, texture};
             }
             host_release_txd(dictionary);
-            why = "holds no texture";
+            std::strcpy(why.text, "holds no texture");
         }
     }
-    if (std::strcmp(last.path, path) != 0 || last.why != why) {
+    if (std::strcmp(last.path, path) != 0 || std::strcmp(last.why.text, why.text) != 0) {
         std::strcpy(last.path, path);
         last.why = why;
-        log_line("%s %s; %s", path, why, next);
+        log_line("%s %s; %s", path, why.text, next);
     }
     return {};
 }
@@ -92,7 +92,8 @@ dictionary_look load_dictionary_of_look() {
     // without a texture is kept, and frames draw nothing until the next game.
     // Each is told of once each time the game runs: the player most likely
     // copied only the module, or a download was cut short.
-    const dictionary_fault fault = check_dictionary(speedometer_dictionary_path);
+    const dictionary_verdict verdict = check_dictionary(speedometer_dictionary_path);
+    const dictionary_fault fault = verdict.fault;
     dictionary_look shipped;
     if (!is_damaged(fault)) {
         shipped.dictionary = host_load_txd(speedometer_dictionary_path);
@@ -101,7 +102,8 @@ dictionary_look load_dictionary_of_look() {
     }
     if (shipped.texture == nullptr && !shipped_failure_told) {
         shipped_failure_told = true;
-        const char* const why = is_damaged(fault)               ? dictionary_fault_words(fault)
+        const dictionary_words damage = words_of(verdict);
+        const char* const why = is_damaged(fault)               ? damage.text
                                 : shipped.dictionary != nullptr ? "holds no texture"
                                                                 : "could not be loaded";
         log_line("%s %s, so no gauge is drawn: copy the package's models folder, with all its "

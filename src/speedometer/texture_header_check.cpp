@@ -28,14 +28,14 @@ bool is_compressed_layout(std::uint32_t code, std::uint32_t colour, std::uint8_t
            width % 4 == 0 && height % 4 == 0;
 }
 
-// One level and a plain filter, or the whole chain and a mip filter: with the
-// mip bit clear the device has one level whatever the count says.
-bool is_level_layout(std::uint32_t raster, std::uint32_t levels, std::uint8_t filter,
-                     std::uint32_t width, std::uint32_t height) {
+// One level and a plain filter, or levels and a mip filter: with the mip bit
+// clear the device has one level whatever the count says. (A chain that stops
+// short is told of on its own, once the rest agrees.)
+bool is_level_layout(std::uint32_t raster, std::uint32_t levels, std::uint8_t filter) {
     if ((raster & raster_format_has_mip_levels) == 0) {
         return levels == 1 && (filter == 1 || filter == 2);
     }
-    return levels == whole_chain(width, height) && filter >= 3 && filter <= 6;
+    return filter >= 3 && filter <= 6;
 }
 
 // Wrap, mirror, clamp or border, for u and v alike.
@@ -95,9 +95,16 @@ dictionary_fault texture_header_fault(const unsigned char* header) {
         (raster & ~(raster_format_colour_mask | raster_format_has_mip_levels)) == 0 &&
         (flags & ~(flag_has_alpha | flag_compressed)) == 0;
     if (!raster_agrees || !known_bits || header[raster_type_at] != raster_type_texture ||
-        !is_level_layout(raster, header[level_count_at], header[filter_mode_at], width, height) ||
+        !is_level_layout(raster, header[level_count_at], header[filter_mode_at]) ||
         !is_addressing(header[addressing_at]) || !is_name(header + name_at)) {
         return dictionary_fault::header_disagrees;
+    }
+    // No layout the format describes (one level or all of them), but the
+    // usual slip of a tool told to export a few levels: its own words name
+    // the counts, so a skin maker knows what to change.
+    if ((raster & raster_format_has_mip_levels) != 0 &&
+        header[level_count_at] != whole_chain(width, height)) {
+        return dictionary_fault::partial_chain;
     }
     return dictionary_fault::none;
 }

@@ -13,7 +13,8 @@
 // nibble 0x0500, or 22 without the flag and 0x0500 or 0x0600), or DXT1, DXT3,
 // DXT5 with the compressed flag and sides multiples of 4; no palette, cube map
 // or automatic levels; one level without the mip bit, or the whole chain
-// down to 1 by 1 with it, and a filter mode to match.
+// down to 1 by 1 with it, and a filter mode to match. A header that agrees
+// but for a chain that stops short is partial_chain.
 dictionary_fault texture_header_fault(const unsigned char* header);
 
 // Levels of the whole chain: each halves the one above, rounded down, down

@@ -147,6 +147,10 @@ TEST_F(settings_file, reads_every_allowed_value) {
              s.offset_y = 1000.0f;
              s.scale = 1.5f;
          })},
+        {"[speedometer]\nanchor = 16:9\n",
+         with([](speedometer_settings& s) { s.anchor = screen_anchor::wide_16_9; })},
+        {"[speedometer]\nANCHOR = 4:3\n[more]\nanchor = 16:9\n",
+         with([](speedometer_settings& s) { s.anchor = screen_anchor::box_4_3; })},
         // The longest value the reader takes whole.
         {"[speedometer]\nscale = 1.000000000000000000000000000000000000000000000000000000000000\n",
          speedometer_settings{}},
@@ -201,6 +205,8 @@ TEST_F(settings_file, a_value_not_allowed_leaves_its_key_at_the_default_and_logs
         {"opacity =", opacities},
         {"opacity = 0.4999995", opacities}, // 127.4999 would be rounded twice to 128
         {"opacity = 0.1039215", opacities},
+        {"anchor = 16:10", "(screen, 16:9 or 4:3)"},
+        {"anchor = 4:3x", "(screen, 16:9 or 4:3)"},
     };
     char ini_utf8[MAX_PATH * 3];
     to_utf8(ini_.c_str(), ini_utf8, sizeof ini_utf8);

@@ -341,6 +341,7 @@ TEST_F(module_settings, a_change_shows_within_a_second_but_units_and_text_shift_
         {"hud_text_shift = off\nscale = 2\nunits = mph", 1000, false, 710.0f, 1212.0f, 3},
         {"scale = 2", 1000, false, 710.0f, 1212.0f, 3}, // asks for what is in force
         {"hud_text_shift = OFF", 1000, false, 355.0f, 1566.0f, 4},
+        {"anchor = 4:3", 1000, false, 355.0f, 1326.0f, 4}, // the text stays shifted
     };
     for (const auto& s : steps) {
         SCOPED_TRACE(s.file != nullptr ? s.file : "(deleted)");

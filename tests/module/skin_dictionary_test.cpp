@@ -4,6 +4,7 @@
 #include "module_fixture.hpp"
 
 #include "assets/texture_dictionary.hpp"
+#include "host/dictionary_format.hpp"
 #include "speedometer/dictionary_check.hpp"
 #include "support/test_atlas.hpp"
 
@@ -174,12 +175,48 @@ TEST_F(skin_dictionary, only_a_whole_skin_file_in_the_game_folder_reaches_the_ho
     beyond.insert(beyond.end() - 24, {16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
     for (const std::size_t at : {4, 32, 44}) // the sizes that hold it: low bytes, no carry
         beyond[at] += 20;
+    // n zero bytes put in at `at` (taken out if negative), and the chunk sizes
+    // at `sizes`, all before `at`, grown by them.
+    const auto resized = [&](std::vector<std::uint8_t> b, std::size_t at, int n,
+                             std::initializer_list<std::size_t> sizes) {
+        n < 0 ? (void)b.erase(b.begin() + at, b.begin() + at - n)
+              : (void)b.insert(b.begin() + at, n, 0);
+        for (const std::size_t size : sizes)
+            b = with(size, dictionary_format::u32_at(&b[size]) + n, 4, b);
+        return b;
+    };
+    // Plug-in chunks (type 0x110) of 4 bytes, the first saying it holds
+    // `says`, in the texture's extension or the dictionary's, as tools write.
+    const std::size_t end = good.size();
+    const auto plugin = [&](bool texture, std::uint32_t says, int count = 1) {
+        const std::size_t at = texture ? end - 12 : end;
+        auto b = texture ? resized(good, at, 16 * count, {4, 32, end - 20})
+                         : resized(good, at, 16 * count, {4, end - 8});
+        for (int chunk = 0; chunk < count; ++chunk) {
+            const std::uint32_t header[] = {0x110, chunk == 0 ? says : 4, 0x1803FFFF};
+            std::memcpy(&b[at + 16 * chunk], header, sizeof header);
+        }
+        return b;
+    };
+    // 8 of its 10 levels: the last two, 20 bytes each, taken out.
+    const auto partial =
+        resized(with(levels, 8, 1, dxt3_chain), dxt3_chain.size() - 64, -40, {4, 32, 44});
+    auto dxt5_8x6 = txd::decode(dxt5_8x4)->front();
+    dxt5_8x6.height = 6;
+    dxt5_8x6.rgba.resize(txd::level_byte_count(dxt5, 8, 6));
+    const auto named = [&](std::size_t length) { // of 'a's, from the name field's start
+        auto b = good;
+        std::fill_n(&b[60], length, 'a');
+        return b;
+    };
     const char* const short_ = "ends before its artwork does (copied only in part?)";
     const char* const lie = "has artwork whose sizes do not agree (damaged?)";
     const char* const alien =
         "is not a texture dictionary (a picture renamed, or saved by another program?)";
-    const char* const unread = dictionary_fault_words(dictionary_fault::unread_layout);
-    const char* const disagrees = dictionary_fault_words(dictionary_fault::header_disagrees);
+    const auto unread_words = words_of({dictionary_fault::unread_layout});
+    const auto disagrees_words = words_of({dictionary_fault::header_disagrees});
+    const char* const unread = unread_words.text;
+    const char* const disagrees = disagrees_words.text;
     constexpr std::size_t bound = 64u << 20;
     const struct {
         const char* what;
@@ -222,6 +259,21 @@ TEST_F(skin_dictionary, only_a_whole_skin_file_in_the_game_folder_reaches_the_ho
         {"DXT5 6 wide", with(width, 6, 1, dxt5_8x4), 0, disagrees},
         {"the mip bit with one level", with(colour, 0x85, 1), 0, disagrees},
         {"a chain without the mip bit", with(colour, 0x03, 1, dxt3_chain), 0, disagrees},
+        {"a plug-in chunk in the texture's extension", plugin(true, 4), 0, nullptr},
+        {"a plug-in chunk in the dictionary's extension", plugin(false, 4), 0, nullptr},
+        {"a plug-in chunk past its extension", plugin(true, 5), 0, lie},
+        {"an extension's bytes not a chunk", plugin(false, 0), 0, lie},
+        {"16 plug-in chunks", plugin(false, 4, 16), 0, nullptr},
+        {"17 plug-in chunks", plugin(false, 4, 17), 0, lie},
+        {"8 of the 10 levels", partial, 0,
+         "has 8 of the 10 levels, where the game takes one level or every level (saved by another "
+         "program?)"},
+        {"16 textures", textures(16), 0, nullptr},
+        {"the first of two headers disagreeing", with(57, 0, 1, textures(2)), 0, disagrees},
+        {"DXT5 8 by 6", txd::encode({dxt5_8x6}), 0, disagrees},
+        {"a name of 31 characters", named(31), 0, nullptr},
+        {"a name of 32 characters, unended", named(32), 0, disagrees},
+        {"levels left to the device", with(flags, 0x05, 1), 0, unread},
     };
     const std::string skin = "models\\speedometer_carbon.txd";
     place(carbon, atlas);
@@ -266,7 +318,7 @@ TEST(dictionary_check, agrees_with_the_strict_reader_on_every_mutant) {
         SetFilePointer(file, 0, nullptr, FILE_BEGIN);
         WriteFile(file, b.data(), static_cast<DWORD>(b.size()), &written, nullptr);
         SetEndOfFile(file);
-        disagreements += (check_dictionary("mutant.txd") == dictionary_fault::none) !=
+        disagreements += (check_dictionary("mutant.txd").fault == dictionary_fault::none) !=
                          txd::decode(b).has_value();
     };
     for (const auto& good : {dictionary_of(rgba32, 4, false), dictionary_of(rgba32, 4, true, false),
@@ -282,10 +334,10 @@ TEST(dictionary_check, agrees_with_the_strict_reader_on_every_mutant) {
         compare(set(good, 2047, 0)); // padded to a sector
     }
     EXPECT_EQ(disagreements, 0u);
-    EXPECT_EQ(check_dictionary("mutant.txd"), dictionary_fault::none); // held open for writing
+    EXPECT_EQ(check_dictionary("mutant.txd").fault, dictionary_fault::none); // held open
     CloseHandle(file);
     DeleteFileA("mutant.txd");
-    EXPECT_EQ(check_dictionary("no_folder/mutant.txd"), dictionary_fault::missing);
+    EXPECT_EQ(check_dictionary("no_folder/mutant.txd").fault, dictionary_fault::missing);
 }
 
 TEST_F(skin_dictionary, a_skin_failing_again_after_it_loaded_is_told_again) {

@@ -147,6 +147,55 @@ TEST_F(frame_settings, scale_and_offsets_resize_and_move_the_gauge_from_the_corn
     }
 }
 
+// Every vertex of the anchored frame is the screen-anchored one moved left
+// by the margin beside the centred area, so size and offsets apply from the
+// area's corner; the HUD text shift stays measured from the screen's edge.
+TEST_F(frame_settings, an_anchor_moves_the_gauge_to_the_centred_areas_corner) {
+    using enum screen_anchor;
+    const struct {
+        int width, height;
+        screen_anchor anchor;
+        float right; // of the area the gauge is placed from
+    } cases[] = {
+        {3440, 1440, wide_16_9, 3000}, {3440, 1440, box_4_3, 2680},   {5120, 1440, wide_16_9, 3840},
+        {5120, 1440, box_4_3, 3520},   {5760, 1080, wide_16_9, 3840}, {5760, 1080, box_4_3, 3600},
+        {1920, 1080, wide_16_9, 1920}, {1920, 1080, box_4_3, 1680},   {1921, 1080, wide_16_9, 1921},
+        {1280, 1024, wide_16_9, 1280}, {1280, 1024, box_4_3, 1280},   {1080, 1920, wide_16_9, 1080},
+        {1080, 1920, box_4_3, 1080},
+    };
+    active_settings.scale = 0.75f;
+    active_settings.offset_x = 30;
+    active_settings.offset_y = 20;
+    enter(0.5f);
+    const auto text_x = [] {
+        sim::clear_calls();
+        shifted_hud_text_b(1800.0f, 50.0f, 3);
+        return sim::calls_of(sim::host_fn::hud_text_b).at(0).float_arg(0);
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << c.width << "x" << c.height << " anchor " << static_cast<int>(c.anchor));
+        sim::set_screen(c.width, c.height);
+        active_settings.anchor = screen;
+        const auto corner = draw_frame();
+        const float corner_text = text_x();
+        active_settings.anchor = c.anchor;
+        const auto anchored = draw_frame();
+        EXPECT_FLOAT_BITS(text_x(), corner_text);
+        ASSERT_EQ(anchored.size(), corner.size());
+        for (std::size_t b = 0; b < corner.size(); ++b) {
+            ASSERT_EQ(anchored[b].vertices.size(), corner[b].vertices.size());
+            for (std::size_t v = 0; v < corner[b].vertices.size(); ++v) {
+                // Rotated about a pivot further left, the needle may round apart.
+                EXPECT_NEAR(anchored[b].vertices[v].x,
+                            corner[b].vertices[v].x - static_cast<float>(c.width) + c.right, 1e-3)
+                    << "batch " << b << " vertex " << v;
+                EXPECT_FLOAT_BITS(anchored[b].vertices[v].y, corner[b].vertices[v].y);
+            }
+        }
+    }
+}
+
 TEST_F(frame_settings, hud_text_shift_follows_the_gauge_or_stays_off) {
     const struct {
         float scale, offset_x;

@@ -42,14 +42,15 @@ bool is_png(const std::filesystem::path& path) {
 
 // What the module would write in the game's log, and what the skin maker
 // can do about it.
-std::string refusal_of(dictionary_fault fault, const std::filesystem::path& path,
+std::string refusal_of(const dictionary_verdict& verdict, const std::filesystem::path& path,
                        const std::string& shown) {
+    const dictionary_fault fault = verdict.fault;
     if (fault == dictionary_fault::missing || fault == dictionary_fault::unopened)
         return "cannot open " + shown;
     if (fault == dictionary_fault::not_a_dictionary && is_png(path))
         return shown + " is a PNG picture renamed, not a texture dictionary: pack the PNG with "
                        "speedometer_skin (drop it on speedometer_skin.exe)";
-    return shown + " " + dictionary_fault_words(fault) +
+    return shown + " " + words_of(verdict).text +
            ", so the game does not load it: pack the skin's PNG again with speedometer_skin";
 }
 
@@ -58,9 +59,9 @@ std::string refusal_of(dictionary_fault fault, const std::filesystem::path& path
 dictionary_check check_dictionary(const std::filesystem::path& path, const std::string& shown) {
     dictionary_check check;
     // The module's own check: a dictionary drawn here is one the game takes.
-    const dictionary_fault fault = ::check_dictionary(path.c_str());
-    if (fault != dictionary_fault::none) {
-        check.refusal = refusal_of(fault, path, shown);
+    const dictionary_verdict verdict = ::check_dictionary(path.c_str());
+    if (verdict.fault != dictionary_fault::none) {
+        check.refusal = refusal_of(verdict, path, shown);
         return check;
     }
     // The reader never refuses what the check passes; it only gives the pixels.
