@@ -67,8 +67,10 @@ packer_command parse_command(const std::vector<std::string>& arguments) {
         else
             files.push_back(word);
     }
-    // Explorer passes only the dropped files, however many.
-    command.waits_for_key = !options && (files.size() != 2 || is_png(files[1]));
+    // Explorer passes only the dropped files, however many, and of any kind:
+    // a PNG with a folder, a dictionary or anything else is a drop too, and
+    // its window closes with the program whatever the outcome.
+    command.waits_for_key = !options;
     if (files.empty())
         return usage(command, "");
     if (command.action == packer_action::watch) {
