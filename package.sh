@@ -61,13 +61,17 @@ build/atlas-tool/speedometer_atlas --light "$kit/example/light.png" out/atlas_li
 build/atlas-tool/speedometer_atlas --light --mph "$kit/example/light_mph.png" \
   out/atlas_light_mph.txd
 # The packer refuses to write the shipped skin's own files, which a skin
-# maker's skin must never replace: it packs under another name, moved after.
-./tools/wine-run.sh build/windows/tools/skin/speedometer_skin.exe "$kit/example/light.png" \
-  out/speedometer_example.txd
-./tools/wine-run.sh build/windows/tools/skin/speedometer_skin.exe \
-  "$kit/example/light_mph.png" out/speedometer_example_mph.txd
-mv out/speedometer_example.txd "$stage/models/speedometer_light.txd"
-mv out/speedometer_example_mph.txd "$stage/models/speedometer_light_mph.txd"
+# maker's skin must never replace: it packs into a folder under the name
+# light.png makes (light-4c60e5), moved after. No key is waited for.
+packed=out/example-packed
+rm -rf "$packed"
+mkdir -p "$packed"
+for face in light light_mph; do
+  ./tools/wine-run.sh build/windows/tools/skin/speedometer_skin.exe "$kit/example/$face.png" \
+    "$packed/" </dev/null
+done
+mv "$packed"/speedometer_light-*_mph.txd "$stage/models/speedometer_light_mph.txd"
+mv "$packed"/speedometer_light-*.txd "$stage/models/speedometer_light.txd"
 ./tools/package-zip.sh "$stage" out/speedometer.zip "${package_files[@]}"
 unzip -l out/speedometer.zip
 
