@@ -41,16 +41,13 @@ std::vector<unsigned char> file_bytes(const fs::path& path) {
 // Every program a test starts is in this job, which ends them all as the test
 // program ends, however it ends: killed at a time-out too. A watcher left
 // running would keep the Wine server, and the test command, waiting.
-HANDLE started_programs() {
-    static const HANDLE job = [] {
-        const HANDLE made = CreateJobObjectW(nullptr, nullptr);
-        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-        SetInformationJobObject(made, JobObjectExtendedLimitInformation, &limits, sizeof limits);
-        return made;
-    }();
+const HANDLE started_programs = [] {
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    const HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
     return job;
-}
+}();
 
 // Starts a kit program from the kit folder (or `folder`), as a console there
 // would, its output going to `log`.
@@ -71,7 +68,7 @@ HANDLE start_in_kit(const std::wstring& program, const std::wstring& arguments, 
     CloseHandle(output);
     if (!started)
         return nullptr;
-    AssignProcessToJobObject(started_programs(), process.hProcess);
+    AssignProcessToJobObject(started_programs, process.hProcess);
     ResumeThread(process.hThread);
     CloseHandle(process.hThread);
     return process.hProcess;

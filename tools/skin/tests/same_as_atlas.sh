@@ -14,11 +14,7 @@ cd "$work"
 for face in --kmh --mph --light; do
   "$atlas" $([ "$face" = --kmh ] || echo "$face") atlas.png atlas.txd
   said=$("$wine_run" "$packer" atlas.png speedometer_atlas.txd </dev/null 2>&1)
-  if grep -q '^warning' <<<"$said"; then
-    echo "${face#--}: the kit's own artwork packs with a warning:" >&2
-    echo "$said" >&2
-    exit 1
-  fi
+  ! grep '^warning' <<<"$said" || { echo "${face#--}: the kit's own artwork warns" >&2; exit 1; }
   cmp atlas.txd speedometer_atlas.txd
   echo "${face#--}: $(stat -c %s speedometer_atlas.txd) bytes, the same, no warning"
 done

