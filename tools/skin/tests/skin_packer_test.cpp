@@ -592,10 +592,12 @@ TEST(skin_packer, packs_a_dropped_png_beside_it_under_its_skins_name) {
     write_bytes("Рабочий стол/Огонь_mph.png", skin_png());
     const run pair = run_packer("\"Рабочий стол/Огонь.png\" \"Рабочий стол/Огонь_mph.png\"");
     EXPECT_EQ(pair.status, 0) << pair.report;
+#ifdef _WIN32 // the native packer has no previewer to start
     // One skin, one sheet: its two faces are previewed once, together.
     const std::size_t unseen = pair.report.find("is not beside this program\n");
     EXPECT_NE(unseen, std::string::npos) << pair.report;
     EXPECT_EQ(pair.report.find("is not beside", unseen + 1), std::string::npos) << pair.report;
+#endif
     // Two names that make one skin: the second says it replaced the first.
     for (const char* png : {"三两", "丏倓"})
         write_bytes(std::string("Рабочий стол/") + png + ".png", skin_png());
