@@ -127,15 +127,16 @@ earlier_skin earlier_skin_name(std::string_view stem) {
     bool pending = false, other_script = false;
     for (std::size_t at = 0; at < part.size();) {
         const char32_t c = next_code_point(part, at);
-        const char* letters = c < 0x80 && allowed(static_cast<char>(c)) ? nullptr : latin_of(c);
-        if ((c < 0x80 && allowed(static_cast<char>(c))) || letters != nullptr) {
-            if (pending && !latin.empty())
+        const bool ascii = c < 0x80 && allowed(static_cast<char>(c));
+        const char* letters = ascii ? nullptr : latin_of(c);
+        if (ascii || letters != nullptr) {
+            // A letter written as none (ъ, ь) puts nothing, the separator
+            // before it waiting for the next letter.
+            const std::string put = ascii ? std::string(1, lower(static_cast<char>(c))) : letters;
+            if (pending && !latin.empty() && !put.empty())
                 latin += '_';
-            pending = false;
-            if (letters == nullptr)
-                latin += lower(static_cast<char>(c));
-            else
-                latin += letters;
+            pending = pending && put.empty();
+            latin += put;
         } else {
             pending = true;
             other_script = other_script || c >= 0x80;
