@@ -61,13 +61,17 @@ build/atlas-tool/speedometer_atlas --light "$kit/example/light.png" out/atlas_li
 build/atlas-tool/speedometer_atlas --light --mph "$kit/example/light_mph.png" \
   out/atlas_light_mph.txd
 # The packer refuses to write the shipped skin's own files, which a skin
-# maker's skin must never replace: it packs under another name, moved after.
-./tools/wine-run.sh build/windows/tools/skin/speedometer_skin.exe "$kit/example/light.png" \
-  out/speedometer_example.txd
-./tools/wine-run.sh build/windows/tools/skin/speedometer_skin.exe \
-  "$kit/example/light_mph.png" out/speedometer_example_mph.txd
-mv out/speedometer_example.txd "$stage/models/speedometer_light.txd"
-mv out/speedometer_example_mph.txd "$stage/models/speedometer_light_mph.txd"
+# maker's skin must never replace: it packs copies named example, into a
+# folder (no key waited for, no preview), moved after.
+packed=out/example-packed
+rm -rf "$packed"
+mkdir -p "$packed"
+for face in "" _mph; do
+  cp "$kit/example/light$face.png" "$packed/example$face.png"
+  ./tools/wine-run.sh build/windows/tools/skin/speedometer_skin.exe "$packed/example$face.png" \
+    "$packed/" </dev/null
+  mv "$packed/speedometer_example$face.txd" "$stage/models/speedometer_light$face.txd"
+done
 ./tools/package-zip.sh "$stage" out/speedometer.zip "${package_files[@]}"
 unzip -l out/speedometer.zip
 

@@ -19,13 +19,14 @@ build/atlas-tool/speedometer_atlas --rgba32 --mph out/atlas_mph.png \
   out/assets-rgba32/models/speedometer_mph.txd
 # The example skin "light", packed from its PNGs by the skin kit's packer.
 for units in "" _mph; do
-  build/atlas-tool/speedometer_atlas --light ${units:+--mph} "out/atlas_light$units.png" \
+  # The packer never writes the shipped skin's own files, and writes only
+  # the dictionary a PNG's name makes: a PNG named example, its file moved.
+  build/atlas-tool/speedometer_atlas --light ${units:+--mph} "out/example$units.png" \
     "out/atlas_light$units.txd"
-  # The packer never writes the shipped skin's own files: another name, moved.
-  build/atlas-tool/skin/speedometer_skin "out/atlas_light$units.png" \
+  build/atlas-tool/skin/speedometer_skin "out/example$units.png" \
     "out/speedometer_example$units.txd" >/dev/null
   mv "out/speedometer_example$units.txd" "out/assets/models/speedometer_light$units.txd"
-  build/atlas-tool/skin/speedometer_skin --32bit "out/atlas_light$units.png" \
+  build/atlas-tool/skin/speedometer_skin --32bit "out/example$units.png" \
     "out/speedometer_example$units.txd" >/dev/null
   mv "out/speedometer_example$units.txd" "out/assets-rgba32/models/speedometer_light$units.txd"
 done

@@ -75,10 +75,15 @@ cp -r "$work/one/stage" "$work/extra"
 echo left over >"$work/extra/models/c.txd"
 refused "a staged file not in the list" "holds other files than the list" "$work/extra" \
     "$work/extra.zip" "${files[@]}"
-cp -r "$work/one/stage" "$work/unix"
-printf 'one line\r\nanother\n' >"$work/unix/readme.txt"
-refused "a readme with a Unix line end" "without Windows line endings" "$work/unix" \
-    "$work/unix.zip" "${files[@]}"
+# Each way a line can lack its Windows ending: a Unix line, a blank one, and
+# a last line ended by CR alone.
+for text in 'one line\r\nanother\n' 'one line\r\n\nlast\r\n' 'one line\r\nlast\r'; do
+    rm -rf "$work/unix"
+    cp -r "$work/one/stage" "$work/unix"
+    printf "$text" >"$work/unix/readme.txt"
+    refused "a readme of $text" "without Windows line endings" "$work/unix" \
+        "$work/unix.zip" "${files[@]}"
+done
 
 "$checkout/package.sh" --texts-only "$work/texts" || fail "package.sh --texts-only failed"
 for text in "$work"/texts/*/*; do

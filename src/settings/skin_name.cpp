@@ -64,6 +64,40 @@ char32_t cyrillic_lower(char32_t c) {
     return c;
 }
 
+// Capitals of other scripts a file's name may hold, each range to its small
+// letters: by a table of this program's own, since the system's folding
+// differs between Windows versions and a name must never change with them.
+// Step 1 maps every code point of the range by the offset; step 2 maps each
+// pair's first (the capital) to the one after it.
+struct capital_range {
+    char32_t first, last;
+    int offset;
+    int step;
+};
+constexpr capital_range capital_ranges[] = {
+    {0x00C0, 0x00D6, 0x20, 1},    {0x00D8, 0x00DE, 0x20, 1}, {0x0100, 0x012F, 1, 2},
+    {0x0132, 0x0137, 1, 2},       {0x0139, 0x0148, 1, 2},    {0x014A, 0x0177, 1, 2},
+    {0x0178, 0x0178, -0x79, 1},   {0x0179, 0x017E, 1, 2},    {0x01CD, 0x01DC, 1, 2},
+    {0x01DE, 0x01EF, 1, 2},       {0x01F8, 0x021F, 1, 2},    {0x0222, 0x0233, 1, 2},
+    {0x0386, 0x0386, 0x26, 1},    {0x0388, 0x038A, 0x25, 1}, {0x038C, 0x038C, 0x40, 1},
+    {0x038E, 0x038F, 0x3F, 1},    {0x0391, 0x03A1, 0x20, 1}, {0x03A3, 0x03AB, 0x20, 1},
+    {0x03D8, 0x03EF, 1, 2},       {0x0531, 0x0556, 0x30, 1}, {0x1E00, 0x1E95, 1, 2},
+    {0x1E9E, 0x1E9E, -0x1DBF, 1}, {0x1EA0, 0x1EFF, 1, 2},    {0xFF21, 0xFF3A, 0x20, 1},
+};
+
+// The small letter of a capital of Latin (ASCII and accented), Greek,
+// Cyrillic or Armenian; any other code point as it is.
+char32_t small_letter(char32_t c) {
+    if (c < 0x80)
+        return static_cast<unsigned char>(lower(static_cast<char>(c)));
+    if (c >= 0x400 && c <= 0x52F)
+        return cyrillic_lower(c);
+    for (const capital_range& r : capital_ranges)
+        if (c >= r.first && c <= r.last && (c - r.first) % r.step == 0)
+            return static_cast<char32_t>(static_cast<int>(c) + r.offset);
+    return c;
+}
+
 // The Latin letters of a small Cyrillic letter, or nullptr for any other
 // code point.
 const char* latin_of_cyrillic(char32_t c) {
@@ -169,16 +203,12 @@ struct latin_text {
     }
 };
 
-// FNV-1a over the code points, Latin and Cyrillic letters in lower case: the
+// FNV-1a over the code points, capitals as small letters (small_letter): the
 // same name part hashes the same on every machine and whatever its case.
 std::uint32_t name_hash(std::string_view part) {
     std::uint32_t hash = 2166136261u;
     for (std::size_t at = 0; at < part.size();) {
-        char32_t c = next_code_point(part, at);
-        if (c < 0x80)
-            c = static_cast<unsigned char>(lower(static_cast<char>(c)));
-        else
-            c = cyrillic_lower(c);
+        const char32_t c = small_letter(next_code_point(part, at));
         for (int shift = 0; shift < 32; shift += 8) {
             hash ^= (c >> shift) & 0xFF;
             hash *= 16777619u;

@@ -38,8 +38,13 @@ std::optional<std::filesystem::path> absolute(const std::optional<std::filesyste
 int preview_once(const preview_request& request, std::optional<preview_game>& game,
                  std::FILE* report, std::FILE* errors) {
     const skin_dictionaries skin = pair_dictionaries(request.dictionaries);
-    const std::filesystem::path sheet =
+    std::filesystem::path sheet =
         request.sheet ? *request.sheet : sheet_from_here(skin.skin, request.packed_from);
+    // -o .\ or -o a folder that is there: the sheet goes in, under its own name.
+    std::error_code not_a_folder;
+    if (request.sheet &&
+        (!sheet.has_filename() || std::filesystem::is_directory(sheet, not_a_folder)))
+        sheet /= default_sheet(skin.skin, std::nullopt, {}).filename();
     const auto refuse = [&](const std::string& why) {
         if (!request.packed_from) {
             skin::print(errors, "refused: %s\n", why.c_str());

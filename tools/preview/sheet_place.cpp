@@ -22,9 +22,16 @@ std::filesystem::path default_sheet(const std::string& skin,
     // "models\" names the folder as "models" does.
     if (!folder.has_filename() && folder.has_relative_path())
         folder = folder.parent_path();
-    // Never into a models folder, even one inside another.
-    while (is_models_folder(folder) && folder.has_relative_path())
-        folder = folder.parent_path();
+    // Never into a models folder nor anywhere below one: the sheet goes
+    // beside the outermost models folder on its way.
+    std::filesystem::path above;
+    for (const std::filesystem::path& part : folder) {
+        if (is_models_folder(part) && part.has_filename()) {
+            folder = above;
+            break;
+        }
+        above /= part;
+    }
     const std::string file =
         skin.empty() ? "speedometer_preview.png" : "speedometer_" + skin + "_preview.png";
     return folder / file;

@@ -9,7 +9,8 @@ namespace preview {
 
 // speedometer_NAME_preview.png (the shipped artwork's: speedometer_preview.png)
 // beside the PNG the skin was packed from, or else in the folder the command
-// was started in; a models folder gives way to the folder above it.
+// was started in; a models folder, or any folder below one, gives way to the
+// folder the outermost models folder is in.
 std::filesystem::path default_sheet(const std::string& skin,
                                     const std::optional<std::filesystem::path>& png,
                                     const std::filesystem::path& started_in);

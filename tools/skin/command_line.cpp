@@ -10,7 +10,8 @@ const char packer_help[] =
     "  (or drop PNGs on speedometer_skin.exe)\n"
     "Packs a skin's PNG into the dictionary the speedometer loads. Dropped, or\n"
     "given no dictionary, the dictionary goes beside the PNG, named for the skin\n"
-    "the PNG's name makes; given a FOLDER, into it under that name.\n"
+    "the PNG's name makes; given a FOLDER, into it under that name; given a\n"
+    "DICTIONARY, only the one the PNG's name makes (its skin and its face).\n"
     "A dictionary is speedometer_NAME.txd, or speedometer_NAME_mph.txd for the\n"
     "mph face, where NAME is the skin's name in speedometer.ini (skin = NAME):\n"
     "1 to 32 letters a-z, digits, _ and -, not none, not mph and not ending in _mph.\n"
@@ -67,8 +68,10 @@ packer_command parse_command(const std::vector<std::string>& arguments) {
         else
             files.push_back(word);
     }
-    // Explorer passes only the dropped files, however many.
-    command.waits_for_key = !options && (files.size() != 2 || is_png(files[1]));
+    // Explorer passes only the dropped files, however many, and of any kind:
+    // a PNG with a folder, a dictionary or anything else is a drop too, and
+    // its window closes with the program whatever the outcome.
+    command.waits_for_key = !options;
     if (files.empty())
         return usage(command, "");
     if (command.action == packer_action::watch) {

@@ -1,6 +1,7 @@
 #include "dictionary_target.hpp"
 
 #include "dropped_png.hpp"
+#include "earlier_skin_name.hpp"
 #include "utf8_path.hpp"
 
 #include <system_error>
@@ -43,6 +44,27 @@ std::string name_note(const dropped_skin& skin) {
                       " is the name of the example skin the game package ships, which a skin "
                       "must not replace, ") +
            makes + " instead; rename the PNG to give your skin a name of its own";
+}
+
+// The dictionary 1.2.0 made from this PNG's name, when it is another file
+// and lies in the folder the new one goes to: players' settings still load it.
+std::string earlier_dictionary_note(const std::string& png_path, const dropped_skin& made,
+                                    const std::string& path) {
+    const earlier_skin earlier = earlier_skin_name(utf8_text(utf8_path(png_path).stem()));
+    if (earlier.name == made.name && earlier.mph == made.mph)
+        return {};
+    const std::string old_file = dictionary_file_name(earlier.name, earlier.mph);
+    std::error_code ignored;
+    if (!std::filesystem::is_regular_file(utf8_path(path).parent_path() / utf8_path(old_file),
+                                          ignored))
+        return {};
+    return "note: " + old_file +
+           " here is what 1.2.0 packed from this PNG's name; since 1.3.0 "
+           "it makes " +
+           dictionary_file_name(made.name, made.mph) +
+           " instead, so players with skin = " + earlier.name +
+           " keep the old artwork: tell them skin = " + made.name + ", or name the PNG " +
+           earlier.name + (earlier.mph ? "_mph" : "") + ".png to keep the old name";
 }
 
 bool is_shipped_skin(const char* name) {
@@ -94,6 +116,9 @@ dictionary_target target_for(const std::string& png_path, const std::string& out
                                       utf8_path(dictionary_file_name(made.name, made.mph)));
         if (made.renamed)
             target.notes.push_back(name_note(made));
+        const std::string earlier = earlier_dictionary_note(png_path, made, target.path);
+        if (!earlier.empty())
+            target.notes.push_back(earlier);
         return target;
     }
     // By the text, whatever the machine's separators: a Windows path names
@@ -124,6 +149,24 @@ dictionary_target target_for(const std::string& png_path, const std::string& out
     if (is_shipped_skin(name)) {
         target.refusal = file + " is the example skin the game package ships, which a skin must "
                                 "not replace: choose another NAME for speedometer_NAME.txd";
+        return target;
+    }
+    // A dictionary named on the command line or dropped with the PNG must be
+    // the one the PNG's own name makes: anything else writes one skin's
+    // artwork (or one face's) over another's, with no sheet to show it.
+    const dropped_skin made = skin_for_png(png_path);
+    if (made.name != name || made.mph != target.mph) {
+        const std::string png = utf8_text(utf8_path(png_path).filename());
+        const std::string own = dictionary_file_name(made.name, made.mph);
+        const std::string whose =
+            made.name != name
+                ? "the skin \"" + std::string(name) + "\"'s dictionary"
+                : std::string("the ") + (target.mph ? "mph" : "km/h") + " face's dictionary";
+        target.refusal = file + " is " + whose + ", but " + png + " makes " + own + " (skin \"" +
+                         made.name + "\", its " + (made.mph ? "mph" : "km/h") +
+                         " face); nothing is written: to pack into " + file + ", name the PNG " +
+                         name + (target.mph ? "_mph" : "") + ".png, or give a folder to pack " +
+                         own + " into";
         return target;
     }
     target.skin = name;

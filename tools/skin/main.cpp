@@ -40,9 +40,12 @@ int pack(const skin::packer_command& command) {
         return 1;
     }
     const int status = pack_one(command, target);
-    if (status != 0 || !command.preview)
+    // A PNG dropped with a folder or a dictionary is a drop: previewed as
+    // one, though Explorer's arguments alone cannot tell it from a prompt's.
+    const bool dropped = command.waits_for_key && skin::console_closes_with_program();
+    if (status != 0 || !(command.preview || dropped))
         return status;
-    return skin::launch_preview(command.request.png_path, {target.path}, true);
+    return skin::launch_preview(command.request.png_path, {target.path}, command.preview);
 }
 
 // PNGs dropped together: each packed beside itself, then each skin's faces

@@ -3,6 +3,7 @@
 #include "png_chunks.hpp"
 #include "skin_layout.hpp"
 #include "utf8_path.hpp"
+#include "write_failure.hpp"
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_PNG
@@ -24,7 +25,7 @@ std::vector<std::uint8_t> read_bounded(const std::string& path, std::string& why
     const std::uintmax_t size = std::filesystem::file_size(file, error);
     std::ifstream in(file, std::ios::binary);
     if (error || !in) {
-        why = "cannot open " + path;
+        why = open_failure(path, file);
         return {};
     }
     if (size > max_png_file_bytes) {
@@ -62,6 +63,10 @@ std::string outline_refusal(const std::string& path, png_outline_status status,
     case png_outline_status::cut_short:
         return path + " is cut short: the file ends before the image does (saved or copied "
                       "only in part?)";
+    case png_outline_status::bad_checksum:
+        return path + " is damaged: its " + outline.damaged_chunk +
+               " chunk fails its checksum (a byte changed in copying or downloading?); save the "
+               "PNG again from your paint program, or copy it again";
     case png_outline_status::read:
         break;
     }
@@ -92,6 +97,28 @@ png_image read_png_with_alpha(const std::string& path, std::string& why) {
                                                 : outline_refusal(path, status, outline);
     if (!why.empty())
         return {};
+    // The image data inflated whole and to the sum it carries: stb_image
+    // checks neither, and would decode a changed stream to a garbled face.
+    int inflated_size = 0;
+    char* inflated = stbi_zlib_decode_malloc_guesssize_headerflag(
+        reinterpret_cast<const char*>(outline.image_data.data()),
+        static_cast<int>(outline.image_data.size()), 1 << 16, &inflated_size, 1);
+    const bool sum_matches =
+        inflated != nullptr &&
+        image_data_sum_matches(outline.image_data, {reinterpret_cast<const std::uint8_t*>(inflated),
+                                                    static_cast<std::size_t>(inflated_size)});
+    const bool out_of_memory =
+        inflated == nullptr && std::strcmp(stbi_failure_reason(), "outofmem") == 0;
+    STBI_FREE(inflated);
+    if (out_of_memory) {
+        why = path + " needs more memory to decode than there is free";
+        return {};
+    }
+    if (!sum_matches) {
+        why = path + " is damaged: its pixels do not decode (the image data does not inflate to "
+                     "what it says it holds); save the PNG again from your paint program";
+        return {};
+    }
     int width = 0, height = 0, channels = 0;
     stbi_uc* pixels = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width,
                                             &height, &channels, 4);

@@ -54,6 +54,7 @@ int pack_skin(const pack_request& request, std::FILE* report, std::FILE* errors)
     texture.rgba = png.rgba;
     texture.mip_levels = txd::make_mip_levels(texture.width, texture.height, texture.rgba);
     texture.filter_mode = mip_filter_linear;
+    bool replaced = false;
     try {
         txd::texture_image written = texture;
         if (!request.uncompressed)
@@ -74,6 +75,9 @@ int pack_skin(const pack_request& request, std::FILE* report, std::FILE* errors)
         std::error_code ignored; // writing the file reports the failure
         if (!parent.empty())
             std::filesystem::create_directories(parent, ignored);
+        // Said in the line below: two PNGs whose names make one skin replace
+        // each other's dictionary, and only the second drop would show it.
+        replaced = std::filesystem::exists(dictionary, ignored);
         if (!txd::write_file(dictionary, {written})) {
             print(errors, "refused: %s\n",
                   write_failure(request.dictionary_path, dictionary).c_str());
@@ -83,9 +87,9 @@ int pack_skin(const pack_request& request, std::FILE* report, std::FILE* errors)
         print(errors, "refused: %s\n", e.what());
         return 1;
     }
-    print(report, "wrote %s: %dx%d, %zu levels, %s\n", request.dictionary_path.c_str(),
-          texture.width, texture.height, texture.mip_levels.size() + 1,
-          request.uncompressed ? "32-bit" : "DXT5");
+    print(report, "%s %s: %dx%d, %zu levels, %s\n", replaced ? "replaced" : "wrote",
+          request.dictionary_path.c_str(), texture.width, texture.height,
+          texture.mip_levels.size() + 1, request.uncompressed ? "32-bit" : "DXT5");
     return 0;
 }
 

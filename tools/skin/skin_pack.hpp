@@ -22,7 +22,8 @@ struct pack_request {
 // 0 when the dictionary is written; otherwise 1 with one line on `errors`
 // saying why and no file written (nothing replaced either). Warnings, then
 // the notes, then the per-level PSNR when asked go to `report`: the lines on
-// the skin's name come last, where a small window still shows them.
+// the skin's name come last, where a small window still shows them. The
+// written line says "replaced" instead of "wrote" when a file was there.
 int pack_skin(const pack_request& request, std::FILE* report, std::FILE* errors);
 
 } // namespace skin

@@ -157,7 +157,12 @@ std::vector<std::string> grouped(const std::vector<sprite_finding>& findings) {
                  ++j) {
                 const std::string cell =
                     findings[j].sprite.substr(findings[j].sprite.rfind(' ') + 1);
-                (findings[j].empty ? empty : bleeding).push_back(cell);
+                // Ink well inside its own cell is what every digit has: only
+                // ink that reaches a neighbour is worth a line.
+                if (findings[j].empty)
+                    empty.push_back(cell);
+                else if (!findings[j].bleeds_into.empty())
+                    bleeding.push_back(cell);
             }
             const std::string one = f.sprite.substr(0, f.sprite.rfind(' ')) + " ";
             if (empty.size() == 1)

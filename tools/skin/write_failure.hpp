@@ -8,7 +8,9 @@ namespace skin {
 
 // "cannot write SHOWN: ..." for a file at path that could not be written or
 // replaced: a read-only or protected folder, a read-only file, or a file
-// another program holds open.
+// another program holds open, one the account has no rights to, a folder.
 std::string write_failure(const std::string& shown, const std::filesystem::path& path);
+// "cannot open SHOWN: ..." for a file that could not be opened for reading.
+std::string open_failure(const std::string& shown, const std::filesystem::path& path);
 
 } // namespace skin

@@ -38,6 +38,17 @@ std::vector<unsigned char> file_bytes(const fs::path& path) {
     return {std::istreambuf_iterator<char>(file), {}};
 }
 
+// Every program a test starts is in this job, which ends them all as the test
+// program ends, however it ends: killed at a time-out too. A watcher left
+// running would keep the Wine server, and the test command, waiting.
+const HANDLE started_programs = [] {
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    const HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    return job;
+}();
+
 // Starts a kit program from the kit folder (or `folder`), as a console there
 // would, its output going to `log`.
 HANDLE start_in_kit(const std::wstring& program, const std::wstring& arguments, const fs::path& log,
@@ -51,11 +62,14 @@ HANDLE start_in_kit(const std::wstring& program, const std::wstring& arguments, 
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = startup.hStdError = output;
     PROCESS_INFORMATION process{};
-    const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                        folder.c_str(), &startup, &process);
+    const BOOL started =
+        CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
+                       folder.c_str(), &startup, &process);
     CloseHandle(output);
     if (!started)
         return nullptr;
+    AssignProcessToJobObject(started_programs, process.hProcess);
+    ResumeThread(process.hThread);
     CloseHandle(process.hThread);
     return process.hProcess;
 }
@@ -303,9 +317,10 @@ TEST_F(previewer, draws_a_packed_skin_and_a_dictionary_from_any_folder) {
 TEST_F(previewer, pairs_dictionaries_by_their_names_in_any_order) {
     fs::copy_file(kit / "models" / "speedometer_atlas.txd",
                   kit / "models" / "speedometer_pair.txd");
-    ASSERT_EQ(
-        run_in_kit(L"speedometer_skin.exe", L"green.png models\\speedometer_pair_mph.txd").status,
-        0u);
+    fs::copy_file(kit / "green.png", kit / "pair_mph.png");
+    ASSERT_EQ(run_in_kit(L"speedometer_skin.exe", L"pair_mph.png models\\speedometer_pair_mph.txd")
+                  .status,
+              0u);
     for (const wchar_t* given :
          {L"models\\speedometer_pair_mph.txd",
           L"models\\speedometer_pair_mph.txd models\\speedometer_pair.txd"}) {
@@ -328,6 +343,7 @@ TEST_F(previewer, refuses_what_it_cannot_draw_and_answers_help_and_version) {
         {L"green.png -o refused.png", 1, "is a picture, not a dictionary: drop it on"},
         {L"models\\speedometer_missing.txd -o refused.png", 1, "cannot open"},
         {L"a.txd b.txd c.txd -o refused.png", 1, "3 files given"},
+        {L"models\\speedometer_atlas.txd -o .\\", 0, "wrote .\\speedometer_atlas_preview.png: "},
         {L"", 2, "usage:"},
         {L"--help", 0, "usage:"},
         {L"/?", 0, "usage:"},
@@ -362,7 +378,7 @@ TEST_F(previewer, watch_mode_packs_each_save_and_keeps_the_last_good_sheet) {
     save(green);
     const fs::path log = kit / "watch.log";
     const HANDLE watcher =
-        start_in_kit(L"speedometer_preview.exe", L"--watch watched.png --stop-after 3", log);
+        start_in_kit(L"speedometer_preview.exe", L"--watch Watched.png --stop-after 3", log);
     ASSERT_NE(watcher, nullptr);
     const auto said = [&](const char* part) {
         // Each look waits a tenth of a second, or less when the watcher ends.
@@ -386,6 +402,7 @@ TEST_F(previewer, watch_mode_packs_each_save_and_keeps_the_last_good_sheet) {
     EXPECT_EQ(count_of(output, "wrote speedometer_watched_preview.png: "), 2u) << output;
     EXPECT_EQ(count_of(output, "refused: "), 1u) << output;
     EXPECT_EQ(count_of(output, "the last good dictionary and sheet stay"), 1u) << output;
+    EXPECT_EQ(count_of(output, "makes the skin \"watched\""), 1u) << output;
     expect_a_gauge_in_every_cell(read_sheet(kit / "speedometer_watched_preview.png"), false);
 
     // A name that is not there yet is said once; a first save that is no PNG

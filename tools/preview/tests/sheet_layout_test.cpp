@@ -100,6 +100,9 @@ TEST(preview_sheet, goes_beside_the_png_or_where_started_never_into_models) {
         {nullptr, "game/Models/", "game/speedometer_carbon_preview.png"},
         {nullptr, "game/models/models", "game/speedometer_carbon_preview.png"},
         {"game/models/carbon.png", "kit", "game/speedometer_carbon_preview.png"},
+        {"game/models/mine/carbon.png", "kit", "game/speedometer_carbon_preview.png"},
+        {nullptr, "game/MODELS/mine/models", "game/speedometer_carbon_preview.png"},
+        {nullptr, "game/models_old/mine", "game/models_old/mine/speedometer_carbon_preview.png"},
     };
     for (const auto& c : cases) {
         const auto png = c.png ? std::optional<fs::path>(c.png) : std::nullopt;
@@ -108,6 +111,13 @@ TEST(preview_sheet, goes_beside_the_png_or_where_started_never_into_models) {
     }
     EXPECT_EQ(preview::default_sheet("", std::nullopt, "kit"),
               fs::path("kit/speedometer_preview.png"));
+    // Told from where the command was started: the folder above by "..".
+    fs::create_directories("sheet_place/models");
+    const fs::path started = fs::current_path();
+    fs::current_path("sheet_place/models");
+    const fs::path above = preview::sheet_from_here("carbon", fs::path("carbon.png"));
+    fs::current_path(started);
+    EXPECT_EQ(above, fs::path("..") / "speedometer_carbon_preview.png");
 }
 
 // The file's name alone, and the time it was saved in local time: the test

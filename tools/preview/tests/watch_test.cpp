@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
 #include <vector>
 
 namespace {
@@ -19,6 +20,10 @@ constexpr save_step wait = save_step::wait, take = save_step::take,
 TEST(watch_mode, takes_a_save_once_it_stands_still_whole) {
     const preview::png_look gone{}, a{true, 1, 100, true}, b{true, 2, 120, true},
         cut{true, 3, 50, false}, longer{true, 4, 80, false};
+    constexpr save_step unfinished = save_step::say_still_unfinished;
+    std::vector<preview::png_look> stands_cut(2 + preview::png_save_watch::unfinished_looks, cut);
+    std::vector<save_step> said_once(stands_cut.size(), wait);
+    said_once[preview::png_save_watch::unfinished_looks] = unfinished;
     const struct {
         std::vector<preview::png_look> looks;
         std::vector<save_step> steps;
@@ -27,6 +32,7 @@ TEST(watch_mode, takes_a_save_once_it_stands_still_whole) {
         {{a, b, b}, {wait, wait, take}},
         {{cut, cut, longer, longer, b, b}, {wait, wait, wait, wait, wait, take}},
         {{gone, gone, a, a, gone, a}, {missing, wait, wait, take, missing, wait}},
+        {stands_cut, said_once},
     };
     for (const auto& c : cases) {
         preview::png_save_watch watch;
@@ -35,6 +41,21 @@ TEST(watch_mode, takes_a_save_once_it_stands_still_whole) {
             steps.push_back(watch.look(look));
         EXPECT_EQ(steps, c.steps);
     }
+}
+
+// What a look reads from the file itself: a save's size within the same
+// time, and an empty file, which is a save under way, never one to pack.
+TEST(watch_mode, looks_at_the_files_size_and_bytes) {
+    std::ofstream("look.png") << "not a picture";
+    const preview::png_look first = preview::look_at("look.png");
+    std::ofstream("look.png") << "not a picture, longer";
+    const HANDLE file =
+        CreateFileW(L"look.png", FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    FILETIME written{static_cast<DWORD>(first.written), static_cast<DWORD>(first.written >> 32)};
+    ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &written) && CloseHandle(file));
+    EXPECT_EQ(preview::look_at("look.png", first).size, 21u);
+    std::ofstream("look.png").flush();
+    EXPECT_FALSE(preview::look_at("look.png", first).whole);
 }
 
 DWORD WINAPI close_the_window(void*) {

@@ -8,6 +8,7 @@
 #include "dxt_decoder.hpp"
 #include "png_input.hpp"
 #include "preview_launch.hpp"
+#include "skin_layout.hpp"
 #include "skin_pack.hpp"
 #include "utf8_path.hpp"
 
@@ -99,9 +100,23 @@ TEST(skin_packer, refuses_with_one_line_and_leaves_the_dictionary_in_place) {
     headless[12] = 'X'; // the first chunk is no longer IHDR
     write_bytes("headless.png", headless);
     auto undecodable = skin_png();
-    const std::size_t idat = 8 + 25 + 8;           // signature, IHDR, IDAT's length and type
+    const std::size_t idat = 8 + 25 + 8; // signature, IHDR, IDAT's length and type
+    // The IDAT's checksum made again over a change: only the inflation tells.
+    const auto summed_again = [&](std::vector<std::uint8_t> png) {
+        const std::size_t length = std::size_t{png[idat - 8]} << 24 | png[idat - 7] << 16 |
+                                   png[idat - 6] << 8 | png[idat - 5];
+        const std::uint32_t crc = test_png::detail::crc(&png[idat - 4], length + 4);
+        for (int i = 0; i < 4; ++i)
+            png[idat + length + i] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
+        return png;
+    };
     undecodable[idat] = undecodable[idat + 1] = 0; // no zlib stream
-    write_bytes("undecodable.png", undecodable);
+    write_bytes("undecodable.png", summed_again(undecodable));
+    auto flipped = skin_png();
+    flipped[idat + 200] ^= 0x10; // one byte, in a copy gone wrong
+    write_bytes("flipped.png", flipped);
+    write_bytes("flipped_summed.png", summed_again(flipped));
+    std::filesystem::create_directories("folder.png");
     {
         std::ofstream big("big.png", std::ios::binary);
         const auto bytes = skin_png();
@@ -136,6 +151,12 @@ TEST(skin_packer, refuses_with_one_line_and_leaves_the_dictionary_in_place) {
         {"headless.png", "does not begin with a PNG header"},
         {"cut.png", "is cut short: the file ends before the image does"},
         {"undecodable.png", "is damaged: its pixels do not decode"},
+        {"flipped.png", "is damaged: its IDAT chunk fails its checksum"},
+        {"flipped_summed.png", "is damaged: its pixels do not decode (the image data does not "},
+        {"folder.png", "cannot open folder.png: it is a folder"},
+#ifdef _WIN32
+        {"held.png", "cannot open held.png: another program has it open and lets no other"},
+#endif
         {"big.png", "is 65 MB; a skin's PNG is at most 64 MB"},
         // Refused on the header's word, before 4096x2048 pixels are decoded
         // from a 512x256 image: the pixels would not decode.
@@ -156,6 +177,14 @@ TEST(skin_packer, refuses_with_one_line_and_leaves_the_dictionary_in_place) {
         {"uneven.png", "is 600x300"},
     };
     const std::vector<char> previous = {'o', 'l', 'd'};
+#ifdef _WIN32
+    // Opened as a paint program saving it would, sharing it with no one.
+    write_skin_png("held.png", 512, 256);
+    const HANDLE held =
+        CreateFileW(L"held.png", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE held_txd =
+        CreateFileW(L"held.txd", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+#endif
     for (const auto& c : cases) {
         SCOPED_TRACE(c.png);
         write_bytes("skin.txd", previous);
@@ -166,6 +195,17 @@ TEST(skin_packer, refuses_with_one_line_and_leaves_the_dictionary_in_place) {
         EXPECT_EQ(file_bytes("skin.txd"), previous);
         EXPECT_TRUE(file_bytes("skin.txd.partial").empty());
     }
+    // A dictionary that cannot be written, by its cause.
+    std::filesystem::create_directories("folder.txd");
+    EXPECT_EQ(
+        pack("good.png", "folder.txd").errors.find("refused: cannot write folder.txd: it is a"),
+        0u);
+#ifdef _WIN32
+    EXPECT_EQ(pack("good.png", "held.txd").errors.find("refused: cannot replace held.txd: another"),
+              0u);
+    CloseHandle(held);
+    CloseHandle(held_txd);
+#endif
     std::filesystem::resize_file("big.png", skin::max_png_file_bytes);
     EXPECT_EQ(pack("big.png", "skin.txd").status, 0) << "64 MB at most, 64 MB taken";
 }
@@ -250,7 +290,8 @@ TEST(skin_packer, warns_of_empty_sprites_and_ink_that_bleeds_into_a_neighbour) {
         const char* what;
         ink_rect ink;
         const char* warning;
-        bool warned;
+        std::size_t warned; // lines that say it
+        bool digit_dots = false;
     } cases[] = {
         {"disc grown to the arc",
          {0, 0, 146, 140, 255},
@@ -265,7 +306,7 @@ TEST(skin_packer, warns_of_empty_sprites_and_ink_that_bleeds_into_a_neighbour) {
         {"flattened background",
          {0, 0, 512, 256, 255},
          "warning: no pixel is transparent: the background was flattened; start from "
-         "speedometer.png, which has transparency, and keep its background clear\nwrote",
+         "speedometer.png, which has transparency, and keep its background clear",
          true},
         {"partly opaque background", {0, 0, 512, 256, 254}, "no pixel is transparent", false},
         {"partly opaque background", {0, 0, 512, 256, 254}, "background is not clear: 100%", true},
@@ -278,6 +319,9 @@ TEST(skin_packer, warns_of_empty_sprites_and_ink_that_bleeds_into_a_neighbour) {
          {337, 30, 338, 31, 255},
          "needle: its rectangle is fully transparent",
          true},
+        // Every digit inked well inside its cell: nothing bleeds.
+        {"a dot in each digit's middle", {0, 0, 0, 0, 0}, "ink within", 0, true},
+        {"ink all over the digits", {145, 140, 512, 256, 255}, "speed digits", 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -285,10 +329,22 @@ TEST(skin_packer, warns_of_empty_sprites_and_ink_that_bleeds_into_a_neighbour) {
         for (int y = c.ink.top; y < c.ink.bottom; ++y)
             for (int x = c.ink.left; x < c.ink.right; ++x)
                 pixels[(static_cast<std::size_t>(y) * 512 + x) * 4 + 3] = c.ink.alpha;
+        for (const skin::named_sprite& cell : skin::layout_sprites()) // 12x12 layout pixels
+            for (int y = -3;
+                 c.digit_dots && cell.name.find(" digit ") != std::string::npos && y < 3; ++y)
+                for (int x = -3; x < 3; ++x)
+                    pixels[(std::size_t((cell.rect.top + cell.rect.bottom) / 4 + y) * 512 +
+                            (cell.rect.left + cell.rect.right) / 4 + x) *
+                               4 +
+                           3] = 255;
         ASSERT_TRUE(stbi_write_png("warned.png", 512, 256, 4, pixels.data(), 0));
         const run r = pack("warned.png", "warned.txd", true);
         ASSERT_EQ(r.status, 0) << r.errors;
-        EXPECT_EQ(r.report.find(c.warning) != std::string::npos, c.warned) << r.report;
+        std::size_t lines = 0;
+        for (std::size_t at = 0, end; (end = r.report.find('\n', at)) != std::string::npos;
+             at = end + 1)
+            lines += r.report.substr(at, end - at).find(c.warning) != std::string::npos;
+        EXPECT_EQ(lines, c.warned) << r.report;
     }
 }
 
@@ -296,6 +352,7 @@ TEST(skin_packer, warns_of_empty_sprites_and_ink_that_bleeds_into_a_neighbour) {
 TEST(skin_packer, reads_and_writes_through_folders_named_in_any_script) {
     std::filesystem::create_directories(skin::utf8_path("Игра"));
     write_bytes("Игра/скин.png", skin_png());
+    std::filesystem::remove(skin::utf8_path("皮肤/models/speedometer_x.txd"));
     const run r = pack("Игра/скин.png", "皮肤/models/speedometer_x.txd", true);
     ASSERT_EQ(r.status, 0) << r.errors;
     EXPECT_NE(r.report.find("wrote 皮肤/models/speedometer_x.txd"), std::string::npos) << r.report;
@@ -351,6 +408,19 @@ TEST(skin_packer, names_a_dropped_pngs_skin_as_the_settings_file_takes_it) {
         {"light.png", "light-4c60e5", false, true},
         {"Light_MPH.png", "light-4c60e5", true, true},
         {"none.png", "none-e27250", false, true},
+        // Each Cyrillic letter another spelling writes alike takes the hash.
+        {"Эхо.png", "ekho-2ef112", false, true},
+        {"Ехо.png", "ekho", false, true},
+        {"Сыр.png", "syr-0b77c4", false, true},
+        {"Съел.png", "sel-03a265", false, true},
+        // Capitals fold to small letters in Latin with accents and Greek too;
+        // small letters keep the names they made.
+        {"café.png", "caf-a505db", false, true},
+        {"CAFÉ.png", "caf-a505db", false, true},
+        {"Über.png", "ber-5c28fa", false, true},
+        {"über.png", "ber-5c28fa", false, true},
+        {"ΑΘΉΝΑ.png", "skin-564421", false, true},
+        {"αθήνα.png", "skin-564421", false, true},
         {"abcdefghijklmnopqrstuvwxyz012345.png", "abcdefghijklmnopqrstuvwxyz012345", false, false},
         {"abcdefghijklmnopqrstuvwxyz0123456.png", "abcdefghijklmnopqrstuvwxy-ec5d62", false, true},
     };
@@ -362,6 +432,10 @@ TEST(skin_packer, names_a_dropped_pngs_skin_as_the_settings_file_takes_it) {
         EXPECT_EQ(s.renamed, c.renamed);
         EXPECT_TRUE(is_skin_name(s.name));
     }
+    // The words on a name the package has taken, each for its own name.
+    EXPECT_EQ(skin::target_for("none.png", "").notes.at(0).find("warning: none in speedometer.ini"),
+              0u);
+    EXPECT_EQ(skin::target_for("light.png", "").notes.at(0).find("warning: light is the name"), 0u);
     EXPECT_EQ(skin::utf8_path(skin::skin_for_png("Игра/Neon_MPH.png").dictionary_path),
               skin::utf8_path("Игра/speedometer_neon_mph.txd"));
 }
@@ -377,8 +451,10 @@ TEST(skin_packer, writes_only_a_skins_dictionary_or_into_a_folder) {
         bool mph;
         const char* refusal;
     } cases[] = {
-        {"speedometer_carbon.txd", "speedometer_carbon.txd", "carbon", false, ""},
-        {"models/Speedometer_Neon_MPH.TXD", "models/Speedometer_Neon_MPH.TXD", "neon", true, ""},
+        {"speedometer_carbon.txd", nullptr, "", false,
+         "speedometer_carbon.txd is the skin \"carbon\"'s dictionary, but Sky 2_mph.png makes "
+         "speedometer_sky_2_mph.txd"},
+        {"models/Speedometer_Sky_2_MPH.TXD", "models/Speedometer_Sky_2_MPH.TXD", "sky_2", true, ""},
         {"my models", "my models/speedometer_sky_2_mph.txd", "sky_2", true, ""},
         {"new models/", "new models/speedometer_sky_2_mph.txd", "sky_2", true, ""},
         {"new models\\", "new models\\/speedometer_sky_2_mph.txd", "sky_2", true, ""},
@@ -386,7 +462,7 @@ TEST(skin_packer, writes_only_a_skins_dictionary_or_into_a_folder) {
         {"models/speedometer_light.txd", nullptr, "", false,
          "speedometer_light.txd is the example"},
         {"speedometer_Light_MPH.txd", nullptr, "", false, "_MPH.txd is the example skin"},
-        {"speedometer_lights.txd", "speedometer_lights.txd", "lights", false, ""},
+        {"speedometer_sky_2.txd", nullptr, "", false, "is the km/h face's dictionary, but"},
         {"speedometer.txd", nullptr, "", false, "speedometer.txd is the shipped artwork"},
         {"m/SPEEDOMETER_MPH.txd", nullptr, "", false, "SPEEDOMETER_MPH.txd is the shipped artwork"},
         {"neon.txd", nullptr, "", false, "the game loads no skin from neon.txd: name it "},
@@ -408,6 +484,16 @@ TEST(skin_packer, writes_only_a_skins_dictionary_or_into_a_folder) {
     }
     EXPECT_NE(skin::target_for("speedometer_x.TXD", "").refusal.find("speedometer_preview.exe"),
               std::string::npos);
+    // The dictionary 1.2.0 made from the name, said once when it is there.
+    std::filesystem::create_directories(skin::utf8_path("прежний"));
+    std::ofstream(skin::utf8_path("прежний/speedometer_krasnyy.txd")) << "1.2.0";
+    for (const auto& [png, count] :
+         {std::pair{"прежний/Красный.png", 2u}, {"Красный.png", 1u}, {"прежний/krasnyy.png", 0u}})
+        EXPECT_EQ(skin::target_for(png, "").notes.size(), count) << png;
+    EXPECT_EQ(skin::target_for("прежний/Красный.png", "")
+                  .notes[1]
+                  .find("note: speedometer_krasnyy.txd here is what 1.2.0 packed from this PNG's"),
+              0u);
 }
 
 TEST(skin_packer, reads_its_arguments_as_explorer_and_a_command_prompt_give_them) {
@@ -419,7 +505,9 @@ TEST(skin_packer, reads_its_arguments_as_explorer_and_a_command_prompt_give_them
     } cases[] = {
         {{}, usage, false, true},
         {{"a.png"}, drop, true, true},
-        {{"a.png", "b.txd"}, pack, false, false},
+        {{"a.png", "b.txd"}, pack, false, true},
+        {{"a.png", "a folder"}, pack, false, true},
+        {{"a.png", "b.psd"}, pack, false, true},
         {{"--preview", "a.png", "b.txd"}, pack, true, false},
         {{"a.png", "b.txd", "c"}, usage, false, true},
         {{"a.png", "a_mph.PNG"}, drop, true, true},
@@ -504,6 +592,20 @@ TEST(skin_packer, packs_a_dropped_png_beside_it_under_its_skins_name) {
     write_bytes("Рабочий стол/Огонь_mph.png", skin_png());
     const run pair = run_packer("\"Рабочий стол/Огонь.png\" \"Рабочий стол/Огонь_mph.png\"");
     EXPECT_EQ(pair.status, 0) << pair.report;
+#ifdef _WIN32 // the native packer has no previewer to start
+    // One skin, one sheet: its two faces are previewed once, together.
+    const std::size_t unseen = pair.report.find("is not beside this program\n");
+    EXPECT_NE(unseen, std::string::npos) << pair.report;
+    EXPECT_EQ(pair.report.find("is not beside", unseen + 1), std::string::npos) << pair.report;
+#endif
+    // Two names that make one skin: the second says it replaced the first.
+    for (const char* png : {"三两", "丏倓"})
+        write_bytes(std::string("Рабочий стол/") + png + ".png", skin_png());
+    std::filesystem::remove(skin::utf8_path("Рабочий стол/speedometer_skin-c862f6.txd"));
+    const std::string first = run_packer("\"Рабочий стол/三两.png\"").report,
+                      second = run_packer("\"Рабочий стол/丏倓.png\"").report;
+    EXPECT_NE(first.find("\nwrote Рабочий стол"), std::string::npos) << first;
+    EXPECT_NE(second.find("\nreplaced Рабочий стол"), std::string::npos) << second;
     EXPECT_TRUE(txd::read_file(skin::utf8_path("Рабочий стол/speedometer_ogon-43679c_mph.txd")));
     write_bytes("Рабочий стол/speedometer_ogon-43679c.png", skin_png());
     const run same = run_packer("\"Рабочий стол/Огонь.png\" "
