@@ -70,23 +70,33 @@ TEST_F(settings_file, held_shut_is_a_read_cut_short_that_changes_nothing_unless_
 }
 
 TEST_F(settings_file, an_empty_section_read_is_judged_by_the_files_own_lines) {
+    const section_lines some = section_lines::some, none = section_lines::none;
     const struct {
         std::string text;
-        bool has_lines;
+        section_lines lines;
+        unsigned code_page = 1252;
     } cases[] = {
-        {"[speedometer]\nscale = 2\n", true},
-        {"[ Speedometer ] x\r; a comment\rscale\n", true},
-        {std::string("\xFF\xFE[\0s\0p\0e\0e\0d\0o\0m\0e\0t\0e\0r\0]\0\n\0a\0", 32), true},
-        {"[speedometer]\n; a comment\n \t\n[other]\nscale = 2\n", false},
-        {"[speedometer]\n[speedometer]\nscale = 2\n", false}, // the first is read
-        {"[speedometerx]\nscale = 2\n", false},
-        {std::string("[speedometer]\n \0x\n", 18), false}, // no name, no value
+        {"[speedometer]\nscale = 2\n", some},
+        {"[ Speedometer ] x\r; a comment\rscale\n", some},
+        {std::string("\xFF\xFE[\0s\0p\0e\0e\0d\0o\0m\0e\0t\0e\0r\0]\0\n\0a\0", 32), some},
+        {std::string("\xFE\xFF\0[\0s\0p\0e\0e\0d\0o\0m\0e\0t\0e\0r\0]\0\n\0a", 32), some},
+        {std::string("\xFE\xFF\0[\0s\0p\0e\0e\0d\0o\0m\0e\0t\0e\0r\0]\0\n\0;", 32), none},
+        {"[speedometer]\n; a comment\n \t\n[other]\nscale = 2\n", none},
+        {"[speedometer]\n[speedometer]\nscale = 2\n", none}, // the first is read
+        {"[speedometerx]\nscale = 2\n", none},
+        {std::string("[speedometer]\n \0x\n", 18), none}, // no name, no value
+        // Two-byte characters: the second byte of this one is ']'.
+        {"[speedometer]\n[x\x83]\nscale = 2\n", none},
+        {"[speedometer]\n[x\x83]\nscale = 2\n", some, 932},
+        // One whose second byte the parser cannot be sure of.
+        {"[speedometer]\n;\x83?\n[y]\n", section_lines::unknown, 932},
+        {"[speedometer]\n;\x83@\n[y]\n", none, 932},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        EXPECT_EQ(section_has_lines(reinterpret_cast<const unsigned char*>(c.text.data()),
-                                    c.text.size(), L"speedometer"),
-                  c.has_lines);
+        EXPECT_EQ(lines_in_section(reinterpret_cast<const unsigned char*>(c.text.data()),
+                                   c.text.size(), L"speedometer", true, c.code_page),
+                  c.lines);
     }
 }
 

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <string>
 
 namespace {
 
@@ -34,6 +35,15 @@ DWORD WINAPI hold_and_let_go(void*) {
     return 0;
 }
 
+std::string utf16_big_endian(const char* text) {
+    std::string wide = "\xFE\xFF";
+    for (; *text != '\0'; ++text) {
+        wide += '\0';
+        wide += *text;
+    }
+    return wide;
+}
+
 TEST(settings_lock, a_file_held_shut_now_and_then_never_reads_as_other_settings) {
     speedometer_settings expected;
     expected.units = speed_units::mph;
@@ -42,9 +52,11 @@ TEST(settings_lock, a_file_held_shut_now_and_then_never_reads_as_other_settings)
     QueryPerformanceFrequency(&frequency);
     const struct {
         const char* name;
-        const char* text;
-    } files[] = {{"plain", "[speedometer]\nunits = mph\nscale = 2\n"},
-                 {"byte-order mark", "\xEF\xBB\xBF[speedometer]\nunits = mph\nscale = 2\n"}};
+        std::string text;
+    } files[] = {
+        {"plain", "[speedometer]\nunits = mph\nscale = 2\n"},
+        {"byte-order mark", "\xEF\xBB\xBF[speedometer]\nunits = mph\nscale = 2\n"},
+        {"UTF-16 big-endian", utf16_big_endian("[speedometer]\nunits = mph\nscale = 2\n")}};
     for (const auto& file : files) {
         std::ofstream(path, std::ios::binary) << file.text;
         read_settings_file(path); // as a first game, before anything holds it
