@@ -1,5 +1,6 @@
 #include "settings/profile_section.hpp"
 
+#include "settings/file_stamp.hpp"
 #include "settings/section_lines.hpp"
 #include "settings/settings_file_check.hpp"
 
@@ -32,9 +33,10 @@ bool same_key(const char* key, const wchar_t* begin, const wchar_t* end) {
 }
 
 // How this system's profile functions read a file that starts with a UTF-8
-// byte-order mark: skipped, or as the first line's start. Learned from the
-// first marked file whose two readings differ and that the system read with
-// lines; until then such a file is asked about again.
+// byte-order mark: skipped, or as the first line's start. Learned from a
+// marked file whose two readings differ and that the system read with lines,
+// unchanged across that read and the read of its bytes; until then such a
+// file is asked about again.
 enum class mark_reading { unknown, skipped, kept };
 mark_reading system_mark_reading = mark_reading::unknown;
 
@@ -86,14 +88,19 @@ empty_read judged_by(section_lines lines) {
 // mark gives lines: the system reads the mark that way. Learned at the first
 // such read (a game's first, as a rule), so that a later empty read of the
 // file is judged at once, even when a lock covers both of the reads an
-// unknown system would take. The bytes go after the section in its buffer;
-// a file too large for what is left is learned from another time.
-void learn_mark_reading(const wchar_t* path, const wchar_t* section, wchar_t* text, DWORD length) {
+// unknown system would take. Only when the file's stamp before the section
+// read is its stamp after its bytes were read: a save that adds or removes
+// the mark in between would teach the wrong reading, and with it every later
+// read of the file would be judged wrongly. A later such read that shows the
+// other reading replaces the lesson. The bytes go after the section in its
+// buffer; a file too large for what is left is learned from another time.
+void learn_mark_reading(const wchar_t* path, const wchar_t* section, wchar_t* text, DWORD length,
+                        const file_stamp& before_section_read) {
     unsigned char* const bytes = reinterpret_cast<unsigned char*>(text + length + 1);
     const DWORD capacity = (section_capacity - length - 1) * sizeof(wchar_t);
     DWORD size = 0;
     if (read_file_bytes(path, bytes, capacity, size) != bytes_read::whole ||
-        !starts_with_utf8_mark(bytes, size)) {
+        !starts_with_utf8_mark(bytes, size) || !(stamp_of(path) == before_section_read)) {
         return;
     }
     const mark_reading reading = reading_with_lines(bytes, size, section);
@@ -167,6 +174,7 @@ bool profile_section::read(const wchar_t* path, const wchar_t* section) {
             return false;
         }
     }
+    const file_stamp before = stamp_of(path);
     DWORD length = GetPrivateProfileSectionW(section, text_, section_capacity, path);
     if (length == 0) {
         mark_reading reading_with_lines_now = mark_reading::unknown;
@@ -181,8 +189,10 @@ bool profile_section::read(const wchar_t* path, const wchar_t* section) {
             // the mark the way that finds them. Empty again: it finds none, as
             // one that keeps the mark does (or the file was held shut once
             // more); such a file is asked about twice until a read has lines.
+            // The lesson holds only if the file did not change across the
+            // bytes read and this one.
             length = GetPrivateProfileSectionW(section, text_, section_capacity, path);
-            if (length != 0) {
+            if (length != 0 && stamp_of(path) == before) {
                 system_mark_reading = reading_with_lines_now;
             }
             break;
@@ -193,8 +203,8 @@ bool profile_section::read(const wchar_t* path, const wchar_t* section) {
     if (length >= section_capacity - 2) {
         return false;
     }
-    if (length != 0 && system_mark_reading == mark_reading::unknown) {
-        learn_mark_reading(path, section, text_, length);
+    if (length != 0) {
+        learn_mark_reading(path, section, text_, length, before);
     }
     length_ = length;
     return true;
