@@ -2,12 +2,14 @@
 
 #include "files/module_files.hpp"
 #include "files/module_log.hpp"
+#include "settings/file_stamp.hpp"
 #include "settings/settings.hpp"
 #include "settings/settings_file_check.hpp"
 
 #include <windows.h>
 
 #include <cstring>
+#include <cwchar>
 
 namespace {
 
@@ -28,32 +30,21 @@ constexpr DWORD unbroken_change_ms = 3000;
 // Reads cut short for this long are told to the player, once an episode.
 constexpr DWORD told_unreadable_after_ms = 10000;
 
-// What the file looked like at the last check. The size as well as the time,
-// for file systems whose times are coarse.
-struct file_stamp {
-    bool present = false;
-    FILETIME last_write{};
-    DWORD size_high = 0;
-    DWORD size_low = 0;
-
-    bool operator==(const file_stamp& other) const {
-        return present == other.present &&
-               last_write.dwLowDateTime == other.last_write.dwLowDateTime &&
-               last_write.dwHighDateTime == other.last_write.dwHighDateTime &&
-               size_high == other.size_high && size_low == other.size_low;
-    }
-};
-
 // Found once, at the first init: the frames then only read it. The log names
 // it in UTF-8.
 wchar_t settings_path[MAX_PATH];
 char settings_path_utf8[MAX_PATH * 3];
 bool path_known = false;
+// The folder that holds it: deleting, renaming or creating the file changes
+// the folder's last-write time.
+wchar_t folder_path[MAX_PATH];
 
 file_stamp last_seen;
 // Since when the file has looked as last_seen says, as far as the looks tell.
 DWORD seen_since = 0;
 bool looked = false;
+// The folder's stamp when the file was first seen gone or empty as it is.
+file_stamp folder_when_seen_empty;
 DWORD last_check = 0;
 DWORD wait_ms = check_interval_ms;
 // The file changed, or a read of it was cut short, and no read has been
@@ -83,15 +74,11 @@ bool text_shift_asked = true;
 char skin_asked[skin_name_max + 1] = {};
 
 file_stamp stamp_now() {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(settings_path, GetFileExInfoStandard, &data)) {
-        return {};
-    }
-    return {true, data.ftLastWriteTime, data.nFileSizeHigh, data.nFileSizeLow};
+    return stamp_of(settings_path);
 }
 
 bool empty(const file_stamp& stamp) {
-    return !stamp.present || (stamp.size_high == 0 && stamp.size_low == 0);
+    return stamp.empty();
 }
 
 // Notes how the file looked now, and since when it has looked so.
@@ -100,7 +87,29 @@ void note_seen(const file_stamp& seen, DWORD now) {
         looked = true;
         last_seen = seen;
         seen_since = now;
+        if (seen.empty()) {
+            folder_when_seen_empty = stamp_of(folder_path);
+        }
     }
+}
+
+// True when the file's last-write time is more than the settle time before
+// the system's clock: no save is under way, though this module never saw the
+// file before (the first game) or saw it last in another stamp. A file dated
+// in the future (its file system's clock ahead, or this one's set back) gets
+// no such trust and waits to be seen still.
+bool settled_by_its_time(const file_stamp& stamp) {
+    if (stamp.empty()) {
+        return false;
+    }
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const auto ticks = [](const FILETIME& time) {
+        return static_cast<unsigned long long>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
+    };
+    constexpr unsigned long long ticks_a_ms = 10000;
+    return ticks(stamp.last_write) <= ticks(now) &&
+           ticks(now) - ticks(stamp.last_write) > settle_ms * ticks_a_ms;
 }
 
 file_stamp look(DWORD now) {
@@ -177,14 +186,18 @@ bool read_for_new_game() {
     // stayed so. So it is after a game that gave up waiting: its last look may
     // have caught a save under way, which a later one could see again as it
     // was.
-    looked = looked && !empty(last_seen) && !gave_up_waiting;
+    // A file seen gone or empty while nothing came or went in its folder since
+    // (the folder's stamp unchanged) stayed so: a deleted file does not hold
+    // up the next game.
+    looked = looked && !gave_up_waiting &&
+             (!empty(last_seen) || stamp_of(folder_path) == folder_when_seen_empty);
     gave_up_waiting = false;
     DWORD waited = 0;
     DWORD waited_for_lock = 0;
     for (;;) {
         const DWORD now = GetTickCount();
         const file_stamp before = look(now);
-        const bool held_still = now - seen_since >= settle_ms;
+        const bool held_still = now - seen_since >= settle_ms || settled_by_its_time(before);
         bool cut_short = false;
         if (empty(before) && (!file_at_full_read || held_still)) {
             active_settings = {};
@@ -226,6 +239,10 @@ void load_settings_for_new_game() {
     if (!path_known) {
         path_known = path_beside_module(L".ini", settings_path, MAX_PATH);
         to_utf8(settings_path, settings_path_utf8, sizeof settings_path_utf8);
+        std::memcpy(folder_path, settings_path, sizeof folder_path);
+        if (wchar_t* name = std::wcsrchr(folder_path, L'\\')) {
+            *name = L'\0';
+        }
     }
     if (!path_known) {
         active_settings = {};

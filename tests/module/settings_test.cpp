@@ -116,6 +116,24 @@ DWORD WINAPI tapped_profile_section(LPCWSTR section, LPWSTR text, DWORD capacity
     return length;
 }
 
+// The system's clock, as far as the module compares file times with it: this
+// long after the newest of the settings file's and its folder's last-write
+// times (negative: before them).
+LONGLONG system_time_ahead_ms = 0;
+
+void WINAPI fake_system_time(LPFILETIME now) {
+    ULARGE_INTEGER newest{};
+    for (const char* path : {"speedometer.ini", "."}) {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        GetFileAttributesExA(path, GetFileExInfoStandard, &data);
+        const ULARGE_INTEGER time{
+            {data.ftLastWriteTime.dwLowDateTime, data.ftLastWriteTime.dwHighDateTime}};
+        newest.QuadPart = std::max(newest.QuadPart, time.QuadPart);
+    }
+    newest.QuadPart += system_time_ahead_ms * 10000;
+    *now = {newest.LowPart, newest.HighPart};
+}
+
 // The module's pauses, on its own clock.
 DWORD slept_ms = 0;
 
@@ -167,6 +185,9 @@ class module_settings : public module_test {
         ASSERT_NE(tap_import(module_, "USER32.dll", "GetAsyncKeyState", &fake_key_state), nullptr);
         ASSERT_NE(tap_import(module_, "KERNEL32.dll", "GetTickCount", &fake_tick_count), nullptr);
         ASSERT_NE(tap_import(module_, "KERNEL32.dll", "Sleep", &fake_sleep), nullptr);
+        ASSERT_NE(tap_import(module_, "KERNEL32.dll", "GetSystemTimeAsFileTime", &fake_system_time),
+                  nullptr);
+        system_time_ahead_ms = 0;
         slept_ms = 0;
         all_reads = 0;
         section_answer.clear();
@@ -442,9 +463,20 @@ TEST_F(module_settings, the_settings_in_force_stay_through_a_half_saved_or_huge_
     sim::run_event_site(sim::event_site::init);
     EXPECT_EQ(text_x_after_shift(), 1500.0f - 177.0f);
     // Deleted for good: gone still a quarter of a second later, the defaults.
-    write_settings_lines(nullptr);
-    sim::run_event_site(sim::event_site::init);
-    EXPECT_EQ(text_x_after_shift(), 1500.0f - 355.0f);
+    // Seen gone by the frames, with nothing come or gone in its folder since,
+    // it is not waited for.
+    for (const bool seen_gone : {false, true}) {
+        write_settings_lines("scale = 2");
+        sim::run_event_site(sim::event_site::init);
+        write_settings_lines(nullptr);
+        if (seen_gone) {
+            frame_after(1000);
+        }
+        slept_ms = 0;
+        sim::run_event_site(sim::event_site::init);
+        EXPECT_EQ(text_x_after_shift(), 1500.0f - 355.0f);
+        EXPECT_EQ(slept_ms, seen_gone ? 0u : 250u);
+    }
 }
 
 TEST_F(module_settings, a_read_cut_short_by_another_program_changes_nothing_until_read_whole) {
@@ -498,9 +530,23 @@ TEST_F(module_settings, a_read_cut_short_by_another_program_changes_nothing_unti
 }
 
 TEST_F(module_settings, are_read_when_they_changed_and_held_still_and_retried_with_pauses) {
-    write_settings_lines("scale = 2");
-    sim::run_event_site(sim::event_site::init);
-    EXPECT_EQ(slept_ms, 250u) << "a first game reads the file once it held still";
+    // A first game reads at once a file whose last-write time is more than a
+    // quarter of a second before the system's clock; a newer one, or one
+    // dated in the future, once it held still.
+    const struct {
+        LONGLONG file_age_ms;
+        DWORD slept_ms;
+    } first_games[] = {{251, 0}, {-1000, 250}, {250, 250}};
+    for (const auto& game : first_games) {
+        SCOPED_TRACE(game.file_age_ms);
+        TearDown();
+        SetUp();
+        write_settings_lines("scale = 2");
+        system_time_ahead_ms = game.file_age_ms;
+        sim::run_event_site(sim::event_site::init);
+        EXPECT_EQ(slept_ms, game.slept_ms);
+        EXPECT_EQ(all_reads, 1);
+    }
     slept_ms = 0;
     enter_vehicle(0.5f);
     enum class at { frame, new_game };
