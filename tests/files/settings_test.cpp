@@ -6,6 +6,7 @@
 #include "settings/setting_words.hpp"
 #include "settings/settings.hpp"
 #include "settings/settings_file_check.hpp"
+#include "simhost/import_tap.hpp"
 #include "support/module_files_text.hpp"
 
 #include <gtest/gtest.h>
@@ -13,10 +14,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
 namespace {
+
+using namespace std::string_literals;
 
 speedometer_settings with(void (*change)(speedometer_settings&)) {
     speedometer_settings s;
@@ -50,19 +54,55 @@ TEST_F(settings_file, missing_gives_the_defaults_and_writes_nothing) {
     EXPECT_FALSE(exists(log_));
 }
 
+// In place of the system's section read: another program's save that grows
+// the file just after the size check, while the section read came back empty.
+std::string grown_at_read;
+
+DWORD WINAPI empty_read_as_the_file_grows(LPCWSTR, LPWSTR text, DWORD capacity, LPCWSTR path) {
+    std::ofstream(path, std::ios::binary) << grown_at_read;
+    std::fill(text, text + capacity, L'\0');
+    return 0;
+}
+
 TEST_F(settings_file, held_shut_is_a_read_cut_short_that_changes_nothing_unless_empty) {
     const speedometer_settings stale = active_settings;
+    // The bytes read after an empty section read fill the section's buffer.
+    const std::size_t buffer = (largest_settings_file + 2) * sizeof(wchar_t);
+    const auto comment_of = [](std::size_t size) {
+        std::string text = "[speedometer]\n;";
+        text.resize(size, ';');
+        return text;
+    };
     const struct {
-        const char* text;
+        std::string text;
         bool complete;
-    } cases[] = {{"[speedometer]\nunits = knots\n", false}, {"", true}};
+        std::string grown = {}; // empty: held shut instead
+    } cases[] = {
+        {"[speedometer]\nunits = knots\n", false},
+        // Grown past the buffer: not judged from its first part.
+        {"[speedometer]\n", false, comment_of(buffer) + "\nscale = 2\n"},
+        {"[speedometer]\n", true, comment_of(buffer - 1)},
+        {"", true},
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         write_file(ini_, c.text);
-        const HANDLE locked = CreateFileW(ini_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr);
+        grown_at_read = c.grown;
+        const auto real_read =
+            c.grown.empty()
+                ? nullptr
+                : tap_import(GetModuleHandleW(nullptr), "KERNEL32.dll", "GetPrivateProfileSectionW",
+                             &empty_read_as_the_file_grows);
+        const HANDLE locked = c.grown.empty()
+                                  ? CreateFileW(ini_.c_str(), GENERIC_READ, 0, nullptr,
+                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
+                                  : nullptr;
         ASSERT_NE(locked, INVALID_HANDLE_VALUE);
         EXPECT_EQ(load_settings(), c.complete);
+        if (real_read != nullptr) {
+            tap_import(GetModuleHandleW(nullptr), "KERNEL32.dll", "GetPrivateProfileSectionW",
+                       real_read);
+        }
         CloseHandle(locked);
         EXPECT_EQ(active_settings, c.complete ? speedometer_settings{} : stale);
     }
@@ -85,6 +125,11 @@ TEST_F(settings_file, an_empty_section_read_is_judged_by_the_files_own_lines) {
         {"[speedometer]\n[speedometer]\nscale = 2\n", none}, // the first is read
         {"[speedometerx]\nscale = 2\n", none},
         {std::string("[speedometer]\n \0x\n", 18), none}, // no name, no value
+        // A line without a name holds a value with '='; a value alone after it
+        // is dropped, blank lines aside, but not after a comment.
+        {"[speedometer]\n\0a=2\n"s, some},
+        {"[speedometer]\n\0a\n; note\n=2\n"s, some},
+        {"[speedometer]\n\0a\n\n=2\n"s, none},
         // Two-byte characters: the second byte of this one is ']'.
         {"[speedometer]\n[x\x83]\nscale = 2\n", none},
         {"[speedometer]\n[x\x83]\nscale = 2\n", some, 932},

@@ -462,20 +462,30 @@ TEST_F(module_settings, the_settings_in_force_stay_through_a_half_saved_or_huge_
     saved_at_next_read = "[speedometer]\nscale = 0.5\n";
     sim::run_event_site(sim::event_site::init);
     EXPECT_EQ(text_x_after_shift(), 1500.0f - 177.0f);
-    // Deleted for good: gone still a quarter of a second later, the defaults.
-    // Seen gone by the frames, with nothing come or gone in its folder since,
-    // it is not waited for.
-    for (const bool seen_gone : {false, true}) {
-        write_settings_lines("scale = 2");
+    // Deleted for good: gone still a quarter of a second later, the defaults,
+    // whether the file was read in full at a new game or during play. Seen
+    // gone by the frames, with nothing come or gone in its folder since, it is
+    // not waited for.
+    const struct {
+        bool read_in_play;
+        bool seen_gone;
+        DWORD slept_ms;
+    } deletions[] = {{false, false, 250}, {true, false, 250}, {false, true, 0}};
+    for (const auto& d : deletions) {
+        write_settings_lines(d.read_in_play ? nullptr : "scale = 2");
         sim::run_event_site(sim::event_site::init);
+        if (d.read_in_play) {
+            write_settings_lines("scale = 2");
+            frame_after(1000);
+        }
         write_settings_lines(nullptr);
-        if (seen_gone) {
+        if (d.seen_gone) {
             frame_after(1000);
         }
         slept_ms = 0;
         sim::run_event_site(sim::event_site::init);
         EXPECT_EQ(text_x_after_shift(), 1500.0f - 355.0f);
-        EXPECT_EQ(slept_ms, seen_gone ? 0u : 250u);
+        EXPECT_EQ(slept_ms, d.slept_ms);
     }
 }
 
