@@ -80,11 +80,9 @@ std::string generated_file(std::mt19937& random) {
         text += pick(random, ends);
     }
     if (encoding == 1 || encoding == 2) {
-        // Each byte a character, in either byte order, after its mark.
         std::string wide = encoding == 1 ? "\xFF\xFE" : "\xFE\xFF";
-        for (const char c : text) {
+        for (const char c : text)
             wide += encoding == 1 ? std::string{c, '\0'} : std::string{'\0', c};
-        }
         return wide;
     }
     return text;
@@ -135,9 +133,8 @@ TEST(profile_section, reads_every_key_as_the_systems_single_value_read_does) {
     for (int i = 0; i < 16; ++i) {
         DeleteFileW((L".\\fuzz" + std::to_wstring(i) + L".ini").c_str());
     }
-    std::printf("profile fuzz: %d files, %d read as cut short, %d values unlike the system's, %d "
-                "parsed unlike its section read\n",
-                files, cut_short, differences, misjudged);
+    std::printf("profile fuzz: %d files, %d read as cut short, %d values unlike the system's\n",
+                files, cut_short, differences);
     EXPECT_EQ(cut_short, 0);
     EXPECT_EQ(misjudged, 0);
     EXPECT_EQ(differences, 0);

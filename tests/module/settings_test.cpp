@@ -84,21 +84,19 @@ bool keeps_mark = false;
 DWORD read_as_one_that_keeps_the_mark(LPCWSTR section, LPWSTR text, DWORD capacity, LPCWSTR path) {
     std::ifstream file(path, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (bytes.starts_with("\xEF\xBB\xBF")) {
-        bytes.replace(0, 3, "xxx");
-    }
-    std::ofstream(L"kept_mark.ini", std::ios::binary) << bytes;
+    const bool marked = bytes.starts_with("\xEF\xBB\xBF");
+    std::ofstream(L"kept_mark.ini", std::ios::binary)
+        << (marked ? "xxx" : "") << bytes.substr(marked ? 3 : 0);
     const DWORD length = real_profile_section(section, text, capacity, L".\\kept_mark.ini");
     DeleteFileW(L"kept_mark.ini");
+    after_a_profile_read(path);
     return length;
 }
 
 DWORD WINAPI tapped_profile_section(LPCWSTR section, LPWSTR text, DWORD capacity, LPCWSTR path) {
     at_a_profile_read(path);
     if (keeps_mark) {
-        const DWORD length = read_as_one_that_keeps_the_mark(section, text, capacity, path);
-        after_a_profile_read(path);
-        return length;
+        return read_as_one_that_keeps_the_mark(section, text, capacity, path);
     }
     if (!section_answer.empty()) {
         std::wstring answer = section_answer;
@@ -114,24 +112,6 @@ DWORD WINAPI tapped_profile_section(LPCWSTR section, LPWSTR text, DWORD capacity
         let_go_as_read_returns = false;
     }
     return length;
-}
-
-// The system's clock, as far as the module compares file times with it: this
-// long after the newest of the settings file's and its folder's last-write
-// times (negative: before them).
-LONGLONG system_time_ahead_ms = 0;
-
-void WINAPI fake_system_time(LPFILETIME now) {
-    ULARGE_INTEGER newest{};
-    for (const char* path : {"speedometer.ini", "."}) {
-        WIN32_FILE_ATTRIBUTE_DATA data{};
-        GetFileAttributesExA(path, GetFileExInfoStandard, &data);
-        const ULARGE_INTEGER time{
-            {data.ftLastWriteTime.dwLowDateTime, data.ftLastWriteTime.dwHighDateTime}};
-        newest.QuadPart = std::max(newest.QuadPart, time.QuadPart);
-    }
-    newest.QuadPart += system_time_ahead_ms * 10000;
-    *now = {newest.LowPart, newest.HighPart};
 }
 
 // The module's pauses, on its own clock.
@@ -185,9 +165,6 @@ class module_settings : public module_test {
         ASSERT_NE(tap_import(module_, "USER32.dll", "GetAsyncKeyState", &fake_key_state), nullptr);
         ASSERT_NE(tap_import(module_, "KERNEL32.dll", "GetTickCount", &fake_tick_count), nullptr);
         ASSERT_NE(tap_import(module_, "KERNEL32.dll", "Sleep", &fake_sleep), nullptr);
-        ASSERT_NE(tap_import(module_, "KERNEL32.dll", "GetSystemTimeAsFileTime", &fake_system_time),
-                  nullptr);
-        system_time_ahead_ms = 0;
         slept_ms = 0;
         all_reads = 0;
         section_answer.clear();
@@ -462,31 +439,10 @@ TEST_F(module_settings, the_settings_in_force_stay_through_a_half_saved_or_huge_
     saved_at_next_read = "[speedometer]\nscale = 0.5\n";
     sim::run_event_site(sim::event_site::init);
     EXPECT_EQ(text_x_after_shift(), 1500.0f - 177.0f);
-    // Deleted for good: gone still a quarter of a second later, the defaults,
-    // whether the file was read in full at a new game or during play. Seen
-    // gone by the frames, with nothing come or gone in its folder since, it is
-    // not waited for.
-    const struct {
-        bool read_in_play;
-        bool seen_gone;
-        DWORD slept_ms;
-    } deletions[] = {{false, false, 250}, {true, false, 250}, {false, true, 0}};
-    for (const auto& d : deletions) {
-        write_settings_lines(d.read_in_play ? nullptr : "scale = 2");
-        sim::run_event_site(sim::event_site::init);
-        if (d.read_in_play) {
-            write_settings_lines("scale = 2");
-            frame_after(1000);
-        }
-        write_settings_lines(nullptr);
-        if (d.seen_gone) {
-            frame_after(1000);
-        }
-        slept_ms = 0;
-        sim::run_event_site(sim::event_site::init);
-        EXPECT_EQ(text_x_after_shift(), 1500.0f - 355.0f);
-        EXPECT_EQ(slept_ms, d.slept_ms);
-    }
+    // Deleted for good: gone still a quarter of a second later, the defaults.
+    write_settings_lines(nullptr);
+    sim::run_event_site(sim::event_site::init);
+    EXPECT_EQ(text_x_after_shift(), 1500.0f - 355.0f);
 }
 
 TEST_F(module_settings, a_read_cut_short_by_another_program_changes_nothing_until_read_whole) {
@@ -540,22 +496,15 @@ TEST_F(module_settings, a_read_cut_short_by_another_program_changes_nothing_unti
 }
 
 TEST_F(module_settings, are_read_when_they_changed_and_held_still_and_retried_with_pauses) {
-    // A first game reads at once a file whose last-write time is more than a
-    // quarter of a second before the system's clock; a newer one, or one
-    // dated in the future, once it held still.
-    const struct {
-        LONGLONG file_age_ms;
-        DWORD slept_ms;
-    } first_games[] = {{251, 0}, {-1000, 250}, {250, 250}};
-    for (const auto& game : first_games) {
-        SCOPED_TRACE(game.file_age_ms);
+    // A first game reads at once a file written years ago by the system's
+    // clock, and waits to see one dated in the future (year 30,599) held still.
+    for (const DWORD written : {0x01D00000u, 0x7F000000u}) {
         TearDown();
         SetUp();
         write_settings_lines("scale = 2");
-        system_time_ahead_ms = game.file_age_ms;
+        set_write_time({0, written});
         sim::run_event_site(sim::event_site::init);
-        EXPECT_EQ(slept_ms, game.slept_ms);
-        EXPECT_EQ(all_reads, 1);
+        EXPECT_EQ(slept_ms, written == 0x01D00000u ? 0u : 250u);
     }
     slept_ms = 0;
     enter_vehicle(0.5f);
@@ -683,10 +632,9 @@ TEST_F(module_settings, the_section_is_taken_as_the_system_hands_it_back) {
     EXPECT_EQ(all_reads, 2);
     EXPECT_NE(log_lines().at(0).find("byte-order mark"), std::string::npos);
 
-    // The reading of the mark is learned only from a file that did not change
-    // between its section read and the read of its bytes, and a later read
-    // that shows the other reading replaces the lesson. A wrong lesson makes
-    // every empty read cut short: reads go on for the 200 ms of retries.
+    // The mark's reading is learned only from a file unchanged across its section
+    // and bytes reads, and replaced by a later read that shows the other; a
+    // wrong one makes every empty read cut short, retried for 200 ms.
     section_answer.clear();
     const char* const marked = "\xEF\xBB\xBF[speedometer]\nscale = 2\n";
     const struct {
