@@ -448,7 +448,7 @@ TEST(settings_file_state, answers_each_look_and_read_by_its_rules) {
     const file_stamp a = stamp(1), b = stamp(2), c = stamp(3), d = stamp(4), gone{}, dir = stamp(0);
     constexpr std::uint64_t written = 1ull << 32, ms = 10000; // the stamps' time
     // clang-format off
-    enum what { fresh, begin, look, read, cut, kept, dropped, due, play, p_read, p_cut, saved, same };
+    enum what { fresh, begin, look, read, cut, kept, drop, due, play, p_read, p_cut, saved, same };
     const struct {
         what event;
         DWORD now;
@@ -465,10 +465,10 @@ TEST(settings_file_state, answers_each_look_and_read_by_its_rules) {
         {look, 5250, b, R}, {read, 5250, b, R}, {kept, 5250, b, 200},
         // Cut short: tried again every 50 ms for 200 ms, then the last read in full.
         {begin, 6000, {}, 0}, {look, 6000, b, R}, {cut, 6000, {}, 50}, {cut, 6050, {}, 50},
-        {cut, 6100, {}, 50}, {cut, 6150, {}, 50}, {cut, 6200, {}, G}, {dropped, 6200, {}, 200},
+        {cut, 6100, {}, 50}, {cut, 6150, {}, 50}, {cut, 6200, {}, G}, {drop, 6200, {}, 200},
         // Changing at every look: given up after 500 ms, and looked at afresh.
         {begin, 7000, {}, 0}, {look, 7000, c, 250}, {look, 7250, d, 250}, {look, 7500, c, G},
-        {dropped, 7500, {}, 200}, {begin, 8000, {}, 0}, {look, 8000, c, 250}, {look, 8250, c, R},
+        {drop, 7500, {}, 200}, {begin, 8000, {}, 0}, {look, 8000, c, 250}, {look, 8250, c, R},
         {read, 8250, c, R}, {kept, 8250, c, 200},
         // The frames look each second; a change is read once still 250 ms later.
         {due, 9249, {}, 0}, {due, 9250, {}, 1}, {play, 9250, c, 0}, {due, 10250, {}, 1},
@@ -476,26 +476,27 @@ TEST(settings_file_state, answers_each_look_and_read_by_its_rules) {
         {p_read, 10500, b, 0}, {play, 11500, a, 1}, {p_read, 11500, a, 1},
         // Reads cut short for 10 s are told once; new games then do not wait.
         {p_cut, 12500, {}, 0}, {p_cut, 22499, {}, 0}, {p_cut, 22500, {}, 1}, {p_cut, 23500, {}, 0},
-        {begin, 24000, {}, 0}, {look, 24000, a, R}, {cut, 24000, {}, G}, {dropped, 24000, {}, 200},
+        {begin, 24000, {}, 0}, {look, 24000, a, R}, {cut, 24000, {}, G}, {drop, 24000, {}, 200},
         {p_read, 25000, a, 1},
         // Saved again and again: read after 3 s of it.
         {play, 26000, b, 0}, {play, 28999, c, 0}, {play, 29000, d, 1},
-        // Gone at a new game: waited for, unless seen gone with the folder unchanged.
+        // Gone at a new game after a read in play: waited for, unless seen gone, folder unchanged.
         {p_read, 29000, d, 1}, {play, 30000, gone, 0}, {begin, 30100, dir, 0},
         {look, 30100, gone, 250}, {look, 30350, gone, D}, {kept, 30350, {}, 100},
-        {play, 31000, a, 0}, {play, 31250, a, 1}, {p_read, 31250, a, 1}, {play, 32000, gone, 0},
-        {begin, 32250, {}, 0}, {look, 32250, gone, D},
+        {play, 31000, a, 0}, {play, 31250, a, 1}, {p_read, 31250, a, 1}, {begin, 31300, {}, 0},
+        {look, 31300, gone, 250}, {look, 31550, gone, D}, {kept, 31550, {}, 100},
+        {play, 32000, a, 0}, {play, 32250, a, 1}, {p_read, 32250, a, 1}, {play, 33000, gone, 0},
+        {begin, 33250, {}, 0}, {look, 33250, gone, D},
         // The module's own save: the last read in full, read back, not waited for.
-        {kept, 32250, {}, 100}, {saved, 33000, a, 50}, {same, 33000, a, 1}, {same, 33000, b, 0},
-        {play, 34000, a, 0}, {play, 34250, a, 1}, {saved, 35000, c, 50}, {begin, 35100, {}, 0},
-        {look, 35100, c, R},
+        {kept, 33250, {}, 100}, {saved, 34000, a, 50}, {same, 34000, a, 1}, {same, 34000, b, 0},
+        {play, 35000, a, 0}, {play, 35250, a, 1}, {saved, 36000, c, 50}, {begin, 36100, {}, 0},
+        {look, 36100, c, R},
     };
     // clang-format on
     settings_file_state state;
     const speedometer_settings scale_2 = with([](speedometer_settings& s) { s.scale = 2.0f; });
     const speedometer_settings half = with([](speedometer_settings& s) { s.scale = 0.5f; });
-    using step = settings_file_state::step;
-    const auto answer = [&](step s) {
+    const auto answer = [&](settings_file_state::step s) {
         const int answers[] = {D, R, static_cast<int>(state.pause_ms()), G};
         return answers[static_cast<int>(s)];
     };
