@@ -10,3 +10,4 @@ void run_hooking_benchmark();
 void run_host_check_benchmark();
 void run_module_frame_benchmark(); // through the real DLL beside the program
 void run_module_load_benchmark();  // LoadLibrary of the DLL and of a module that does nothing
+void run_new_game_benchmark();     // a game start through the real DLL, with and without a file

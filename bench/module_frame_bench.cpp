@@ -7,7 +7,6 @@
 // at a second a frame every frame does, which gives the cost of one look.
 #include "benchmarks.hpp"
 
-#include "assets/texture_dictionary.hpp"
 #include "bench_files.hpp"
 #include "round_figures.hpp"
 #include "simhost/import_tap.hpp"
@@ -26,19 +25,6 @@ namespace {
 
 constexpr int frames_per_round = 100'000;
 constexpr int rounds = 9;
-
-// The module loads models\speedometer.txd at game start; the atlas's content
-// does not change the cost of drawing it.
-bool write_dictionary(const std::string& asset_root) {
-    CreateDirectoryA(asset_root.c_str(), nullptr);
-    CreateDirectoryA((asset_root + "models").c_str(), nullptr);
-    txd::texture_image atlas;
-    atlas.name = "speedometer";
-    atlas.width = 1024;
-    atlas.height = 512;
-    atlas.rgba.assign(static_cast<std::size_t>(atlas.width) * atlas.height * 4, 0xFF);
-    return txd::write_file(asset_root + "models\\speedometer.txd", {atlas});
-}
 
 round_figures nanoseconds_per_frame() {
     std::vector<double> per_frame;

@@ -1,5 +1,6 @@
 #include "settings/profile_section.hpp"
 
+#include "settings/file_stamp.hpp"
 #include "settings/section_lines.hpp"
 #include "settings/settings_file_check.hpp"
 
@@ -32,9 +33,10 @@ bool same_key(const char* key, const wchar_t* begin, const wchar_t* end) {
 }
 
 // How this system's profile functions read a file that starts with a UTF-8
-// byte-order mark: skipped, or as the first line's start. Learned from the
-// first marked file whose two readings differ and that the system read with
-// lines; until then such a file is asked about again.
+// byte-order mark: skipped, or as the first line's start. Learned from a
+// marked file whose two readings differ and that the system read with lines,
+// unchanged across that read and the read of its bytes; until then such a
+// file is asked about again.
 enum class mark_reading { unknown, skipped, kept };
 mark_reading system_mark_reading = mark_reading::unknown;
 
@@ -61,23 +63,49 @@ bytes_read read_file_bytes(const wchar_t* path, unsigned char* buffer, DWORD cap
     return read && size < capacity ? bytes_read::whole : bytes_read::failed;
 }
 
+// The one reading of a marked file's mark under which the section has lines,
+// where the other reading shows none: unknown when both or neither do, or
+// when either cannot be read.
+mark_reading reading_with_lines(const unsigned char* bytes, DWORD size, const wchar_t* section) {
+    const section_lines skipped = lines_in_section(bytes, size, section, true);
+    const section_lines kept = lines_in_section(bytes, size, section, false);
+    if (skipped == section_lines::some && kept == section_lines::none) {
+        return mark_reading::skipped;
+    }
+    if (kept == section_lines::some && skipped == section_lines::none) {
+        return mark_reading::kept;
+    }
+    return mark_reading::unknown;
+}
+
+// An empty read is complete only when the file's text, read as the system
+// reads it, shows nothing in the section.
+empty_read judged_by(section_lines lines) {
+    return lines == section_lines::none ? empty_read::empty : empty_read::cut_short;
+}
+
 // A section read with lines, of a marked file that only one reading of the
 // mark gives lines: the system reads the mark that way. Learned at the first
 // such read (a game's first, as a rule), so that a later empty read of the
 // file is judged at once, even when a lock covers both of the reads an
-// unknown system would take. The bytes go after the section in its buffer;
-// a file too large for what is left is learned from another time.
-void learn_mark_reading(const wchar_t* path, const wchar_t* section, wchar_t* text, DWORD length) {
+// unknown system would take. Only when the file's stamp before the section
+// read is its stamp after its bytes were read: a save that adds or removes
+// the mark in between would teach the wrong reading, and with it every later
+// read of the file would be judged wrongly. A later such read that shows the
+// other reading replaces the lesson. The bytes go after the section in its
+// buffer; a file too large for what is left is learned from another time.
+void learn_mark_reading(const wchar_t* path, const wchar_t* section, wchar_t* text, DWORD length,
+                        const file_stamp& before_section_read) {
     unsigned char* const bytes = reinterpret_cast<unsigned char*>(text + length + 1);
     const DWORD capacity = (section_capacity - length - 1) * sizeof(wchar_t);
     DWORD size = 0;
     if (read_file_bytes(path, bytes, capacity, size) != bytes_read::whole ||
-        !starts_with_utf8_mark(bytes, size)) {
+        !starts_with_utf8_mark(bytes, size) || !(stamp_of(path) == before_section_read)) {
         return;
     }
-    const bool lines_if_skipped = section_has_lines(bytes, size, section, true);
-    if (lines_if_skipped != section_has_lines(bytes, size, section, false)) {
-        system_mark_reading = lines_if_skipped ? mark_reading::skipped : mark_reading::kept;
+    const mark_reading reading = reading_with_lines(bytes, size, section);
+    if (reading != mark_reading::unknown) {
+        system_mark_reading = reading;
     }
 }
 
@@ -90,7 +118,7 @@ void learn_mark_reading(const wchar_t* path, const wchar_t* section, wchar_t* te
 // system not yet seen reading one, is to be asked about again. The buffer is
 // the section's, free again after an empty read.
 empty_read judge_empty_read(const wchar_t* path, const wchar_t* section, unsigned char* buffer,
-                            DWORD capacity, bool& lines_if_skipped) {
+                            DWORD capacity, mark_reading& reading_with_lines_now) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data) ||
         (data.nFileSizeHigh == 0 && data.nFileSizeLow == 0)) {
@@ -105,21 +133,26 @@ empty_read judge_empty_read(const wchar_t* path, const wchar_t* section, unsigne
     case bytes_read::failed:
         return empty_read::cut_short;
     }
-    lines_if_skipped = section_has_lines(buffer, size, section, true);
+    const section_lines skipped = lines_in_section(buffer, size, section, true);
     if (!starts_with_utf8_mark(buffer, size)) {
-        return lines_if_skipped ? empty_read::cut_short : empty_read::empty;
+        return judged_by(skipped);
     }
-    const bool lines_if_kept = section_has_lines(buffer, size, section, false);
-    if (lines_if_skipped == lines_if_kept) {
-        return lines_if_skipped ? empty_read::cut_short : empty_read::empty;
+    const section_lines kept = lines_in_section(buffer, size, section, false);
+    if (skipped == kept) {
+        return judged_by(skipped);
     }
     switch (system_mark_reading) {
     case mark_reading::skipped:
-        return lines_if_skipped ? empty_read::cut_short : empty_read::empty;
+        return judged_by(skipped);
     case mark_reading::kept:
-        return lines_if_kept ? empty_read::cut_short : empty_read::empty;
+        return judged_by(kept);
     default:
-        return empty_read::ask_again;
+        reading_with_lines_now = reading_with_lines(buffer, size, section);
+        // The readings differ, but one of them is text the parser cannot
+        // read: asking again could teach nothing, and the read is not to be
+        // taken as empty.
+        return reading_with_lines_now != mark_reading::unknown ? empty_read::ask_again
+                                                               : empty_read::cut_short;
     }
 }
 
@@ -141,11 +174,12 @@ bool profile_section::read(const wchar_t* path, const wchar_t* section) {
             return false;
         }
     }
+    const file_stamp before = stamp_of(path);
     DWORD length = GetPrivateProfileSectionW(section, text_, section_capacity, path);
     if (length == 0) {
-        bool lines_if_skipped = false;
+        mark_reading reading_with_lines_now = mark_reading::unknown;
         switch (judge_empty_read(path, section, reinterpret_cast<unsigned char*>(text_),
-                                 section_capacity * sizeof(wchar_t), lines_if_skipped)) {
+                                 section_capacity * sizeof(wchar_t), reading_with_lines_now)) {
         case empty_read::empty:
             break;
         case empty_read::cut_short:
@@ -155,9 +189,11 @@ bool profile_section::read(const wchar_t* path, const wchar_t* section) {
             // the mark the way that finds them. Empty again: it finds none, as
             // one that keeps the mark does (or the file was held shut once
             // more); such a file is asked about twice until a read has lines.
+            // The lesson holds only if the file did not change across the
+            // bytes read and this one.
             length = GetPrivateProfileSectionW(section, text_, section_capacity, path);
-            if (length != 0) {
-                system_mark_reading = lines_if_skipped ? mark_reading::skipped : mark_reading::kept;
+            if (length != 0 && stamp_of(path) == before) {
+                system_mark_reading = reading_with_lines_now;
             }
             break;
         }
@@ -167,8 +203,8 @@ bool profile_section::read(const wchar_t* path, const wchar_t* section) {
     if (length >= section_capacity - 2) {
         return false;
     }
-    if (length != 0 && system_mark_reading == mark_reading::unknown) {
-        learn_mark_reading(path, section, text_, length);
+    if (length != 0) {
+        learn_mark_reading(path, section, text_, length, before);
     }
     length_ = length;
     return true;

@@ -1,5 +1,7 @@
 #include "settings/section_lines.hpp"
 
+#include <windows.h>
+
 #include <cstddef>
 
 namespace {
@@ -17,24 +19,41 @@ unsigned folded(unsigned c) {
 constexpr unsigned char utf8_mark[] = {0xEF, 0xBB, 0xBF};
 
 // The file's characters, stored in bytes, after a UTF-8 byte-order mark if
-// asked to skip it, or after its mark in little-endian UTF-16. Characters past
-// ASCII only need to differ from every ASCII one.
+// asked to skip it, or after its mark in UTF-16 of either byte order.
+// Characters past ASCII only need to differ from every ASCII one. Text the
+// system reads in the ANSI code page may hold two-byte characters, whose
+// second byte can look like '[' or ']': such a pair is one character. A
+// first byte that no second byte follows, or one that no such code page
+// pairs (a line's end, a digit), is text the system may read either way, and
+// the parser cannot tell how.
 class characters {
   public:
-    characters(const unsigned char* text, std::size_t size, bool skip_utf8_mark)
-        : text_(text), size_(size) {
-        if (size >= 2 && text[0] == 0xFF && text[1] == 0xFE) {
+    characters(const unsigned char* text, std::size_t size, bool skip_utf8_mark,
+               unsigned ansi_code_page)
+        : text_(text), size_(size), code_page_(ansi_code_page) {
+        if (size >= 2 &&
+            ((text[0] == 0xFF && text[1] == 0xFE) || (text[0] == 0xFE && text[1] == 0xFF))) {
             width_ = 2;
+            big_endian_ = text[0] == 0xFE;
             next_ = 2;
         } else if (skip_utf8_mark && starts_with_utf8_mark(text, size)) {
             next_ = sizeof utf8_mark;
+            ansi_ = false;
         }
     }
     bool done() const { return size_ - next_ < width_; }
+    bool unreadable() const { return unreadable_; }
     unsigned take() {
         unsigned c = text_[next_];
         if (width_ == 2) {
-            c |= text_[next_ + 1] << 8;
+            const unsigned other = text_[next_ + 1];
+            c = big_endian_ ? c << 8 | other : c | other << 8;
+        } else if (ansi_ && c >= 0x80 && IsDBCSLeadByteEx(code_page_, static_cast<BYTE>(c))) {
+            if (size_ - next_ < 2 || text_[next_ + 1] < 0x40) {
+                unreadable_ = true;
+            } else {
+                ++next_;
+            }
         }
         next_ += width_;
         return c < 0x80 ? c : 0x80;
@@ -43,8 +62,12 @@ class characters {
   private:
     const unsigned char* text_;
     std::size_t size_;
+    unsigned code_page_;
     std::size_t next_ = 0;
     std::size_t width_ = 1;
+    bool big_endian_ = false;
+    bool ansi_ = true;
+    bool unreadable_ = false;
 };
 
 // What the system makes of a line. A line without a name (it starts with a
@@ -129,7 +152,7 @@ line_kind read_line(characters& file, const wchar_t* section) {
     }
 }
 
-bool has_lines(characters file, const wchar_t* section) {
+section_lines has_lines(characters& file, const wchar_t* section) {
     bool inside = false;
     // The last line kept in the section has no name: a value alone is then
     // dropped.
@@ -149,18 +172,18 @@ bool has_lines(characters file, const wchar_t* section) {
             break;
         case line_kind::unnamed_value:
             if (!after_nameless) {
-                return true;
+                return section_lines::some;
             }
             break;
         case line_kind::entry:
-            return true;
+            return section_lines::some;
         case line_kind::our_header:
         case line_kind::other_header:
             // The first section of that name is the one the system reads.
-            return false;
+            return section_lines::none;
         }
     }
-    return false;
+    return section_lines::none;
 }
 
 } // namespace
@@ -170,7 +193,11 @@ bool starts_with_utf8_mark(const unsigned char* text, std::size_t size) {
            text[2] == utf8_mark[2];
 }
 
-bool section_has_lines(const unsigned char* text, std::size_t size, const wchar_t* section,
-                       bool skip_utf8_mark) {
-    return has_lines(characters(text, size, skip_utf8_mark), section);
+section_lines lines_in_section(const unsigned char* text, std::size_t size, const wchar_t* section,
+                               bool skip_utf8_mark, unsigned ansi_code_page) {
+    characters file(text, size, skip_utf8_mark, ansi_code_page);
+    const section_lines found = has_lines(file, section);
+    // Lines found before any text the parser could not read are there
+    // however the system reads the rest.
+    return found == section_lines::none && file.unreadable() ? section_lines::unknown : found;
 }

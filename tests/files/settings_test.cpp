@@ -6,6 +6,8 @@
 #include "settings/setting_words.hpp"
 #include "settings/settings.hpp"
 #include "settings/settings_file_check.hpp"
+#include "settings/settings_file_state.hpp"
+#include "simhost/import_tap.hpp"
 #include "support/module_files_text.hpp"
 
 #include <gtest/gtest.h>
@@ -13,10 +15,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace {
+
+using namespace std::string_literals;
 
 speedometer_settings with(void (*change)(speedometer_settings&)) {
     speedometer_settings s;
@@ -50,22 +56,52 @@ TEST_F(settings_file, missing_gives_the_defaults_and_writes_nothing) {
     EXPECT_FALSE(exists(log_));
 }
 
+// The system's section read, or an empty one as a save grows the file.
+std::string grown_at_read;
+decltype(&GetPrivateProfileSectionW) real_section_read = nullptr;
+
+DWORD WINAPI section_read(LPCWSTR section, LPWSTR text, DWORD capacity, LPCWSTR path) {
+    if (grown_at_read.empty()) {
+        return real_section_read(section, text, capacity, path);
+    }
+    std::ofstream(path, std::ios::binary) << grown_at_read;
+    std::fill(text, text + capacity, L'\0');
+    return 0;
+}
+
 TEST_F(settings_file, held_shut_is_a_read_cut_short_that_changes_nothing_unless_empty) {
     const speedometer_settings stale = active_settings;
+    // The bytes read after an empty section read fill the section's buffer.
+    std::string buffer = "[speedometer]\n;";
+    buffer.resize((largest_settings_file + 2) * sizeof(wchar_t) - 1, ';');
     const struct {
-        const char* text;
+        std::string text;
         bool complete;
-    } cases[] = {{"[speedometer]\nunits = knots\n", false}, {"", true}};
+        std::string grown = {}; // empty: held shut instead
+    } cases[] = {
+        {"[speedometer]\nunits = knots\n", false},
+        // Grown past the buffer: not judged from its first part.
+        {"[speedometer]\n", false, buffer + "\nscale = 2\n"},
+        {"[speedometer]\n", true, buffer},
+        {"", true},
+    };
+    const HMODULE program = GetModuleHandleW(nullptr);
+    real_section_read =
+        tap_import(program, "KERNEL32.dll", "GetPrivateProfileSectionW", &section_read);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         write_file(ini_, c.text);
-        const HANDLE locked = CreateFileW(ini_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr);
+        grown_at_read = c.grown;
+        const HANDLE locked = c.grown.empty()
+                                  ? CreateFileW(ini_.c_str(), GENERIC_READ, 0, nullptr,
+                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
+                                  : nullptr;
         ASSERT_NE(locked, INVALID_HANDLE_VALUE);
         EXPECT_EQ(load_settings(), c.complete);
         CloseHandle(locked);
         EXPECT_EQ(active_settings, c.complete ? speedometer_settings{} : stale);
     }
+    tap_import(program, "KERNEL32.dll", "GetPrivateProfileSectionW", real_section_read);
     EXPECT_FALSE(exists(log_));
 }
 
@@ -73,20 +109,37 @@ TEST_F(settings_file, an_empty_section_read_is_judged_by_the_files_own_lines) {
     const struct {
         std::string text;
         bool has_lines;
+        unsigned code_page = 1252;
+        bool unknown = false; // text the parser cannot read as the system does
     } cases[] = {
         {"[speedometer]\nscale = 2\n", true},
         {"[ Speedometer ] x\r; a comment\rscale\n", true},
         {std::string("\xFF\xFE[\0s\0p\0e\0e\0d\0o\0m\0e\0t\0e\0r\0]\0\n\0a\0", 32), true},
+        {std::string("\xFE\xFF\0[\0s\0p\0e\0e\0d\0o\0m\0e\0t\0e\0r\0]\0\n\0a", 32), true},
+        {std::string("\xFE\xFF\0[\0s\0p\0e\0e\0d\0o\0m\0e\0t\0e\0r\0]\0\n\0;", 32), false},
         {"[speedometer]\n; a comment\n \t\n[other]\nscale = 2\n", false},
         {"[speedometer]\n[speedometer]\nscale = 2\n", false}, // the first is read
         {"[speedometerx]\nscale = 2\n", false},
         {std::string("[speedometer]\n \0x\n", 18), false}, // no name, no value
+        // A line without a name holds a value with '='; a value alone after it
+        // is dropped, blank lines aside, but not after a comment.
+        {"[speedometer]\n\0a=2\n"s, true},
+        {"[speedometer]\n\0a\n; note\n=2\n"s, true},
+        {"[speedometer]\n\0a\n\n=2\n"s, false},
+        // Two-byte characters: the second byte of this one is ']'; then one
+        // whose second byte the parser cannot be sure of.
+        {"[speedometer]\n[x\x83]\nscale = 2\n", false},
+        {"[speedometer]\n[x\x83]\nscale = 2\n", true, 932},
+        {"[speedometer]\n;\x83?\n[y]\n", false, 932, true},
+        {"[speedometer]\n;\x83@\n[y]\n", false, 932},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        EXPECT_EQ(section_has_lines(reinterpret_cast<const unsigned char*>(c.text.data()),
-                                    c.text.size(), L"speedometer"),
-                  c.has_lines);
+        EXPECT_EQ(lines_in_section(reinterpret_cast<const unsigned char*>(c.text.data()),
+                                   c.text.size(), L"speedometer", true, c.code_page),
+                  c.unknown     ? section_lines::unknown
+                  : c.has_lines ? section_lines::some
+                                : section_lines::none);
     }
 }
 
@@ -391,6 +444,94 @@ TEST_F(settings_file, a_byte_order_mark_right_before_the_first_section_is_logged
         const std::string log = log_text(log_);
         EXPECT_EQ(log.find("byte-order mark") != std::string::npos, c.logged) << log;
         EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), c.logged ? 1 : 0);
+    }
+}
+
+// The settings file's state, one transition a row, on the module's clock.
+TEST(settings_file_state, answers_each_look_and_read_by_its_rules) {
+    constexpr int D = -1, R = -2, G = -3; // defaults, read, give up; else a pause's ms
+    const auto stamp = [](DWORD size) { return file_stamp{true, {0, 1}, 0, size}; };
+    const file_stamp a = stamp(1), b = stamp(2), c = stamp(3), d = stamp(4), gone{}, dir = stamp(0);
+    constexpr std::uint64_t written = 1ull << 32, ms = 10000; // the stamps' time
+    // clang-format off
+    enum what { fresh, begin, look, read, cut, kept, drop, due, play, p_read, p_cut, saved, same };
+    const struct {
+        what event;
+        DWORD now;
+        file_stamp file; // the folder's, at begin
+        int answer;
+        std::uint64_t system_time = 0;
+    } rows[] = {
+        // A first game waits for a file written 250 ms or less before the system's clock.
+        {fresh, 0, {}, 0}, {look, 0, a, 250, written + 250 * ms}, {look, 250, a, R},
+        {fresh, 0, {}, 0}, {look, 0, a, 250, written - 1}, {fresh, 0, {}, 0},
+        {look, 0, a, R, written + 251 * ms}, {read, 0, a, R}, {kept, 0, a, 200},
+        // Unchanged at the next game; saved again while read: read once still.
+        {begin, 5000, {}, 0}, {look, 5000, a, R}, {read, 5000, b, 50}, {look, 5050, b, 200},
+        {look, 5250, b, R}, {read, 5250, b, R}, {kept, 5250, b, 200},
+        // Cut short: tried again every 50 ms for 200 ms, then the last read in full.
+        {begin, 6000, {}, 0}, {look, 6000, b, R}, {cut, 6000, {}, 50}, {cut, 6050, {}, 50},
+        {cut, 6100, {}, 50}, {cut, 6150, {}, 50}, {cut, 6200, {}, G}, {drop, 6200, {}, 200},
+        // Changing at every look: given up after 500 ms, and looked at afresh.
+        {begin, 7000, {}, 0}, {look, 7000, c, 250}, {look, 7250, d, 250}, {look, 7500, c, G},
+        {drop, 7500, {}, 200}, {begin, 8000, {}, 0}, {look, 8000, c, 250}, {look, 8250, c, R},
+        {read, 8250, c, R}, {kept, 8250, c, 200},
+        // The frames look each second; a change is read once still 250 ms later.
+        {due, 9249, {}, 0}, {due, 9250, {}, 1}, {play, 9250, c, 0}, {due, 10250, {}, 1},
+        {play, 10250, a, 0}, {due, 10499, {}, 0}, {due, 10500, {}, 1}, {play, 10500, a, 1},
+        {p_read, 10500, b, 0}, {play, 11500, a, 1}, {p_read, 11500, a, 1},
+        // Reads cut short for 10 s are told once; new games then do not wait.
+        {p_cut, 12500, {}, 0}, {p_cut, 22499, {}, 0}, {p_cut, 22500, {}, 1}, {p_cut, 23500, {}, 0},
+        {begin, 24000, {}, 0}, {look, 24000, a, R}, {cut, 24000, {}, G}, {drop, 24000, {}, 200},
+        {p_read, 25000, a, 1},
+        // Saved again and again: read after 3 s of it.
+        {play, 26000, b, 0}, {play, 28999, c, 0}, {play, 29000, d, 1},
+        // Gone at a new game after a read in play: waited for, unless seen gone, folder unchanged.
+        {p_read, 29000, d, 1}, {play, 30000, gone, 0}, {begin, 30100, dir, 0},
+        {look, 30100, gone, 250}, {look, 30350, gone, D}, {kept, 30350, {}, 100},
+        {play, 31000, a, 0}, {play, 31250, a, 1}, {p_read, 31250, a, 1}, {begin, 31300, {}, 0},
+        {look, 31300, gone, 250}, {look, 31550, gone, D}, {kept, 31550, {}, 100},
+        {play, 32000, a, 0}, {play, 32250, a, 1}, {p_read, 32250, a, 1}, {play, 33000, gone, 0},
+        {begin, 33250, {}, 0}, {look, 33250, gone, D},
+        // The module's own save: the last read in full, read back, not waited for.
+        {kept, 33250, {}, 100}, {saved, 34000, a, 50}, {same, 34000, a, 1}, {same, 34000, b, 0},
+        {play, 35000, a, 0}, {play, 35250, a, 1}, {saved, 36000, c, 50}, {begin, 36100, {}, 0},
+        {look, 36100, c, R},
+    };
+    // clang-format on
+    settings_file_state state;
+    const speedometer_settings scale_2 = with([](speedometer_settings& s) { s.scale = 2.0f; });
+    const speedometer_settings half = with([](speedometer_settings& s) { s.scale = 0.5f; });
+    const auto answer = [&](settings_file_state::step s) {
+        const int answers[] = {D, R, static_cast<int>(state.pause_ms()), G};
+        return answers[static_cast<int>(s)];
+    };
+    const auto scale = [&] { return static_cast<int>(state.settings_for_new_game().scale * 100); };
+    using event = std::function<int(const file_look&)>;
+    const event events[] = {
+        [&](const file_look&) { return state = {}, 0; },
+        [&](const file_look& l) { return state.begin_new_game(l.file), 0; },
+        [&](const file_look& l) { return answer(state.look_at_new_game(l)); },
+        [&](const file_look& l) { return answer(state.read_at_new_game(true, l)); },
+        [&](const file_look& l) { return answer(state.read_at_new_game(false, l)); },
+        [&](const file_look& l) {
+            return state.end_new_game(true, l.file.empty() ? speedometer_settings{} : scale_2,
+                                      l.now),
+                   scale();
+        },
+        [&](const file_look& l) { return state.end_new_game(false, {}, l.now), scale(); },
+        [&](const file_look& l) { return int{state.look_due(l.now)}; },
+        [&](const file_look& l) { return int{state.look_in_play(l)}; },
+        [&](const file_look& l) { return int{state.read_in_play(true, l, scale_2)}; },
+        [&](const file_look& l) {
+            return state.read_in_play(false, l, scale_2), int{state.tell_unreadable_now()};
+        },
+        [&](const file_look& l) { return state.note_saved(half, l.file), scale(); },
+        [&](const file_look& l) { return int{state.unchanged_since_full_read(l.file)}; },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "at " << row.now << " ms");
+        EXPECT_EQ(events[row.event]({row.file, {}, row.now, row.system_time}), row.answer);
     }
 }
 

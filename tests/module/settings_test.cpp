@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 using sim::host_fn;
@@ -76,8 +77,27 @@ void at_a_profile_read(LPCWSTR path) {
     }
 }
 
+// A system that takes a UTF-8 byte-order mark as the first line's start,
+// where Wine skips it: it reads a copy whose mark no system knows.
+bool keeps_mark = false;
+
+DWORD read_as_one_that_keeps_the_mark(LPCWSTR section, LPWSTR text, DWORD capacity, LPCWSTR path) {
+    std::ifstream file(path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const bool marked = bytes.starts_with("\xEF\xBB\xBF");
+    std::ofstream(L"kept_mark.ini", std::ios::binary)
+        << (marked ? "xxx" : "") << bytes.substr(marked ? 3 : 0);
+    const DWORD length = real_profile_section(section, text, capacity, L".\\kept_mark.ini");
+    DeleteFileW(L"kept_mark.ini");
+    after_a_profile_read(path);
+    return length;
+}
+
 DWORD WINAPI tapped_profile_section(LPCWSTR section, LPWSTR text, DWORD capacity, LPCWSTR path) {
     at_a_profile_read(path);
+    if (keeps_mark) {
+        return read_as_one_that_keeps_the_mark(section, text, capacity, path);
+    }
     if (!section_answer.empty()) {
         std::wstring answer = section_answer;
         answer.resize(std::min<DWORD>(answer_length, capacity - 2), L';');
@@ -158,6 +178,7 @@ class module_settings : public module_test {
     void TearDown() override {
         let_go();
         let_go_as_read_returns = false;
+        keeps_mark = false;
         module_test::TearDown();
         DeleteFileA(settings_file);
     }
@@ -476,9 +497,16 @@ TEST_F(module_settings, a_read_cut_short_by_another_program_changes_nothing_unti
 }
 
 TEST_F(module_settings, are_read_when_they_changed_and_held_still_and_retried_with_pauses) {
-    write_settings_lines("scale = 2");
-    sim::run_event_site(sim::event_site::init);
-    EXPECT_EQ(slept_ms, 250u) << "a first game reads the file once it held still";
+    // A first game reads at once a file written years ago by the system's
+    // clock, and waits to see one dated in the future (year 30,599) held still.
+    for (const DWORD written : {0x01D00000u, 0x7F000000u}) {
+        TearDown();
+        SetUp();
+        write_settings_lines("scale = 2");
+        set_write_time({0, written});
+        sim::run_event_site(sim::event_site::init);
+        EXPECT_EQ(slept_ms, written == 0x01D00000u ? 0u : 250u);
+    }
     slept_ms = 0;
     enter_vehicle(0.5f);
     enum class at { frame, new_game };
@@ -604,6 +632,34 @@ TEST_F(module_settings, the_section_is_taken_as_the_system_hands_it_back) {
     EXPECT_EQ(text_x_after_shift(), 1500.0f - 355.0f);
     EXPECT_EQ(all_reads, 2);
     EXPECT_NE(log_lines().at(0).find("byte-order mark"), std::string::npos);
+
+    // The mark's reading is learned only from a file unchanged across its section
+    // and bytes reads, and replaced by a later read that shows the other; a
+    // wrong one makes every empty read cut short, retried for 200 ms.
+    section_answer.clear();
+    const char* const marked = "\xEF\xBB\xBF[speedometer]\nscale = 2\n";
+    const struct {
+        bool keeps_mark;
+        const char* file;
+        const char* saved_at_next_read;
+        int reads;
+        float shift;
+    } games[] = {
+        {true, "[speedometer]\nscale = 2\n", marked, 3, 355.0f}, // the mark added by a save
+        {false, marked, nullptr, 1, 710.0f},                     // learned: skipped
+        {true, "\xEF\xBB\xBF[speedometer]\n[speedometer]\nscale = 0.5\n", nullptr, 1, 177.0f},
+        {true, marked, nullptr, 1, 355.0f}, // read as empty at once
+    };
+    for (const auto& game : games) {
+        SCOPED_TRACE(game.file);
+        keeps_mark = game.keeps_mark;
+        write_settings(game.file);
+        saved_at_next_read = game.saved_at_next_read;
+        all_reads = 0;
+        sim::run_event_site(sim::event_site::init);
+        EXPECT_EQ(all_reads, game.reads);
+        EXPECT_EQ(text_x_after_shift(), 1500.0f - game.shift);
+    }
 }
 
 TEST_F(module_settings, a_change_is_seen_by_its_size_when_the_time_stays_and_told_in_each_game) {

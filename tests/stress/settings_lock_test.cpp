@@ -9,8 +9,11 @@
 
 #include <cstdio>
 #include <fstream>
+#include <string>
 
 namespace {
+
+using namespace std::string_literals;
 
 constexpr wchar_t path[] = L".\\locked_settings.ini";
 LONGLONG held_ticks = 0; // held for this long, then let go for as long
@@ -42,9 +45,13 @@ TEST(settings_lock, a_file_held_shut_now_and_then_never_reads_as_other_settings)
     QueryPerformanceFrequency(&frequency);
     const struct {
         const char* name;
-        const char* text;
+        std::string text;
     } files[] = {{"plain", "[speedometer]\nunits = mph\nscale = 2\n"},
-                 {"byte-order mark", "\xEF\xBB\xBF[speedometer]\nunits = mph\nscale = 2\n"}};
+                 {"byte-order mark", "\xEF\xBB\xBF[speedometer]\nunits = mph\nscale = 2\n"},
+                 {"UTF-16 big-endian",
+                  "\xFE\xFF\0[\0s\0p\0e\0e\0d\0o\0m\0e\0t\0e\0r\0]\0\n\0u\0n\0i\0t\0s\0="
+                  "\0m\0p\0h\0\n\0s\0c\0a\0l\0e\0=\0"
+                  "2"s}};
     for (const auto& file : files) {
         std::ofstream(path, std::ios::binary) << file.text;
         read_settings_file(path); // as a first game, before anything holds it
