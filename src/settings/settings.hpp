@@ -16,6 +16,7 @@ struct speedometer_settings {
     float offset_x = 0.0f;       // reference pixels further left
     float offset_y = 0.0f;       // reference pixels further up
     std::uint8_t toggle_key = 0; // virtual-key code that hides and shows; 0: none
+    std::uint8_t layout_key = 0; // virtual-key code of the layout mode; 0: none
     bool hud_text_shift = true;
     // Every alpha handed to the host is multiplied by this many millionths:
     // whole numbers, so a half rounds up exactly as the decimal says.
@@ -33,7 +34,7 @@ extern speedometer_settings active_settings;
 // not allowed. Values are kept in UTF-8, up to three bytes a character.
 inline constexpr std::size_t settings_value_characters = 64;
 inline constexpr std::size_t settings_value_capacity = settings_value_characters * 3;
-inline constexpr std::size_t settings_key_count = 8;
+inline constexpr std::size_t settings_key_count = 9;
 
 // For the player, in the log line of a refused opacity.
 inline constexpr const char opacities_allowed[] = "0.1 to 1.0, at most six decimals";
@@ -70,6 +71,10 @@ void tell_what_the_read_found(const settings_file_read& read, const wchar_t* pat
 // False, with active_settings left alone, when the read was cut short.
 // During a game the file is followed by settings_reload.hpp.
 bool load_settings();
+
+// The scale a value in the file gives, by the same rule as the file's read;
+// false for a value the file's read refuses.
+bool read_scale_text(const char* value, float& scale);
 
 // Lets the next refused value of every key be logged, as at a new load.
 void forget_logged_refusals_for_testing();

@@ -304,3 +304,33 @@ void follow_settings_file() {
     file_at_full_read = true;
     apply_during_game(read.settings);
 }
+
+// The save's view of the file's state, kept apart from the rest: the state's
+// own owner takes this over.
+namespace {
+
+// The stamp the module's own save left, until the follower reads it back.
+file_stamp saved_stamp;
+bool saved_unread = false;
+
+} // namespace
+
+bool settings_file_unchanged_since_full_read() {
+    if (!path_known || !looked) {
+        return false;
+    }
+    const file_stamp now = stamp_now();
+    return now == last_seen && (!unread_change || (saved_unread && now == saved_stamp));
+}
+
+void note_settings_file_saved(const speedometer_settings& written) {
+    const DWORD now = GetTickCount();
+    last_seen = stamp_now();
+    saved_stamp = last_seen;
+    saved_unread = true;
+    looked = true;
+    seen_since = now - settle_ms; // held still: a new game reads it at once
+    unread_change = true;         // read back by the follower, like any change
+    read_in_full = written;
+    file_at_full_read = true;
+}

@@ -32,3 +32,16 @@ void load_settings_for_new_game();
 // during which the file was saved again, is thrown away, logs nothing, and
 // is made again a second later.
 void follow_settings_file();
+
+struct speedometer_settings;
+
+// For the module's own save of the settings file: true when the file's
+// stamp (last-write time and size) is the one it had at the last read in
+// full, so that a save never overwrites a player's edit made since.
+bool settings_file_unchanged_since_full_read();
+
+// After the module itself replaced the file with one that holds
+// `written`: that is now the last read in full, at the file's stamp now.
+// Nothing is logged, no "takes effect" line, and the next game does not
+// wait for the file; the follower reads it back like any change.
+void note_settings_file_saved(const speedometer_settings& written);
