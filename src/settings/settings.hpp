@@ -16,13 +16,13 @@ struct speedometer_settings {
     float offset_x = 0.0f;       // reference pixels further left
     float offset_y = 0.0f;       // reference pixels further up
     std::uint8_t toggle_key = 0; // virtual-key code that hides and shows; 0: none
-    std::uint8_t layout_key = 0; // virtual-key code of the layout mode; 0: none
     bool hud_text_shift = true;
     // Every alpha handed to the host is multiplied by this many millionths:
     // whole numbers, so a half rounds up exactly as the decimal says.
     std::uint32_t opacity_millionths = 1000000;
     // The chosen skin's name, lower case; empty for the shipped artwork.
     char skin[skin_name_max + 1] = {};
+    std::uint8_t layout_key = 0; // virtual-key code of the layout mode; 0: none
 
     bool operator==(const speedometer_settings&) const = default;
 };
