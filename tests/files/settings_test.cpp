@@ -400,8 +400,8 @@ TEST_F(settings_file, a_byte_order_mark_right_before_the_first_section_is_logged
 // The file shapes a player's file comes in, times the places a layout drive
 // saves. In a shape, {s}{x}{y} are the old values and {S}{X}{Y} the new ones;
 // lines marked '@' are the three lines (or the header the save adds), and
-// '~' marks a line end
-// the save adds: every other byte must stay, and the system's own reads give the values back.
+// '~' marks a line end the save adds: every other byte must stay, and the
+// system's own reads give the values back.
 std::string with_values(std::string text, const char* const (&values)[6]) {
     const char marks[] = "sxySXY";
     for (std::size_t at; (at = text.find('{')) != std::string::npos;) {
