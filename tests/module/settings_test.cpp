@@ -18,10 +18,12 @@ constexpr char settings_file[] = "speedometer.ini"; // beside speedometer.dll
 
 bool key_down = false;
 int key_polls = 0;
+std::vector<int> keys_held; // besides H
 
 SHORT WINAPI fake_key_state(int key) {
     ++key_polls;
-    return key == 'H' && key_down ? static_cast<SHORT>(0x8000) : 0;
+    const bool held = std::find(keys_held.begin(), keys_held.end(), key) != keys_held.end();
+    return (key == 'H' && key_down) || held ? static_cast<SHORT>(0x8000) : 0;
 }
 
 DWORD clock_ms = 0;
@@ -140,6 +142,7 @@ class module_settings : public module_test {
         DeleteFileA(settings_file);
         load();
         key_down = false;
+        keys_held.clear();
         key_polls = 0;
         clock_ms = 0;
         ASSERT_NE(tap_import(module_, "USER32.dll", "GetAsyncKeyState", &fake_key_state), nullptr);
@@ -668,6 +671,62 @@ TEST_F(module_settings, opacity_shows_within_a_second_but_a_skin_waits_for_a_gam
     sim::clear_calls();
     sim::run_event_site(sim::event_site::init);
     EXPECT_EQ(sim::calls_of(host_fn::load_txd).at(0).text_arg(0), "models\\speedometer.txd");
+}
+
+TEST_F(module_settings, a_layout_drive_moves_and_scales_the_gauge_and_saves_only_its_place) {
+    const std::string file = "; my gauge\r\n[speedometer]\r\nlayout_key = F8\r\nscale = 1\r\n"
+                             "; between\r\noffset_x = 10\r\n[other]\r\nx = 1\r\n";
+    write_settings(file.c_str());
+    sim::run_event_site(sim::event_site::init);
+    enter_vehicle(0.5f);
+    const std::string edited = file + "; edited\r\n";
+    const struct {
+        std::vector<int> keys;
+        std::size_t renders; // 13: the gauge and the mode's frame
+        float dial_left;     // 1920 - (354 * scale + offset_x), whole pixels
+        std::size_t log_lines;
+        const std::string* saved_by_the_player = nullptr; // just before the frame
+        bool then_read = false; // then a second passes: the follower reads the file
+    } frames[] = {
+        {{VK_LEFT}, 9, 1556.0f, 0}, // not in the mode: the game's key alone
+        {{VK_F8}, 13, 1556.0f, 0},
+        {{VK_LEFT}, 13, 1555.0f, 0},
+        {{VK_LEFT}, 13, 1555.0f, 0}, // held, not yet repeating
+        {{}, 13, 1555.0f, 0},
+        {{VK_SHIFT, VK_LEFT}, 13, 1545.0f, 0},
+        {{VK_PRIOR, VK_UP}, 13, 1528.0f, 0}, // scale 1.05
+        {{VK_HOME}, 13, 1556.0f, 0},         // the file's values
+        {{VK_LEFT, VK_PRIOR}, 13, 1538.0f, 0},
+        {{}, 13, 1538.0f, 0},
+        {{VK_RETURN}, 13, 1538.0f, 1, &edited, true}, // refused: changed since read
+        {{}, 13, 1538.0f, 1},
+        {{VK_RETURN}, 9, 1538.0f, 1, nullptr, true}, // read again since: saved, and left
+        {{}, 9, 1538.0f, 1},
+        {{VK_F8}, 13, 1538.0f, 1},
+        {{VK_RIGHT}, 13, 1539.0f, 1},
+        {{VK_ESCAPE}, 9, 1538.0f, 1}, // left without saving
+    };
+    for (const auto& f : frames) {
+        SCOPED_TRACE(testing::Message() << "frame " << &f - frames);
+        if (f.saved_by_the_player != nullptr) {
+            write_settings(f.saved_by_the_player->c_str());
+        }
+        keys_held = f.keys;
+        clock_ms += 100;
+        EXPECT_EQ(renders_in_a_frame(), f.renders);
+        EXPECT_EQ(sim::render_batches().at(0).vertices.at(0).x, f.dial_left);
+        EXPECT_EQ(log_lines().size(), f.log_lines);
+        if (f.then_read) {
+            keys_held.clear();
+            frame_after(1000);
+        }
+    }
+    EXPECT_TRUE(log_lines().at(0).starts_with(
+        "the gauge's place was not saved: it was changed since the game read it"));
+    std::ifstream saved(settings_file, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}),
+              "; my gauge\r\n[speedometer]\r\nlayout_key = F8\r\nscale = 1.05\r\n; between\r\n"
+              "offset_x = 11\r\noffset_y = 0\r\n[other]\r\nx = 1\r\n; edited\r\n");
 }
 
 } // namespace
