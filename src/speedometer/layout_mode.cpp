@@ -7,7 +7,6 @@
 
 #include <windows.h>
 
-#include <cmath>
 #include <cstdint>
 
 const gauge_placement* placement_being_tried = nullptr;
@@ -72,7 +71,8 @@ float clamped(float value, float lowest, float highest) {
 // The scale in millionths, as the file's decimals are read: 0.05 steps from
 // 1.234 land on 1.284, not on a float sum's neighbour.
 float scaled_by_step(float scale, int steps) {
-    const long long millionths = std::llround(static_cast<double>(scale) * 1e6);
+    // Positive, so adding a half and cutting rounds to the nearest.
+    const auto millionths = static_cast<long long>(static_cast<double>(scale) * 1e6 + 0.5);
     const double stepped = static_cast<double>(millionths + steps * scale_step_millionths) / 1e6;
     return clamped(static_cast<float>(stepped), smallest_scale, largest_scale);
 }
