@@ -180,7 +180,10 @@ layout_figures layout_mode_frames(HMODULE module, const std::string& settings_pa
     layout_figures figures{};
     figures.off = nanoseconds_per_frame();
     press_layout_key();
+    // Bare returns call no observer: the count is taken with the host's own.
+    sim::set_host_drawing_stubbed(false);
     figures.render_calls_on = render_calls_in_one_frame();
+    sim::set_host_drawing_stubbed(true);
     figures.on = nanoseconds_per_frame();
     press_layout_key();
     tap(module, "USER32.dll", "GetAsyncKeyState", real_keys);
