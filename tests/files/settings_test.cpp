@@ -14,6 +14,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -486,8 +487,8 @@ TEST_F(settings_file, a_save_changes_the_three_values_and_keeps_every_other_byte
         {"empty file", "",
          "@[speedometer]\r\n@scale = {S}\r\n@offset_x = {X}\r\n@offset_y = {Y}\r\n"},
     };
-    // Old and new values; a new scale as a float sum gives it, which must be
-    // written in full to read back the same.
+    // Old and new values; the last scale is the float just above 1.15, which
+    // must be written with all its digits to read back the same.
     const struct {
         const char* old_values[3];
         float scale;
@@ -496,7 +497,7 @@ TEST_F(settings_file, a_save_changes_the_three_values_and_keeps_every_other_byte
     } edits[] = {{{"1", "0", "0"}, 1.05f, 1.0f, 0.0f},
                  {{"0.75", "40", "1000"}, 0.5f, 0.0f, 1000.0f},
                  {{"2.0", "999", "3"}, 2.0f, 1000.0f, 2.0f},
-                 {{"1.234", "7", "7"}, 0.1f * 7.0f, 17.0f, 0.0f}};
+                 {{"1.234", "7", "7"}, std::nextafter(1.15f, 2.0f), 17.0f, 0.0f}};
     std::printf("%-50s %-10s %-5s %6s %6s %s\n", "shape", "encoding", "ends", "before", "after",
                 "bytes outside the three lines kept");
     for (const auto& shape : shapes) {
