@@ -679,14 +679,15 @@ TEST_F(module_settings, a_layout_drive_moves_and_scales_the_gauge_and_saves_only
     write_settings(file.c_str());
     sim::run_event_site(sim::event_site::init);
     enter_vehicle(0.5f);
-    const std::string edited = file + "; edited\r\n";
+    // What the player, or another program, does to the file before a frame.
+    enum class to_file { nothing, edit, make_read_only, make_writable, hold_open, let_go };
     const struct {
         std::vector<int> keys;
         std::size_t renders; // 13: the gauge and the mode's frame
         float dial_left;     // 1920 - (354 * scale + offset_x), whole pixels
         std::size_t log_lines;
-        const std::string* saved_by_the_player = nullptr; // just before the frame
-        bool then_read = false; // then a second passes: the follower reads the file
+        to_file before = to_file::nothing;
+        bool then_read = false; // then 1.25 s pass: the follower reads the file
     } frames[] = {
         {{VK_LEFT}, 9, 1556.0f, 0}, // not in the mode: the game's key alone
         {{VK_F8}, 13, 1556.0f, 0},
@@ -698,18 +699,43 @@ TEST_F(module_settings, a_layout_drive_moves_and_scales_the_gauge_and_saves_only
         {{VK_HOME}, 13, 1556.0f, 0},         // the file's values
         {{VK_LEFT, VK_PRIOR}, 13, 1538.0f, 0},
         {{}, 13, 1538.0f, 0},
-        {{VK_RETURN}, 13, 1538.0f, 1, &edited, true}, // refused: changed since read
+        {{VK_RETURN}, 13, 1538.0f, 1, to_file::edit, true}, // refused: changed since read
         {{}, 13, 1538.0f, 1},
-        {{VK_RETURN}, 9, 1538.0f, 1, nullptr, true}, // read again since: saved, and left
+        {{VK_RETURN}, 9, 1538.0f, 1, to_file::nothing, true}, // read again since: saved, left
         {{}, 9, 1538.0f, 1},
         {{VK_F8}, 13, 1538.0f, 1},
         {{VK_RIGHT}, 13, 1539.0f, 1},
-        {{VK_ESCAPE}, 9, 1538.0f, 1}, // left without saving
+        {{VK_RETURN}, 13, 1539.0f, 2, to_file::make_read_only}, // refused, the mode open
+        {{}, 13, 1539.0f, 2, to_file::make_writable},
+        {{VK_RETURN}, 13, 1539.0f, 2, to_file::hold_open, true}, // tried again for 2 s
+        {{}, 13, 1539.0f, 2, to_file::nothing, true},            // then refused
+        {{}, 13, 1539.0f, 3},
+        {{VK_RETURN}, 9, 1539.0f, 3, to_file::let_go},
+        {{VK_F8}, 13, 1539.0f, 3},
+        {{VK_RIGHT}, 13, 1540.0f, 3},
+        {{VK_ESCAPE}, 9, 1539.0f, 3}, // left without saving
     };
     for (const auto& f : frames) {
         SCOPED_TRACE(testing::Message() << "frame " << &f - frames);
-        if (f.saved_by_the_player != nullptr) {
-            write_settings(f.saved_by_the_player->c_str());
+        switch (f.before) {
+        case to_file::edit:
+            write_settings((file + "; edited\r\n").c_str());
+            break;
+        case to_file::make_read_only:
+        case to_file::make_writable:
+            SetFileAttributesA(settings_file, f.before == to_file::make_read_only
+                                                  ? FILE_ATTRIBUTE_READONLY
+                                                  : FILE_ATTRIBUTE_NORMAL);
+            break;
+        case to_file::hold_open:
+            holder =
+                CreateFileA(settings_file, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            break;
+        case to_file::let_go:
+            let_go();
+            break;
+        case to_file::nothing:
+            break;
         }
         keys_held = f.keys;
         clock_ms += 100;
@@ -721,12 +747,17 @@ TEST_F(module_settings, a_layout_drive_moves_and_scales_the_gauge_and_saves_only
             frame_after(1000);
         }
     }
-    EXPECT_TRUE(log_lines().at(0).starts_with(
+    const auto lines = log_lines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_TRUE(lines[0].starts_with(
         "the gauge's place was not saved: it was changed since the game read it"));
+    EXPECT_TRUE(lines[1].starts_with("the gauge's place was not saved: it is read-only"));
+    EXPECT_TRUE(lines[2].starts_with(
+        "the gauge's place was not saved: another program holds the file open"));
     std::ifstream saved(settings_file, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}),
               "; my gauge\r\n[speedometer]\r\nlayout_key = F8\r\nscale = 1.05\r\n; between\r\n"
-              "offset_x = 11\r\noffset_y = 0\r\n[other]\r\nx = 1\r\n; edited\r\n");
+              "offset_x = 10\r\noffset_y = 0\r\n[other]\r\nx = 1\r\n; edited\r\n");
 }
 
 } // namespace
