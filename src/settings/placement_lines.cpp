@@ -159,6 +159,21 @@ change value_of(const units& text, const line& l, std::size_t key_end, std::size
     return {begin, end, key};
 }
 
+// The value's text in ASCII, when it is short and all ASCII.
+bool ascii_value(const units& text, const change& c, char (&value)[24]) {
+    if (c.end - c.begin >= sizeof value) {
+        return false;
+    }
+    for (std::size_t i = c.begin; i != c.end; ++i) {
+        if (text.at(i) >= 0x80) {
+            return false;
+        }
+        value[i - c.begin] = static_cast<char>(text.at(i));
+    }
+    value[c.end - c.begin] = '\0';
+    return true;
+}
+
 } // namespace
 
 std::size_t with_placement_lines(const unsigned char* file, std::size_t size,
@@ -215,7 +230,12 @@ std::size_t with_placement_lines(const unsigned char* file, std::size_t size,
         for (std::size_t k = 0; k != key_count; ++k) {
             if (!found[k] && text.same_word(first, key_end, keys[k])) {
                 found[k] = true;
-                changes[change_count++] = value_of(text, l, key_end, equals, static_cast<int>(k));
+                const change c = value_of(text, l, key_end, equals, static_cast<int>(k));
+                char value[24];
+                if (c.bare || values.already_written == nullptr || !ascii_value(text, c, value) ||
+                    !values.already_written(static_cast<int>(k), value)) {
+                    changes[change_count++] = c;
+                }
             }
         }
     }

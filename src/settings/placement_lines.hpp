@@ -9,6 +9,10 @@ struct placement_texts {
     const char* scale;
     const char* offset_x;
     const char* offset_y;
+    // True when a value the file holds (key 0 to 2: scale, offset_x,
+    // offset_y) already reads as the new one: "1.0" stays "1.0". Null: every
+    // value is written.
+    bool (*already_written)(int key, const char* value) = nullptr;
 };
 
 // Writes the file's bytes into out with the first scale, offset_x and

@@ -4,6 +4,7 @@
 #include "files/module_log.hpp"
 #include "settings/file_replacement.hpp"
 #include "settings/placement_lines.hpp"
+#include "settings/setting_words.hpp"
 #include "settings/settings.hpp"
 #include "settings/settings_file_check.hpp"
 #include "settings/settings_reload.hpp"
@@ -13,6 +14,12 @@
 #include <cstddef>
 
 namespace {
+
+struct gauge_place_values {
+    float scale;
+    float offset_x;
+    float offset_y;
+};
 
 // The new lines are short: a header and three keys, each a few characters,
 // in at most two bytes a character.
@@ -107,6 +114,19 @@ void refuse_for_error(const char* path, const char* what, DWORD error) {
              error, path);
 }
 
+// The place being saved, for the check of values the file already holds.
+gauge_place_values saving;
+
+bool reads_as_saving(int key, const char* value) {
+    if (key == 0) {
+        float scale = 0.0f;
+        return read_scale_text(value, scale) && scale == saving.scale;
+    }
+    int offset = 0;
+    return parse_whole_number(value, 1000, offset) &&
+           static_cast<float>(offset) == (key == 1 ? saving.offset_x : saving.offset_y);
+}
+
 } // namespace
 
 void scale_text(float scale, char* text) {
@@ -187,9 +207,10 @@ placement_saved save_placement(float scale, float offset_x, float offset_y, bool
     scale_text(scale, scale_value);
     whole_number_text(static_cast<unsigned>(offset_x), x_value);
     whole_number_text(static_cast<unsigned>(offset_y), y_value);
-    const std::size_t new_size =
-        with_placement_lines(old_bytes.get(), old_size, {scale_value, x_value, y_value},
-                             new_bytes.get(), largest_settings_file + room_for_new_lines);
+    saving = {scale, offset_x, offset_y};
+    const std::size_t new_size = with_placement_lines(
+        old_bytes.get(), old_size, {scale_value, x_value, y_value, &reads_as_saving},
+        new_bytes.get(), largest_settings_file + room_for_new_lines);
     if (new_size == 0) {
         refuse(path_utf8, "it is in UTF-16 big-endian, which the system does not read");
         return placement_saved::refused;

@@ -674,8 +674,9 @@ TEST_F(module_settings, opacity_shows_within_a_second_but_a_skin_waits_for_a_gam
 }
 
 TEST_F(module_settings, a_layout_drive_moves_and_scales_the_gauge_and_saves_only_its_place) {
+    // offset_y reads as the value saved: its text stays.
     const std::string file = "; my gauge\r\n[speedometer]\r\nlayout_key = F8\r\nscale = 1\r\n"
-                             "; between\r\noffset_x = 10\r\n[other]\r\nx = 1\r\n";
+                             "offset_y = 00\r\n; between\r\noffset_x = 10\r\n[other]\r\nx = 1\r\n";
     write_settings(file.c_str());
     sim::run_event_site(sim::event_site::init);
     enter_vehicle(0.5f);
@@ -756,8 +757,8 @@ TEST_F(module_settings, a_layout_drive_moves_and_scales_the_gauge_and_saves_only
         "the gauge's place was not saved: another program holds the file open"));
     std::ifstream saved(settings_file, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}),
-              "; my gauge\r\n[speedometer]\r\nlayout_key = F8\r\nscale = 1.05\r\n; between\r\n"
-              "offset_x = 10\r\noffset_y = 0\r\n[other]\r\nx = 1\r\n; edited\r\n");
+              "; my gauge\r\n[speedometer]\r\nlayout_key = F8\r\nscale = 1.05\r\noffset_y = 00\r\n"
+              "; between\r\noffset_x = 10\r\n[other]\r\nx = 1\r\n; edited\r\n");
 }
 
 } // namespace
