@@ -201,19 +201,7 @@ float scale_to_screen(float reference_length) {
 
 namespace {
 
-// Everything but the layout mode: a frame that draws no gauge ends it.
-bool draw_gauge();
-
-} // namespace
-
-void draw_speedometer() {
-    if (!draw_gauge() && in_layout_mode()) {
-        end_layout_mode();
-    }
-}
-
-namespace {
-
+// One frame's gauge; false when none was drawn.
 bool draw_gauge() {
     if (!speedometer_shown_this_frame()) {
         return false;
@@ -286,3 +274,10 @@ bool draw_gauge() {
 }
 
 } // namespace
+
+void draw_speedometer() {
+    // A frame that draws no gauge ends the layout mode.
+    if (!draw_gauge() && in_layout_mode()) {
+        end_layout_mode();
+    }
+}

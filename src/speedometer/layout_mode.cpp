@@ -126,8 +126,11 @@ void read_mode_keys(DWORD now) {
     const float step = key_held(VK_SHIFT) ? shift_step : 1.0f;
     move((pressed[right] ? step : 0.0f) - (pressed[left] ? step : 0.0f),
          (pressed[down] ? step : 0.0f) - (pressed[up] ? step : 0.0f));
-    tried.scale =
-        scaled_by_step(tried.scale, (pressed[page_up] ? 1 : 0) - (pressed[page_down] ? 1 : 0));
+    // Only a step rounds: a scale of more decimals stays as the file has it.
+    const int scale_steps = (pressed[page_up] ? 1 : 0) - (pressed[page_down] ? 1 : 0);
+    if (scale_steps != 0) {
+        tried.scale = scaled_by_step(tried.scale, scale_steps);
+    }
     if (pressed[home]) {
         tried = {active_settings.scale, active_settings.offset_x, active_settings.offset_y};
     }

@@ -674,9 +674,11 @@ TEST_F(module_settings, opacity_shows_within_a_second_but_a_skin_waits_for_a_gam
 }
 
 TEST_F(module_settings, a_layout_drive_moves_and_scales_the_gauge_and_saves_only_its_place) {
-    // offset_y reads as the value saved: its text stays.
-    const std::string file = "; my gauge\r\n[speedometer]\r\nlayout_key = F8\r\nscale = 1\r\n"
-                             "offset_y = 00\r\n; between\r\noffset_x = 10\r\n[other]\r\nx = 1\r\n";
+    // offset_y reads as the value saved, and so does the scale of more digits
+    // than a step has: their text stays.
+    const std::string file =
+        "; my gauge\r\n[speedometer]\r\nlayout_key = F8\r\nscale = 1.0000001\r\n"
+        "offset_y = 00\r\n; between\r\noffset_x = 10\r\n[other]\r\nx = 1\r\n";
     write_settings(file.c_str());
     sim::run_event_site(sim::event_site::init);
     enter_vehicle(0.5f);
@@ -698,23 +700,23 @@ TEST_F(module_settings, a_layout_drive_moves_and_scales_the_gauge_and_saves_only
         {{VK_SHIFT, VK_LEFT}, 13, 1545.0f, 0},
         {{VK_PRIOR, VK_UP}, 13, 1528.0f, 0}, // scale 1.05
         {{VK_HOME}, 13, 1556.0f, 0},         // the file's values
-        {{VK_LEFT, VK_PRIOR}, 13, 1538.0f, 0},
-        {{}, 13, 1538.0f, 0},
-        {{VK_RETURN}, 13, 1538.0f, 1, to_file::edit, true}, // refused: changed since read
-        {{}, 13, 1538.0f, 1},
-        {{VK_RETURN}, 9, 1538.0f, 1, to_file::nothing, true}, // read again since: saved, left
-        {{}, 9, 1538.0f, 1},
-        {{VK_F8}, 13, 1538.0f, 1},
-        {{VK_RIGHT}, 13, 1539.0f, 1},
-        {{VK_RETURN}, 13, 1539.0f, 2, to_file::make_read_only}, // refused, the mode open
-        {{}, 13, 1539.0f, 2, to_file::make_writable},
-        {{VK_RETURN}, 13, 1539.0f, 2, to_file::hold_open, true}, // tried again for 2 s
-        {{}, 13, 1539.0f, 2, to_file::nothing, true},            // then refused
-        {{}, 13, 1539.0f, 3},
-        {{VK_RETURN}, 9, 1539.0f, 3, to_file::let_go},
-        {{VK_F8}, 13, 1539.0f, 3},
-        {{VK_RIGHT}, 13, 1540.0f, 3},
-        {{VK_ESCAPE}, 9, 1539.0f, 3}, // left without saving
+        {{VK_LEFT}, 13, 1555.0f, 0},
+        {{}, 13, 1555.0f, 0},
+        {{VK_RETURN}, 13, 1555.0f, 1, to_file::edit, true}, // refused: changed since read
+        {{}, 13, 1555.0f, 1},
+        {{VK_RETURN}, 9, 1555.0f, 1, to_file::nothing, true}, // read again since: saved, left
+        {{}, 9, 1555.0f, 1},
+        {{VK_F8}, 13, 1555.0f, 1},
+        {{VK_RIGHT}, 13, 1556.0f, 1},
+        {{VK_RETURN}, 13, 1556.0f, 2, to_file::make_read_only}, // refused, the mode open
+        {{}, 13, 1556.0f, 2, to_file::make_writable},
+        {{VK_RETURN}, 13, 1556.0f, 2, to_file::hold_open, true}, // tried again for 2 s
+        {{}, 13, 1556.0f, 2, to_file::nothing, true},            // then refused
+        {{}, 13, 1556.0f, 3},
+        {{VK_RETURN}, 9, 1556.0f, 3, to_file::let_go},
+        {{VK_F8}, 13, 1556.0f, 3},
+        {{VK_RIGHT}, 13, 1557.0f, 3},
+        {{VK_ESCAPE}, 9, 1556.0f, 3}, // left without saving
     };
     for (const auto& f : frames) {
         SCOPED_TRACE(testing::Message() << "frame " << &f - frames);
@@ -757,7 +759,8 @@ TEST_F(module_settings, a_layout_drive_moves_and_scales_the_gauge_and_saves_only
         "the gauge's place was not saved: another program holds the file open"));
     std::ifstream saved(settings_file, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}),
-              "; my gauge\r\n[speedometer]\r\nlayout_key = F8\r\nscale = 1.05\r\noffset_y = 00\r\n"
+              "; my gauge\r\n[speedometer]\r\nlayout_key = F8\r\nscale = 1.0000001\r\n"
+              "offset_y = 00\r\n"
               "; between\r\noffset_x = 10\r\n[other]\r\nx = 1\r\n; edited\r\n");
 }
 
