@@ -1,6 +1,7 @@
 #include "simhost/main/session.hpp"
 
 #include "simhost/main/anchor_frames.hpp"
+#include "simhost/main/layout_frames.hpp"
 #include "simhost/main/settings_frames.hpp"
 #include "simhost/main/sharpness_frames.hpp"
 #include "simhost/main/sweep_sheet.hpp"
@@ -126,6 +127,7 @@ bool run_session(const std::string& module_given, const std::string& game_folder
 
     ok &= play_settings_frames(module, module_path, out_dir);
     ok &= play_anchor_frames(module_path, out_dir);
+    ok &= play_layout_drive(module, module_path, out_dir);
     ok &= play_sharpness_frames(module_path, out_dir);
 
     std::printf("shutting the game down\n");

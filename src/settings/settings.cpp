@@ -86,14 +86,14 @@ char upper(char c) {
 }
 
 // Letters and digits are their own virtual-key codes.
-bool parse_toggle_key(const char* value, speedometer_settings& s) {
+bool parse_key(const char* value, std::uint8_t& key) {
     if (equals_ignoring_case(value, "none")) {
-        s.toggle_key = 0;
+        key = 0;
         return true;
     }
     const char first = upper(value[0]);
     if (first != '\0' && value[1] == '\0' && ((first >= 'A' && first <= 'Z') || is_digit(first))) {
-        s.toggle_key = static_cast<std::uint8_t>(first);
+        key = static_cast<std::uint8_t>(first);
         return true;
     }
     // F1 to F12, without leading zeros.
@@ -108,8 +108,16 @@ bool parse_toggle_key(const char* value, speedometer_settings& s) {
     if (n < 1 || n > 12) {
         return false;
     }
-    s.toggle_key = static_cast<std::uint8_t>(VK_F1 + n - 1);
+    key = static_cast<std::uint8_t>(VK_F1 + n - 1);
     return true;
+}
+
+bool parse_toggle_key(const char* value, speedometer_settings& s) {
+    return parse_key(value, s.toggle_key);
+}
+
+bool parse_layout_key(const char* value, speedometer_settings& s) {
+    return parse_key(value, s.layout_key);
 }
 
 bool parse_hud_text_shift(const char* value, speedometer_settings& s) {
@@ -152,6 +160,7 @@ constexpr key_rule rules[] = {
     {"skin", skin_names_allowed, parse_skin},
     {"opacity", opacities_allowed, parse_opacity},
     {"anchor", "screen, 16:9 or 4:3", parse_anchor},
+    {"layout_key", "none, F1 to F12, A to Z or 0 to 9", parse_layout_key},
 };
 static_assert(std::size(rules) == settings_key_count);
 
@@ -251,6 +260,15 @@ bool load_settings() {
     }
     tell_what_the_read_found(read, path);
     active_settings = read.settings;
+    return true;
+}
+
+bool read_scale_text(const char* value, float& scale) {
+    speedometer_settings s;
+    if (!parse_scale(value, s)) {
+        return false;
+    }
+    scale = s.scale;
     return true;
 }
 

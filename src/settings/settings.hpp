@@ -27,6 +27,7 @@ struct speedometer_settings {
     // The chosen skin's name, lower case; empty for the shipped artwork.
     char skin[skin_name_max + 1] = {};
     screen_anchor anchor = screen_anchor::screen;
+    std::uint8_t layout_key = 0; // virtual-key code of the layout mode; 0: none
 
     bool operator==(const speedometer_settings&) const = default;
 };
@@ -38,7 +39,7 @@ extern speedometer_settings active_settings;
 // not allowed. Values are kept in UTF-8, up to three bytes a character.
 inline constexpr std::size_t settings_value_characters = 64;
 inline constexpr std::size_t settings_value_capacity = settings_value_characters * 3;
-inline constexpr std::size_t settings_key_count = 9;
+inline constexpr std::size_t settings_key_count = 10;
 
 // For the player, in the log line of a refused opacity.
 inline constexpr const char opacities_allowed[] = "0.1 to 1.0, at most six decimals";
@@ -75,6 +76,10 @@ void tell_what_the_read_found(const settings_file_read& read, const wchar_t* pat
 // False, with active_settings left alone, when the read was cut short.
 // During a game the file is followed by settings_reload.hpp.
 bool load_settings();
+
+// The scale a value in the file gives, by the same rule as the file's read;
+// false for a value the file's read refuses.
+bool read_scale_text(const char* value, float& scale);
 
 // Lets the next refused value of every key be logged, as at a new load.
 void forget_logged_refusals_for_testing();

@@ -5,6 +5,7 @@
 #include "speedometer/anchor.hpp"
 #include "speedometer/atlas_layout.hpp"
 #include "speedometer/atlas_quad.hpp"
+#include "speedometer/layout_mode.hpp"
 #include "speedometer/needle_rotation.hpp"
 #include "speedometer/opacity.hpp"
 #include "speedometer/placement.hpp"
@@ -54,6 +55,13 @@ constexpr sprite dial_face{354, 330, 64, 40, atlas_region(atlas_layout::dial_fac
 constexpr sprite needle{217, 330, 201, 214, atlas_region(atlas_layout::needle)};
 constexpr sprite hub{247, 223, 171, 147, atlas_region(atlas_layout::hub)};
 constexpr sprite status_sprite{238, 214, 180, 156, atlas_region(atlas_layout::status_sprite)};
+
+// The layout mode's frame: around the dial's area, drawn untextured.
+constexpr float layout_frame_left = 364.0f;
+constexpr float layout_frame_top = 340.0f;
+constexpr float layout_frame_right = 54.0f;
+constexpr float layout_frame_bottom = 30.0f;
+constexpr float layout_frame_width = 4.0f;
 
 // The arc's image: a circle inscribed in this square of the atlas.
 constexpr float arc_region_left = atlas_layout::progress_arc.left;
@@ -159,6 +167,29 @@ void make_status_colour(host_color& colour, std::uint8_t status) {
     }
 }
 
+// Four bars around the gauge, at least a pixel wide whatever the scale, so
+// the player sees the mode is on and where the gauge's area ends.
+void draw_layout_frame(host_rect& rect, const screen_edges& edges) {
+    host_color colour;
+    make_faded_color(colour, 255, 200, 0, 255);
+    const float left = edges.x(layout_frame_left);
+    const float top = edges.y(layout_frame_top);
+    const float right = edges.x(layout_frame_right);
+    const float bottom = edges.y(layout_frame_bottom);
+    const float measured = edges.length(layout_frame_width);
+    const float width = measured < 1.0f ? 1.0f : measured;
+    const float bars[4][4] = {{left, top, right, top + width},
+                              {left, bottom - width, right, bottom},
+                              {left, top, left + width, bottom},
+                              {right - width, top, right, bottom}};
+    constexpr atlas_uv none{0.0f, 0.0f, 0.0f, 0.0f};
+    for (const auto& bar : bars) {
+        host_make_rect(rect, bar[0], bar[1], bar[2], bar[3]);
+        fill_atlas_quad(rect, colour, none);
+        render_atlas_quad();
+    }
+}
+
 } // namespace
 
 float scale_to_screen(float reference_length) {
@@ -169,21 +200,25 @@ float scale_to_screen(float reference_length) {
     return static_cast<float>(truncate_to_int32(scaled));
 }
 
-void draw_speedometer() {
+namespace {
+
+// One frame's gauge; false when none was drawn.
+bool draw_gauge() {
     if (!speedometer_shown_this_frame()) {
-        return;
+        return false;
     }
     void* vehicle = host_player_vehicle(local_player, true);
     if (vehicle == nullptr) {
-        return;
+        return false;
     }
     if (!gets_speedometer(read_field<std::int32_t>(vehicle, vehicle_field::kind))) {
-        return;
+        return false;
     }
     // Without the atlas there is nothing to draw from.
     if (speedometer_texture == nullptr) {
-        return;
+        return false;
     }
+    layout_mode_frame();
     const auto* speed_vector =
         static_cast<const unsigned char*>(vehicle) + vehicle_field::speed_vector;
     const float speed = shown_speed(host_vector_length(speed_vector));
@@ -236,4 +271,17 @@ void draw_speedometer() {
                         edges.length(number_digit_height), edges.length(number_advance));
 
     host_set_render_state(render_state_texture, 0);
+    if (in_layout_mode()) {
+        draw_layout_frame(rect, edges);
+    }
+    return true;
+}
+
+} // namespace
+
+void draw_speedometer() {
+    // A frame that draws no gauge ends the layout mode.
+    if (!draw_gauge() && in_layout_mode()) {
+        end_layout_mode();
+    }
 }

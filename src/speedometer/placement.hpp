@@ -17,6 +17,13 @@ struct gauge_placement {
     float from_bottom(float reference) const { return reference * scale + offset_y; }
 };
 
+// The place the player is trying in the layout mode (layout_mode.hpp); null
+// while the mode is off.
+extern const gauge_placement* placement_being_tried;
+
 inline gauge_placement current_placement() {
+    if (placement_being_tried != nullptr) {
+        return *placement_being_tried;
+    }
     return {active_settings.scale, active_settings.offset_x, active_settings.offset_y};
 }

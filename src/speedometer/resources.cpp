@@ -3,6 +3,7 @@
 #include "settings/settings.hpp"
 #include "settings/settings_reload.hpp"
 #include "speedometer/frame.hpp"
+#include "speedometer/layout_mode.hpp"
 #include "speedometer/skin_dictionary.hpp"
 #include "speedometer/text_shift.hpp"
 #include "speedometer/trig_tables.hpp"
@@ -15,6 +16,8 @@ void load_resources() {
     // shown; during the game the drawing handler follows the file.
     load_settings_for_new_game();
     show_speedometer();
+    // A place being tried is not saved across games.
+    end_layout_mode();
     // Each new game loads the dictionary again; hand the previous one back
     // first so repeated starts don't pile up dictionaries in the host.
     if (txd_handle != nullptr) {

@@ -1,8 +1,7 @@
 #include "speedometer/visibility_toggle.hpp"
 
 #include "settings/settings.hpp"
-
-#include <windows.h>
+#include "speedometer/key_presses.hpp"
 
 #include <cstdint>
 
@@ -15,16 +14,7 @@ bool key_was_down = false;
 std::uint8_t key_in_use = 0;
 
 bool toggle_key_down() {
-    return (GetAsyncKeyState(active_settings.toggle_key) & 0x8000) != 0;
-}
-
-// The key is read system-wide: a press typed into a chat or browser window
-// while the game draws behind it is not meant for the game.
-bool host_window_in_front() {
-    DWORD process = 0;
-    const HWND front = GetForegroundWindow();
-    return front != nullptr && GetWindowThreadProcessId(front, &process) != 0 &&
-           process == GetCurrentProcessId();
+    return key_held(active_settings.toggle_key);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 // functions: what each file gives, and the one log line per value refused.
 #include "files/module_files.hpp"
 #include "files/module_log.hpp"
+#include "settings/placement_lines.hpp"
+#include "settings/placement_save.hpp"
 #include "settings/section_lines.hpp"
 #include "settings/setting_words.hpp"
 #include "settings/settings.hpp"
@@ -14,6 +16,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -157,7 +161,7 @@ TEST_F(settings_file, reads_every_allowed_value) {
         speedometer_settings expected;
     } cases[] = {
         {"[speedometer]\nunits = mph\nscale = 0.75\noffset_x = 40\noffset_y = 1000\n"
-         "toggle_key = F12\nhud_text_shift = off\n",
+         "toggle_key = F12\nhud_text_shift = off\nlayout_key = none\n",
          {speed_units::mph, 0.75f, 40.0f, 1000.0f, VK_F12, false}},
         // Names and words in any case; other keys and sections are not ours.
         {"[other]\nunits = mph\n[SPEEDOMETER]\nUnits = KMH\nscale = 2\ncolour = red\n"
@@ -173,14 +177,17 @@ TEST_F(settings_file, reads_every_allowed_value) {
              s.scale = 2.0f;
              s.toggle_key = '0';
          })},
-        {"[speedometer]\ntoggle_key = 9\nopacity = 0.1\n", with([](speedometer_settings& s) {
+        {"[speedometer]\ntoggle_key = 9\nopacity = 0.1\nlayout_key = f1\n",
+         with([](speedometer_settings& s) {
              s.toggle_key = '9';
+             s.layout_key = VK_F1;
              s.opacity_millionths = 100000;
          })},
         // Six decimals of opacity, and zeros after them.
-        {"[speedometer]\ntoggle_key = F10\nopacity = 0.1234560000\n",
+        {"[speedometer]\ntoggle_key = F10\nopacity = 0.1234560000\nlayout_key = F12\n",
          with([](speedometer_settings& s) {
              s.toggle_key = VK_F10;
+             s.layout_key = VK_F12;
              s.opacity_millionths = 123456;
          })},
         // As the profile functions read a key: its first line, blanks and one
@@ -250,6 +257,9 @@ TEST_F(settings_file, a_value_not_allowed_leaves_its_key_at_the_default_and_logs
         {"toggle_key = F0", keys},
         {"toggle_key = F01", keys},
         {"toggle_key = ctrl", keys},
+        {"layout_key = F13", keys},
+        {"layout_key = F0", keys},
+        {"layout_key = up", keys},
         {"hud_text_shift = yes", "(on or off)"},
         {"opacity = 0.09999999", opacities},
         {"opacity = 1.00000001", opacities},
@@ -532,6 +542,151 @@ TEST(settings_file_state, answers_each_look_and_read_by_its_rules) {
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << "at " << row.now << " ms");
         EXPECT_EQ(events[row.event]({row.file, {}, row.now, row.system_time}), row.answer);
+    }
+}
+
+// The file shapes a player's file comes in, times the places a layout drive
+// saves. In a shape, {s}{x}{y} are the old values and {S}{X}{Y} the new ones;
+// lines marked '@' are the three lines (or the header the save adds), and
+// '~' marks a line end the save adds: every other byte must stay, and the
+// system's own reads give the values back.
+std::string with_values(std::string text, const char* const (&values)[6]) {
+    const char marks[] = "sxySXY";
+    for (std::size_t at; (at = text.find('{')) != std::string::npos;) {
+        text.replace(at, 3, values[std::strchr(marks, text[at + 1]) - marks]);
+    }
+    return text;
+}
+
+// The shape in the encoding and line ends of a row; without its '@' lines
+// when only the bytes outside the three lines are asked for.
+std::string encoded(const std::string& shape, const char* encoding, const char* line_end,
+                    bool outside_only) {
+    std::string text;
+    for (std::size_t at = 0; at < shape.size();) {
+        std::size_t end = shape.find('\n', at);
+        end = end == std::string::npos ? shape.size() : end + 1;
+        std::string line = shape.substr(at, end - at);
+        at = end;
+        // "~" ends a line that had no line end before the save.
+        if ((line[0] == '@' || line.ends_with("~\n")) && outside_only) {
+            line.erase(line[0] == '@' ? 0 : line.size() - 2);
+        }
+        if (line.ends_with("~\n")) {
+            line.erase(line.size() - 2, 1);
+        }
+        line.erase(0, line[0] == '@' ? 1 : 0);
+        if (line.ends_with("\n") && !line.ends_with("\r\n")) {
+            line.replace(line.size() - 1, 1, line_end);
+        }
+        text += line;
+    }
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                    wide.data(), static_cast<int>(wide.size())));
+    if (std::strcmp(encoding, "UTF-16LE") == 0) {
+        return std::string("\xFF\xFE") +
+               std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
+    }
+    if (std::strcmp(encoding, "ANSI") == 0) {
+        std::string ansi(wide.size() * 2, '\0');
+        ansi.resize(WideCharToMultiByte(1252, 0, wide.data(), static_cast<int>(wide.size()),
+                                        ansi.data(), static_cast<int>(ansi.size()), nullptr,
+                                        nullptr));
+        return ansi;
+    }
+    return (std::strcmp(encoding, "UTF-8 mark") == 0 ? "\xEF\xBB\xBF" : "") + text;
+}
+
+std::string profile_value(const std::wstring& path, const wchar_t* key) {
+    wchar_t value[64];
+    GetPrivateProfileStringW(L"speedometer", key, L"(none)", value, 64, path.c_str());
+    char utf8[200];
+    to_utf8(value, utf8, sizeof utf8);
+    return utf8;
+}
+
+TEST_F(settings_file, a_save_changes_the_three_values_and_keeps_every_other_byte) {
+    const struct {
+        const char* name;
+        const char* before;
+        const char* after;
+    } shapes[] = {
+        {"all three keys, comments between, other sections",
+         "; Gr\xC3\xB6\xC3\x9F\x65 und Platz\n[other]\nscale = 9\n[Speedometer]\nunits = mph\n"
+         "; the size\n@scale = {s}\n@\toffset_x={x}\n\n@  OffSet_Y = \"{y}\"  \nskin = light\n"
+         "[more]\noffset_x = 5\n",
+         "; Gr\xC3\xB6\xC3\x9F\x65 und Platz\n[other]\nscale = 9\n[Speedometer]\nunits = mph\n"
+         "; the size\n@scale = {S}\n@\toffset_x={X}\n\n@  OffSet_Y = \"{Y}\"  \nskin = light\n"
+         "[more]\noffset_x = 5\n"},
+        {"keys missing, blank lines after the section",
+         "[speedometer]\n@scale = {s}\ntoggle_key = F8\n\n[other]\na = 1\n",
+         "[speedometer]\n@scale = {S}\ntoggle_key = F8\n@offset_x = {X}\n@offset_y = {Y}\n\n"
+         "[other]\na = 1\n"},
+        {"section missing, no line end at the end", "; none here\n[other]\na = 1",
+         "; none here\n[other]\na = 1~\n@[speedometer]\n@scale = {S}\n@offset_x = {X}\n"
+         "@offset_y = {Y}\n"},
+        {"section last, no line end at the end", "[speedometer]\n@offset_y={y}",
+         "[speedometer]\n@offset_y={Y}~\n@scale = {S}\n@offset_x = {X}\n"},
+        {"a key's name alone on its first line",
+         "[speedometer]\n@scale\nscale = 2\n@offset_x = {x}\n@offset_y = {y}\n",
+         "[speedometer]\n@scale = {S}\nscale = 2\n@offset_x = {X}\n@offset_y = {Y}\n"},
+        {"empty file", "",
+         "@[speedometer]\r\n@scale = {S}\r\n@offset_x = {X}\r\n@offset_y = {Y}\r\n"},
+    };
+    // Old and new values; the last scale is the float just above 1.15, which
+    // must be written with all its digits to read back the same.
+    const struct {
+        const char* old_values[3];
+        float scale;
+        float offset_x;
+        float offset_y;
+    } edits[] = {{{"1", "0", "0"}, 1.05f, 1.0f, 0.0f},
+                 {{"0.75", "40", "1000"}, 0.5f, 0.0f, 1000.0f},
+                 {{"2.0", "999", "3"}, 2.0f, 1000.0f, 2.0f},
+                 {{"1.234", "7", "7"}, std::nextafter(1.15f, 2.0f), 17.0f, 0.0f}};
+    std::printf("%-50s %-10s %-5s %6s %6s %s\n", "shape", "encoding", "ends", "before", "after",
+                "bytes outside the three lines kept");
+    for (const auto& shape : shapes) {
+        for (const char* encoding : {"ANSI", "UTF-8", "UTF-8 mark", "UTF-16LE"}) {
+            for (const char* line_end : {"\r\n", "\n"}) {
+                for (const auto& e : edits) {
+                    SCOPED_TRACE(testing::Message() << shape.name << ", " << encoding << ", "
+                                                    << (line_end[0] == '\r' ? "CR LF" : "LF")
+                                                    << ", scale " << e.scale);
+                    char scale[16];
+                    scale_text(e.scale, scale);
+                    const std::string x = std::to_string(static_cast<int>(e.offset_x));
+                    const std::string y = std::to_string(static_cast<int>(e.offset_y));
+                    const char* const values[6] = {e.old_values[0], e.old_values[1],
+                                                   e.old_values[2], scale,
+                                                   x.c_str(),       y.c_str()};
+                    const std::string before =
+                        encoded(with_values(shape.before, values), encoding, line_end, false);
+                    std::string after(before.size() + 256, '\0');
+                    after.resize(with_placement_lines(
+                        reinterpret_cast<const unsigned char*>(before.data()), before.size(),
+                        {scale, x.c_str(), y.c_str()},
+                        reinterpret_cast<unsigned char*>(after.data()), after.size()));
+                    ASSERT_EQ(after,
+                              encoded(with_values(shape.after, values), encoding, line_end, false));
+                    const std::string kept = encoded(shape.before, encoding, line_end, true);
+                    ASSERT_EQ(kept, encoded(shape.after, encoding, line_end, true));
+
+                    write_file(ini_, after);
+                    EXPECT_EQ(profile_value(ini_, L"offset_x"), x);
+                    EXPECT_EQ(profile_value(ini_, L"offset_y"), y);
+                    float read_back = 0.0f;
+                    EXPECT_TRUE(read_scale_text(profile_value(ini_, L"scale").c_str(), read_back));
+                    EXPECT_EQ(read_back, e.scale);
+                    if (&e == edits) {
+                        std::printf("%-50s %-10s %-5s %6zu %6zu %zu of %zu\n", shape.name, encoding,
+                                    line_end[0] == '\r' ? "CRLF" : "LF", before.size(),
+                                    after.size(), kept.size(), kept.size());
+                    }
+                }
+            }
+        }
     }
 }
 

@@ -19,10 +19,12 @@ constexpr char settings_file[] = "speedometer.ini"; // beside speedometer.dll
 
 bool key_down = false;
 int key_polls = 0;
+std::vector<int> keys_held; // besides H
 
 SHORT WINAPI fake_key_state(int key) {
     ++key_polls;
-    return key == 'H' && key_down ? static_cast<SHORT>(0x8000) : 0;
+    const bool held = std::find(keys_held.begin(), keys_held.end(), key) != keys_held.end();
+    return (key == 'H' && key_down) || held ? static_cast<SHORT>(0x8000) : 0;
 }
 
 DWORD clock_ms = 0;
@@ -160,6 +162,7 @@ class module_settings : public module_test {
         DeleteFileA(settings_file);
         load();
         key_down = false;
+        keys_held.clear();
         key_polls = 0;
         clock_ms = 0;
         ASSERT_NE(tap_import(module_, "USER32.dll", "GetAsyncKeyState", &fake_key_state), nullptr);
@@ -725,6 +728,97 @@ TEST_F(module_settings, opacity_shows_within_a_second_but_a_skin_waits_for_a_gam
     sim::clear_calls();
     sim::run_event_site(sim::event_site::init);
     EXPECT_EQ(sim::calls_of(host_fn::load_txd).at(0).text_arg(0), "models\\speedometer.txd");
+}
+
+TEST_F(module_settings, a_layout_drive_moves_and_scales_the_gauge_and_saves_only_its_place) {
+    // offset_y reads as the value saved, and so does the scale of more digits
+    // than a step has: their text stays.
+    const std::string file =
+        "; my gauge\r\n[speedometer]\r\nlayout_key = F8\r\nscale = 1.0000001\r\n"
+        "offset_y = 00\r\n; between\r\noffset_x = 10\r\n[other]\r\nx = 1\r\n";
+    write_settings(file.c_str());
+    sim::run_event_site(sim::event_site::init);
+    enter_vehicle(0.5f);
+    // What the player, or another program, does to the file before a frame.
+    enum class to_file { nothing, edit, make_read_only, make_writable, hold_open, let_go };
+    const struct {
+        std::vector<int> keys;
+        std::size_t renders; // 13: the gauge and the mode's frame
+        float dial_left;     // 1920 - (354 * scale + offset_x), whole pixels
+        std::size_t log_lines;
+        to_file before = to_file::nothing;
+        bool then_read = false; // then 1.25 s pass: the follower reads the file
+    } frames[] = {
+        {{VK_LEFT}, 9, 1556.0f, 0}, // not in the mode: the game's key alone
+        {{VK_F8}, 13, 1556.0f, 0},
+        {{VK_LEFT}, 13, 1555.0f, 0},
+        {{VK_LEFT}, 13, 1555.0f, 0}, // held, not yet repeating
+        {{}, 13, 1555.0f, 0},
+        {{VK_SHIFT, VK_LEFT}, 13, 1545.0f, 0},
+        {{VK_PRIOR, VK_UP}, 13, 1528.0f, 0}, // scale 1.05
+        {{VK_HOME}, 13, 1556.0f, 0},         // the file's values
+        {{VK_LEFT}, 13, 1555.0f, 0},
+        {{}, 13, 1555.0f, 0},
+        {{VK_RETURN}, 13, 1555.0f, 1, to_file::edit, true}, // refused: changed since read
+        {{}, 13, 1555.0f, 1},
+        {{VK_RETURN}, 9, 1555.0f, 1, to_file::nothing, true}, // read again since: saved, left
+        {{}, 9, 1555.0f, 1},
+        {{VK_F8}, 13, 1555.0f, 1},
+        {{VK_RIGHT}, 13, 1556.0f, 1},
+        {{VK_RETURN}, 13, 1556.0f, 2, to_file::make_read_only}, // refused, the mode open
+        {{}, 13, 1556.0f, 2, to_file::make_writable},
+        {{VK_RETURN}, 13, 1556.0f, 2, to_file::hold_open, true}, // tried again for 2 s
+        {{}, 13, 1556.0f, 2, to_file::nothing, true},            // then refused
+        {{}, 13, 1556.0f, 3},
+        {{VK_RETURN}, 9, 1556.0f, 3, to_file::let_go},
+        {{VK_F8}, 13, 1556.0f, 3},
+        {{VK_RIGHT}, 13, 1557.0f, 3},
+        {{VK_ESCAPE}, 9, 1556.0f, 3}, // left without saving
+    };
+    for (const auto& f : frames) {
+        SCOPED_TRACE(testing::Message() << "frame " << &f - frames);
+        switch (f.before) {
+        case to_file::edit:
+            write_settings((file + "; edited\r\n").c_str());
+            break;
+        case to_file::make_read_only:
+        case to_file::make_writable:
+            SetFileAttributesA(settings_file, f.before == to_file::make_read_only
+                                                  ? FILE_ATTRIBUTE_READONLY
+                                                  : FILE_ATTRIBUTE_NORMAL);
+            break;
+        case to_file::hold_open:
+            holder =
+                CreateFileA(settings_file, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            break;
+        case to_file::let_go:
+            let_go();
+            break;
+        case to_file::nothing:
+            break;
+        }
+        keys_held = f.keys;
+        clock_ms += 100;
+        EXPECT_EQ(renders_in_a_frame(), f.renders);
+        EXPECT_EQ(sim::render_batches().at(0).vertices.at(0).x, f.dial_left);
+        EXPECT_EQ(log_lines().size(), f.log_lines);
+        if (f.then_read) {
+            keys_held.clear();
+            frame_after(1000);
+        }
+    }
+    const auto lines = log_lines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_TRUE(lines[0].starts_with(
+        "the gauge's place was not saved: it was changed since the game read it"));
+    EXPECT_TRUE(lines[1].starts_with("the gauge's place was not saved: it is read-only"));
+    EXPECT_TRUE(lines[2].starts_with(
+        "the gauge's place was not saved: another program holds the file open"));
+    std::ifstream saved(settings_file, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}),
+              "; my gauge\r\n[speedometer]\r\nlayout_key = F8\r\nscale = 1.0000001\r\n"
+              "offset_y = 00\r\n"
+              "; between\r\noffset_x = 10\r\n[other]\r\nx = 1\r\n; edited\r\n");
 }
 
 } // namespace
