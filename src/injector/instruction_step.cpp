@@ -93,7 +93,7 @@ std::uint32_t plain_length(const std::uint8_t* code, std::uint32_t at, std::uint
     if (opcode == 0x6A || opcode == 0xA8 || in(opcode, 0xB0, 0xB7)) {
         return at + 1; // an 8-bit immediate
     }
-    if (opcode == 0xA9 || in(opcode, 0xB8, 0xBF)) {
+    if (opcode == 0x68 || opcode == 0xA9 || in(opcode, 0xB8, 0xBF)) {
         return at + immediate;
     }
     if (in(opcode, 0xA0, 0xA3)) {
