@@ -66,42 +66,24 @@ void branch_bytes(std::uint8_t* bytes, std::uint8_t opcode, std::uint32_t from, 
 }
 
 // The shapes of the trampoline's way to the entry; they match the fixture's.
-enum shape : int { jump, jump_register, helper_first, through_pointers, host_first, short_jump };
+enum shape : int { jump, jump_register, helper_first, host_first };
 
-// A page outside any image, holding the way to the entry in the shape asked,
-// with the protection asked.
+// A page outside any image, with the protection asked, that leads to the entry
+// in the shape asked.
 std::uint32_t make_trampoline(int way, std::uint32_t host_function, DWORD protection) {
     trampoline = VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     auto* code = static_cast<std::uint8_t*>(trampoline);
     const auto at = reinterpret_cast<std::uint32_t>(trampoline);
     const auto entry = reinterpret_cast<std::uint32_t>(&foreign_entry);
-    const auto helper = reinterpret_cast<std::uint32_t>(&foreign_helper);
-    std::memset(code, 0xCC, 4096);
-    std::uint32_t pointers[2] = {helper, entry};
-    std::uint32_t pointer_at[2] = {at + 0x80, at + 0x84};
-    std::memcpy(code + 0x80, pointers, sizeof pointers);
-    switch (way) {
-    case jump_register:
-        code[0] = 0xB8; // mov eax, entry; jmp eax
+    if (way == jump_register) { // mov eax, entry; jmp eax
+        code[0] = 0xB8, code[5] = 0xFF, code[6] = 0xE0;
         std::memcpy(code + 1, &entry, 4);
-        code[5] = 0xFF, code[6] = 0xE0;
-        break;
-    case helper_first:
-    case host_first:
+    } else if (way == jump) {
+        branch_bytes(code, 0xE9, at, entry);
+    } else { // a call first, then the jump
+        const auto helper = reinterpret_cast<std::uint32_t>(&foreign_helper);
         branch_bytes(code, 0xE8, at, way == host_first ? host_function : helper);
         branch_bytes(code + 5, 0xE9, at + 5, entry);
-        break;
-    case through_pointers: // call [helper]; jmp [entry]
-        code[0] = 0xFF, code[1] = 0x15, code[6] = 0xFF, code[7] = 0x25;
-        std::memcpy(code + 2, &pointer_at[0], 4);
-        std::memcpy(code + 8, &pointer_at[1], 4);
-        break;
-    case short_jump:
-        code[0] = 0xEB, code[1] = 0x10;
-        branch_bytes(code + 0x12, 0xE9, at + 0x12, entry);
-        break;
-    default:
-        branch_bytes(code, 0xE9, at, entry);
     }
     DWORD previous = 0;
     VirtualProtect(trampoline, 4096, protection, &previous);
@@ -135,8 +117,4 @@ extern "C" __declspec(dllexport) void foreign_take_over(std::uint32_t site,
 
 extern "C" __declspec(dllexport) std::uint32_t foreign_pass_count() {
     return foreign_passes;
-}
-
-extern "C" __declspec(dllexport) std::uint32_t foreign_helper_count() {
-    return foreign_helper_calls;
 }

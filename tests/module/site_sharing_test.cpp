@@ -324,117 +324,79 @@ TEST_F(module_test, every_order_of_plugins_leads_through_the_module_once_after_a
     }
 }
 
-namespace {
-
-// Turns DEP off or on for this program, as old games run: the call a game's
-// loader makes. False where the system does not allow it.
-bool allow_code_in_data(bool allow) {
-    using set_information = LONG(NTAPI*)(HANDLE, ULONG, PVOID, ULONG);
-    const auto set = reinterpret_cast<set_information>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtSetInformationProcess")));
-    ULONG flags = allow ? 2 : 1; // MEM_EXECUTE_OPTION_ENABLE, _DISABLE
-    return set != nullptr && set(GetCurrentProcess(), 0x22, &flags, sizeof flags) == 0;
-}
-
-} // namespace
-
 // A live plug-in stays on the site's path through a new game and the module's
 // unload, whatever its hook's shape, also while its trampoline's page is for a
-// moment unreadable (briefly), or runs from a read-write page with DEP off;
-// one that leaves without writing the site back has the path mended behind it
-// by the next new game, or by the module's unload. The module's handler runs
-// once a host call, the other plug-in's as often as the host's function.
+// moment unreadable, or runs from a read-write page with DEP off (as old games
+// run: their loaders' call). One that leaves without writing the site back has
+// the path mended behind it by the next new game, or by the module's unload.
 TEST_F(module_test, a_live_plugin_stays_on_the_path_whatever_its_hook_and_its_pages) {
     enum then : int { stays, leaves_then_new_game, leaves_then_unload };
-    constexpr DWORD guarded = PAGE_EXECUTE_READ | PAGE_GUARD;
-    constexpr DWORD none = 0, read_only = PAGE_READONLY, no_access = PAGE_NOACCESS;
-    const struct {
-        int shared; // draw site, text site a
-        int shape;
+    constexpr DWORD code = PAGE_EXECUTE_READ, data = PAGE_READWRITE;
+    struct row {
+        int shared, shape; // draw site, text site a
         DWORD made, briefly;
         bool on_top;
         int then;
-    } cases[] = {
-        {1, foreign_hook::jump, PAGE_EXECUTE_READ, no_access, false, stays},
-        {1, foreign_hook::jump, PAGE_EXECUTE_READ, guarded, false, stays},
-        {1, foreign_hook::jump, PAGE_EXECUTE_READ, read_only, false, stays},
-        {1, foreign_hook::jump, PAGE_EXECUTE_READ, no_access, true, stays},
-        {1, foreign_hook::jump, PAGE_EXECUTE_READ, guarded, true, stays},
-        {1, foreign_hook::jump, PAGE_EXECUTE_READ, read_only, true, stays},
-        {3, foreign_hook::jump, PAGE_EXECUTE_READ, no_access, false, stays},
-        {3, foreign_hook::jump, PAGE_EXECUTE_READ, guarded, false, stays},
-        {3, foreign_hook::jump, PAGE_EXECUTE_READ, read_only, false, stays},
-        {3, foreign_hook::jump, PAGE_EXECUTE_READ, no_access, true, stays},
-        {3, foreign_hook::jump, PAGE_EXECUTE_READ, guarded, true, stays},
-        {3, foreign_hook::jump, PAGE_EXECUTE_READ, read_only, true, stays},
-        {1, foreign_hook::jump, PAGE_READWRITE, none, false, stays},
-        {1, foreign_hook::jump, PAGE_EXECUTE_READ, none, false, leaves_then_new_game},
-        {1, foreign_hook::jump, PAGE_EXECUTE_READ, none, false, leaves_then_unload},
-        {3, foreign_hook::jump, PAGE_EXECUTE_READ, none, false, leaves_then_unload},
-        {1, foreign_hook::jump_register, PAGE_EXECUTE_READ, none, false, leaves_then_new_game},
-        {1, foreign_hook::helper_first, PAGE_EXECUTE_READ, none, false, leaves_then_new_game},
-        {1, foreign_hook::through_pointers, PAGE_EXECUTE_READ, none, false, leaves_then_new_game},
-        {1, foreign_hook::host_first, PAGE_EXECUTE_READ, none, false, leaves_then_new_game},
-        {1, foreign_hook::short_jump, PAGE_EXECUTE_READ, none, false, leaves_then_unload},
-        {1, foreign_hook::helper_first, PAGE_EXECUTE_READ, none, true, stays},
-        {1, foreign_hook::host_first, PAGE_EXECUTE_READ, none, true, stays},
-        {3, foreign_hook::through_pointers, PAGE_EXECUTE_READ, none, true, stays},
     };
-    // The module's draw alone, to tell one pass from two.
-    load();
-    sim::run_event_site(sim::event_site::init);
-    enter_vehicle(0.5f);
-    sim::clear_calls();
-    sim::run_event_site(sim::event_site::draw);
-    const std::size_t one_draw = sim::count_of(host_fn::render_2d);
-    unload();
-    for (const auto& c : cases) {
-        const shared_site& shared = shared_sites[c.shared];
-        SCOPED_TRACE(testing::Message()
-                     << std::hex << shared.site << " shape " << c.shape << " made " << c.made
-                     << " briefly " << c.briefly << " on top " << c.on_top << " then " << c.then);
-        const bool dep_off = c.made == PAGE_READWRITE;
-        if (dep_off && !allow_code_in_data(true)) {
-            ADD_FAILURE() << "this system keeps DEP on";
-            continue;
+    std::vector<row> cases = {
+        {1, foreign_hook::jump, data, data, false, stays},
+        {1, foreign_hook::jump, code, code, false, leaves_then_new_game},
+        {3, foreign_hook::jump, code, code, false, leaves_then_unload},
+        {1, foreign_hook::jump_register, code, code, false, leaves_then_new_game},
+        {1, foreign_hook::helper_first, code, code, false, leaves_then_unload},
+        {1, foreign_hook::host_first, code, code, false, leaves_then_new_game},
+        {1, foreign_hook::host_first, code, code, true, stays},
+        {3, foreign_hook::helper_first, code, code, true, stays}};
+    for (int shared : {1, 3}) {
+        for (DWORD briefly : {DWORD{PAGE_NOACCESS}, code | PAGE_GUARD, DWORD{PAGE_READONLY}}) {
+            for (bool on_top : {false, true}) {
+                cases.push_back({shared, foreign_hook::jump, code, briefly, on_top, stays});
+            }
         }
+    }
+    using set_information = LONG(NTAPI*)(HANDLE, ULONG, PVOID, ULONG);
+    const auto set = reinterpret_cast<set_information>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtSetInformationProcess")));
+    enter_vehicle(0.5f);
+    for (const row& c : cases) {
+        const shared_site& shared = shared_sites[c.shared];
+        SCOPED_TRACE(testing::Message() << c.shared << c.shape << c.briefly << c.on_top << c.then);
+        ULONG execute_data = c.made == data ? 2 : 1; // MEM_EXECUTE_OPTION_ENABLE, _DISABLE
+        ASSERT_EQ(set(GetCurrentProcess(), 0x22, &execute_data, sizeof execute_data), 0);
         const foreign_hook hook{c.shape, c.then != stays, host_address::player_vehicle, c.made};
         std::optional<foreign_plugin> other;
-        std::uint32_t trampoline = 0;
+        void* page = nullptr;
         if (!c.on_top) {
             other.emplace(shared.site, hook);
-            trampoline = call_target(shared.site);
+            page = reinterpret_cast<void*>(call_target(shared.site));
         }
         load();
         sim::run_event_site(sim::event_site::init);
         if (c.on_top) {
             other.emplace(shared.site, hook);
-            trampoline = call_target(shared.site);
+            page = reinterpret_cast<void*>(call_target(shared.site));
         }
-        const auto pass = [&](bool through_module, bool through_other) {
-            const std::uint32_t before = other ? other->passes() : 0;
-            expect_a_pass(shared, through_module);
-            if (c.shared == 1) {
-                EXPECT_EQ(sim::count_of(host_fn::render_2d), through_module ? one_draw : 0);
-            }
-            if (through_other) {
-                EXPECT_EQ(other->passes(), before + 1);
-            }
-        };
-        const auto briefly = [&](auto&& event) {
+        const auto briefly = [&](auto event) {
             DWORD was = 0;
-            auto* page = reinterpret_cast<void*>(trampoline);
-            VirtualProtect(page, 1, c.briefly != none ? c.briefly : c.made, &was);
+            VirtualProtect(page, 1, c.briefly, &was);
             event();
             MEMORY_BASIC_INFORMATION region{};
             VirtualQuery(page, &region, sizeof region);
-            EXPECT_EQ(region.Protect, c.briefly != none ? c.briefly : c.made) << "guard touched";
+            EXPECT_EQ(region.Protect, c.briefly) << "a guard page touched";
             VirtualProtect(page, 1, c.made, &was);
+        };
+        const auto pass = [&](bool module, bool through_other) {
+            const std::uint32_t before = through_other ? other->passes() : 0;
+            expect_a_pass(shared, module);
+            EXPECT_EQ(through_other ? other->passes() : 0, before + through_other);
         };
         briefly([] { sim::run_event_site(sim::event_site::init); });
         pass(true, true);
-        if (c.then != stays) {
-            other.reset(); // the module's call stands: left as it is
+        if (c.then == stays) {
+            briefly([this] { unload(); });
+            pass(false, true);
+        } else {
+            other.reset(); // finds the module's call at the site, and leaves it
             if (c.then == leaves_then_new_game) {
                 sim::run_event_site(sim::event_site::init);
                 pass(true, false);
@@ -442,14 +404,8 @@ TEST_F(module_test, a_live_plugin_stays_on_the_path_whatever_its_hook_and_its_pa
             unload();
             pass(false, false);
             EXPECT_TRUE(sim::changed_code_bytes().empty());
-        } else {
-            briefly([this] { unload(); });
-            pass(false, true);
         }
         other.reset();
         sim::restore_code();
-        if (dep_off) {
-            allow_code_in_data(false);
-        }
     }
 }
