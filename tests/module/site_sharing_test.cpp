@@ -8,6 +8,7 @@
 #include "injector/protected_memory.hpp"
 
 #include <algorithm>
+#include <cstdio>
 #include <iterator>
 #include <optional>
 #include <random>
@@ -358,6 +359,7 @@ TEST_F(module_test, a_live_plugin_stays_on_the_path_whatever_its_hook_and_its_pa
     const auto set = reinterpret_cast<set_information>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtSetInformationProcess")));
     enter_vehicle(0.5f);
+    int new_games_dropping = 0, unloads_writing_over = 0, unloads = 0;
     for (const row& c : cases) {
         const shared_site& shared = shared_sites[c.shared];
         SCOPED_TRACE(testing::Message() << c.shared << c.shape << c.briefly << c.on_top << c.then);
@@ -388,13 +390,16 @@ TEST_F(module_test, a_live_plugin_stays_on_the_path_whatever_its_hook_and_its_pa
         const auto pass = [&](bool module, bool through_other) {
             const std::uint32_t before = through_other ? other->passes() : 0;
             expect_a_pass(shared, module);
-            EXPECT_EQ(through_other ? other->passes() : 0, before + through_other);
+            const std::uint32_t passes = through_other ? other->passes() : 0;
+            EXPECT_EQ(passes, before + through_other);
+            return passes == before + through_other;
         };
         briefly([] { sim::run_event_site(sim::event_site::init); });
-        pass(true, true);
+        new_games_dropping += !pass(true, true);
         if (c.then == stays) {
             briefly([this] { unload(); });
-            pass(false, true);
+            unloads_writing_over += !pass(false, true);
+            ++unloads;
         } else {
             other.reset(); // finds the module's call at the site, and leaves it
             if (c.then == leaves_then_new_game) {
@@ -408,4 +413,8 @@ TEST_F(module_test, a_live_plugin_stays_on_the_path_whatever_its_hook_and_its_pa
         other.reset();
         sim::restore_code();
     }
+    std::printf(
+        "a live plug-in beside the module: %d of %zu new games dropped it, %d of %d unloads "
+        "wrote over its call\n",
+        new_games_dropping, cases.size(), unloads_writing_over, unloads);
 }
