@@ -72,8 +72,8 @@ chain_end chain_walk::from(address_t at, int depth) {
         switch (memory_at(at)) {
         case memory::gone:
             return {chain_end::kind::broken, at, false};
-        case memory::unreadable:
-            return end_here(chain_end::kind::unknown);
+        case memory::unreadable: // may be a live plug-in's, whatever was called before
+            return {chain_end::kind::unknown, at, false};
         case memory::readable:
             break;
         }
