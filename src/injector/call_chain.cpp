@@ -17,8 +17,10 @@ namespace {
 // function gives up early. Helpers walked into count against it too.
 constexpr int step_limit = 64;
 // A helper's own calls are passed over unwalked: a chain hands the call on
-// within a level or two.
+// within a level or two. A helper into a long function (a system one, say)
+// may use up only so many steps, and leaves the rest to the way on.
 constexpr int call_depth_limit = 2;
+constexpr int helper_step_limit = 16;
 constexpr std::uint32_t longest_instruction = 15;
 
 enum class memory { gone, unreadable, readable };
@@ -112,7 +114,10 @@ chain_end chain_walk::from(address_t at, int depth) {
             if (home != 0 && step.to == home) {
                 home_called = true;
             } else if (!in_host(step.to) && depth < call_depth_limit) {
+                const int rest = steps_left - std::min(steps_left, helper_step_limit);
+                steps_left -= rest;
                 const chain_end helper = from(step.to, depth + 1);
+                steps_left = rest + std::max(steps_left, 0);
                 if (helper.end == chain_end::kind::met || helper.end == chain_end::kind::broken) {
                     return helper; // passes the mark, or faults there, within the helper
                 }

@@ -120,6 +120,7 @@ TEST(code_check, the_walk_reads_what_hooking_code_puts_before_the_way_on) {
     const address_t home = reinterpret_cast<address_t>(&function_here), other_host = 0x401000;
     std::memset(base, 0xCC, page);
     base[0x200] = 0xC3;
+    base[0x220] = 0xEB, base[0x221] = 0xFE; // a helper that loops for good
     const address_t pointers[] = {helper, mark};
     std::memcpy(base + 0x210, pointers, sizeof pointers);
     std::memcpy(base + page, &helper, 4);
@@ -159,6 +160,7 @@ TEST(code_check, the_walk_reads_what_hooking_code_puts_before_the_way_on) {
         {"call [helper]", cat({{0xFF, 0x15}, u32(at(0x210))}), kind::met, mark},
         {"call [guard page]", cat({{0xFF, 0x15}, u32(guarded)}), kind::unknown, mark - 6},
         {"call helper", cat({{0xE8}, rel(helper, 0)}), kind::met, mark},
+        {"call a helper that loops", cat({{0xE8}, rel(at(0x220), 0)}), kind::met, mark},
         {"mov eax, imm32; jmp eax", cat({{0xB8}, u32(mark), {0xFF, 0xE0}}), kind::met, mark},
         {"mov ecx, imm32; jmp ecx", cat({{0xB9}, u32(mark), {0xFF, 0xE1}}), kind::met, mark},
         {"mov eax, imm32; inc eax; jmp eax", cat({{0xB8}, u32(mark), {0x40, 0xFF, 0xE0}}),
