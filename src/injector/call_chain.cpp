@@ -1,234 +1,147 @@
 #include "injector/call_chain.hpp"
 
 #include "injector/code_check.hpp"
+#include "injector/instruction_step.hpp"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <cstring>
-#include <iterator>
 
 namespace injector {
 
 namespace {
 
 // Enough for what hooking code puts before the jump on (a counter, a flag, a
-// register saved), short enough that walking a long function gives up early.
+// register saved, a helper called), short enough that walking a long
+// function gives up early. Helpers walked into count against it too.
 constexpr int step_limit = 64;
+// A helper's own calls are passed over unwalked: a chain hands the call on
+// within a level or two. A helper into a long function (a system one, say)
+// may use up only so many steps, and leaves the rest to the way on.
+constexpr int call_depth_limit = 2;
+constexpr int helper_step_limit = 16;
 constexpr std::uint32_t longest_instruction = 15;
-constexpr std::uint32_t no_length = 0;
 
-// How many of the want bytes from address lie in committed, readable memory.
-std::uint32_t readable_bytes(address_t address, std::uint32_t want) {
-    constexpr DWORD readable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
-                               PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
-    std::uint32_t got = 0;
-    while (got < want) {
-        MEMORY_BASIC_INFORMATION region{};
-        if (VirtualQuery(reinterpret_cast<const void*>(address + got), &region, sizeof region) ==
-                0 ||
-            region.State != MEM_COMMIT || (region.Protect & readable) == 0 ||
-            (region.Protect & PAGE_GUARD) != 0) {
-            break;
-        }
-        const std::uint64_t end = reinterpret_cast<address_t>(region.BaseAddress) +
-                                  static_cast<std::uint64_t>(region.RegionSize);
-        got = static_cast<std::uint32_t>(std::min<std::uint64_t>(want, end - address));
+enum class memory { gone, unreadable, readable };
+
+// A plug-in unloaded, or a trampoline freed, leaves its memory uncommitted.
+memory memory_at(address_t address) {
+    MEMORY_BASIC_INFORMATION region{};
+    if (VirtualQuery(reinterpret_cast<const void*>(address), &region, sizeof region) == 0 ||
+        region.State != MEM_COMMIT) {
+        return memory::gone;
     }
-    return got;
+    return readable_bytes(address, 1) == 1 ? memory::readable : memory::unreadable;
 }
 
-// The length of a ModRM operand (the byte, a SIB byte, a displacement).
-std::uint32_t operand_length(const std::uint8_t* code, std::uint32_t available) {
-    if (available == 0) {
-        return no_length;
+class chain_walk {
+  public:
+    chain_walk(address_t site, std::span<const address_t> marks, address_t home)
+        : host(image_holding(site)), marks(marks), home(home) {}
+
+    chain_end from(address_t at, int depth);
+
+  private:
+    bool marked(address_t at) const {
+        return std::find(marks.begin(), marks.end(), at) != marks.end();
     }
-    const std::uint8_t mod = code[0] >> 6;
-    const std::uint8_t rm = code[0] & 7;
-    std::uint32_t length = 1;
-    if (mod != 3 && rm == 4) {
-        if (available < 2) {
-            return no_length;
-        }
-        ++length;
-        if (mod == 0 && (code[1] & 7) == 5) {
-            length += 4;
-        }
-    } else if (mod == 0 && rm == 5) {
-        length += 4;
-    }
-    length += mod == 1 ? 1 : mod == 2 ? 4 : 0;
-    return length <= available ? length : no_length;
-}
+    bool in_host(address_t at) const { return host != 0 && image_holding(at) == host; }
 
-bool is_prefix(std::uint8_t byte) {
-    constexpr std::uint8_t prefixes[] = {0x26, 0x2E, 0x36, 0x3E, 0x64,
-                                         0x65, 0x66, 0xF0, 0xF2, 0xF3};
-    return std::find(std::begin(prefixes), std::end(prefixes), byte) != std::end(prefixes);
-}
-
-bool in(std::uint8_t opcode, std::uint8_t first, std::uint8_t last) {
-    return opcode >= first && opcode <= last;
-}
-
-// What the instruction at an address does to the way on: falls through after
-// length bytes, goes on at to, or cannot be followed.
-struct step {
-    enum class kind : std::uint8_t { next, branch, stop } what = kind::stop;
-    std::uint32_t length = 0;
-    address_t to = 0;
-    bool call = false; // a call, which may lead to a helper that returns
+    const address_t host;
+    const std::span<const address_t> marks;
+    const address_t home;
+    int steps_left = step_limit;
 };
 
-std::uint32_t load_u32(const std::uint8_t* bytes) {
-    std::uint32_t value;
-    std::memcpy(&value, bytes, sizeof value);
-    return value;
-}
-
-// The length of an instruction that neither branches nor stops, counted from
-// its opcode at code[at - 1], or no_length for one the walk does not follow.
-std::uint32_t plain_length(const std::uint8_t* code, std::uint32_t at, std::uint32_t available,
-                           std::uint32_t immediate) {
-    const std::uint8_t opcode = code[at - 1];
-    const auto with_operand = [&](std::uint32_t extra) {
-        const std::uint32_t operand = operand_length(code + at, available - at);
-        return operand == no_length ? no_length : at + operand + extra;
+chain_end chain_walk::from(address_t at, int depth) {
+    using kind = instruction_step::kind;
+    bool home_called = false;
+    // Registers set by a move of an immediate, for a jump through one that
+    // follows at once: any other instruction may change them.
+    address_t registers[8] = {};
+    std::uint8_t known = 0;
+    const auto end_here = [&](chain_end::kind unfollowed) {
+        if (home_called) {
+            return chain_end{chain_end::kind::host, home, true};
+        }
+        return chain_end{unfollowed, at, false};
     };
-    if (opcode == 0x0F) {
-        return no_length; // a two-byte opcode cut short
-    }
-    if (opcode < 0x40) { // arithmetic on an operand, or on the accumulator with an immediate
-        const std::uint8_t form = opcode & 7;
-        return form < 4 ? with_operand(0) : form == 4 ? at + 1 : form == 5 ? at + immediate : at;
-    }
-    if (opcode < 0x62 || in(opcode, 0x90, 0x99) || opcode == 0x9C || opcode == 0x9D ||
-        in(opcode, 0xF8, 0xFD)) {
-        return at; // one byte: registers pushed, popped, counted; flags; nop
-    }
-    if (opcode == 0x6A || opcode == 0xA8 || in(opcode, 0xB0, 0xB7)) {
-        return at + 1; // an 8-bit immediate
-    }
-    if (opcode == 0xA9 || in(opcode, 0xB8, 0xBF)) {
-        return at + immediate;
-    }
-    if (in(opcode, 0xA0, 0xA3)) {
-        return at + 4; // a moffs32 address
-    }
-    if (opcode == 0x69 || opcode == 0x81 || opcode == 0xC7) {
-        return with_operand(immediate);
-    }
-    if (opcode == 0x6B || in(opcode, 0x80, 0x83) || opcode == 0xC0 || opcode == 0xC1 ||
-        opcode == 0xC6) {
-        return with_operand(1);
-    }
-    if (in(opcode, 0x84, 0x8F) || in(opcode, 0xD0, 0xD3)) {
-        return with_operand(0);
-    }
-    if (opcode == 0xF6 || opcode == 0xF7) { // test takes an immediate, the rest of the group none
-        if (at >= available) {
-            return no_length;
+    while (steps_left-- > 0) {
+        if (marked(at)) {
+            return {chain_end::kind::met, at, false};
         }
-        const bool test = ((code[at] >> 3) & 7) < 2;
-        return with_operand(test ? (opcode == 0xF6 ? 1 : immediate) : 0);
-    }
-    return no_length;
-}
-
-// Decodes the instruction at address, whose first available bytes are code.
-step decode(address_t address, const std::uint8_t* code, std::uint32_t available) {
-    std::uint32_t at = 0;
-    std::uint32_t immediate = 4;
-    while (at < available && at < 4 && is_prefix(code[at])) {
-        immediate = code[at] == 0x66 ? 2 : immediate;
-        ++at;
-    }
-    if (at >= available) {
-        return {};
-    }
-    const std::uint8_t opcode = code[at++];
-    const std::uint32_t after_rel32 = at + 4;
-    if ((opcode == 0xE8 || opcode == 0xE9) && after_rel32 <= available) {
-        // A call leads on as a jump does: hooking code often calls on to
-        // what the site called before it.
-        return {step::kind::branch, 0, address + after_rel32 + load_u32(code + at), opcode == 0xE8};
-    }
-    if (opcode == 0xEB && at < available) {
-        const auto displacement = static_cast<std::int8_t>(code[at]);
-        return {step::kind::branch, 0, address + at + 1 + static_cast<std::uint32_t>(displacement)};
-    }
-    if (opcode == 0x68 && immediate == 4 && after_rel32 < available && code[after_rel32] == 0xC3) {
-        return {step::kind::branch, 0, load_u32(code + at)}; // push and return: a far jump
-    }
-    if (opcode == 0xFF && at < available) {
-        const std::uint8_t form = code[at];
-        const std::uint8_t group = (form >> 3) & 7;
-        if (form == 0x15 || form == 0x25) { // call or jump through a pointer
-            if (after_rel32 + 1 > available) {
-                return {};
-            }
-            const address_t pointer = load_u32(code + at + 1);
-            if (readable_bytes(pointer, 4) != 4) {
-                return {};
-            }
-            return {step::kind::branch, 0, *reinterpret_cast<const address_t*>(pointer),
-                    form == 0x15};
+        switch (memory_at(at)) {
+        case memory::gone:
+            return {chain_end::kind::broken, at, false};
+        case memory::unreadable: // may be a live plug-in's, whatever was called before
+            return {chain_end::kind::unknown, at, false};
+        case memory::readable:
+            break;
         }
-        if (group == 0 || group == 1 || group == 6) { // inc, dec, push
-            const std::uint32_t operand = operand_length(code + at, available - at);
-            return operand == no_length ? step{} : step{step::kind::next, at + operand, 0};
-        }
-        return {};
-    }
-    if (opcode == 0x0F && at < available) {
-        const std::uint8_t second = code[at++];
-        // nop with an operand, conditional moves and sets, widening moves
-        const bool with_operand = second == 0x1F || in(second, 0x40, 0x4F) ||
-                                  in(second, 0x90, 0x9F) || second == 0xB6 || second == 0xB7 ||
-                                  second == 0xBE || second == 0xBF;
-        const std::uint32_t operand =
-            with_operand ? operand_length(code + at, available - at) : no_length;
-        return operand == no_length ? step{} : step{step::kind::next, at + operand, 0};
-    }
-    const std::uint32_t length = plain_length(code, at, available, immediate);
-    if (length == no_length || length > available) {
-        return {};
-    }
-    return {step::kind::next, length, 0};
-}
-
-} // namespace
-
-chain_end follow_call_chain(address_t site, std::span<const address_t> marks) {
-    return follow_chain_from(site, relative_call_destination(site), marks);
-}
-
-chain_end follow_chain_from(address_t site, address_t from, std::span<const address_t> marks) {
-    const address_t host = image_holding(site);
-    address_t at = from;
-    bool through_call = false;
-    for (int steps = 0; steps < step_limit; ++steps) {
-        if (std::find(marks.begin(), marks.end(), at) != marks.end()) {
-            return {chain_end::kind::met, at, through_call};
-        }
-        if (!is_executable_code(at)) {
-            return {chain_end::kind::broken, at, through_call};
-        }
-        if (host != 0 && image_holding(at) == host) {
-            return {chain_end::kind::host, at, through_call};
+        if (in_host(at)) {
+            return {chain_end::kind::host, at, home_called};
         }
         std::uint8_t code[longest_instruction];
         std::memset(code, 0xCC, sizeof code); // int3: stops the walk
         const std::uint32_t available = readable_bytes(at, sizeof code);
         std::memcpy(code, reinterpret_cast<const void*>(at), available);
-        const step next = decode(at, code, available);
-        if (next.what == step::kind::stop) {
-            break;
+        instruction_step step = decode_instruction(at, code, available);
+        const std::uint8_t register_bit = static_cast<std::uint8_t>(1u << step.reg);
+        if (step.what == kind::jump_register || step.what == kind::call_register) {
+            if ((known & register_bit) == 0) {
+                break;
+            }
+            step.to = registers[step.reg];
+            step.what = step.what == kind::jump_register ? kind::jump : kind::call;
         }
-        at = next.what == step::kind::branch ? next.to : at + next.length;
-        through_call |= next.call;
+        known = step.what == kind::load_register ? known | register_bit : 0;
+        switch (step.what) {
+        case kind::load_register:
+            registers[step.reg] = step.to;
+            at += step.length;
+            break;
+        case kind::next:
+            at += step.length;
+            break;
+        case kind::jump:
+            at = step.to;
+            break;
+        case kind::call:
+            if (marked(step.to)) {
+                return {chain_end::kind::met, step.to, false};
+            }
+            if (home != 0 && step.to == home) {
+                home_called = true;
+            } else if (!in_host(step.to) && depth < call_depth_limit) {
+                const int rest = steps_left - std::min(steps_left, helper_step_limit);
+                steps_left -= rest;
+                const chain_end helper = from(step.to, depth + 1);
+                steps_left = rest + std::max(steps_left, 0);
+                if (helper.end == chain_end::kind::met || helper.end == chain_end::kind::broken) {
+                    return helper; // passes the mark, or faults there, within the helper
+                }
+                home_called |=
+                    helper.end == chain_end::kind::host && home != 0 && helper.at == home;
+            }
+            at += step.length;
+            break;
+        default:
+            return end_here(chain_end::kind::unknown);
+        }
     }
-    return {chain_end::kind::unknown, at, through_call};
+    return end_here(chain_end::kind::unknown);
+}
+
+} // namespace
+
+chain_end follow_call_chain(address_t site, std::span<const address_t> marks, address_t home) {
+    return follow_chain_from(site, relative_call_destination(site), marks, home);
+}
+
+chain_end follow_chain_from(address_t site, address_t from, std::span<const address_t> marks,
+                            address_t home) {
+    return chain_walk(site, marks, home).from(from, 0);
 }
 
 } // namespace injector

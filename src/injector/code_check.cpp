@@ -27,6 +27,14 @@ address_t image_holding(address_t address) {
 bool is_executable_code(address_t address, std::uint32_t size) {
     constexpr DWORD executable =
         PAGE_EXECUTE | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    constexpr DWORD readable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY;
+    // Old games often run with DEP off, and plug-ins then may run hooks from
+    // memory they never marked executable: any readable page runs as code.
+    DWORD dep = PROCESS_DEP_ENABLE;
+    BOOL permanent = FALSE;
+    const bool data_runs = GetProcessDEPPolicy(GetCurrentProcess(), &dep, &permanent) &&
+                           (dep & PROCESS_DEP_ENABLE) == 0;
+    const DWORD runs = data_runs ? executable | readable : executable;
     // The range may cross regions of different protection; each must pass.
     const std::uint64_t end = static_cast<std::uint64_t>(address) + (size != 0 ? size : 1);
     std::uint64_t next = address;
@@ -36,7 +44,7 @@ bool is_executable_code(address_t address, std::uint32_t size) {
                          sizeof region) == 0) {
             return false;
         }
-        if (region.State != MEM_COMMIT || (region.Protect & executable) == 0 ||
+        if (region.State != MEM_COMMIT || (region.Protect & runs) == 0 ||
             (region.Protect & PAGE_GUARD) != 0) {
             return false;
         }

@@ -13,7 +13,8 @@ address_t image_holding(address_t address);
 
 // True when all size bytes from address are committed memory that may run as
 // code: a loaded image's code, or code another plug-in placed in memory it
-// allocated, such as a hooking library's trampoline.
+// allocated, such as a hooking library's trampoline; with DEP off for the
+// process, any readable memory that is no guard page.
 bool is_executable_code(address_t address, std::uint32_t size = 1);
 
 // Where the five-byte relative call (E8) at site leads, or 0 when the byte

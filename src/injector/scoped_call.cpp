@@ -92,7 +92,7 @@ bool scoped_call::site_given_back() const {
 }
 
 address_t scoped_call::still_code(address_t callee) const {
-    const bool broken = follow_chain_from(address, callee, {}).end == chain_end::kind::broken;
+    const bool broken = follow_chain_from(address, callee, {}, home).end == chain_end::kind::broken;
     return broken && home != 0 ? home : callee;
 }
 
@@ -154,7 +154,7 @@ bool scoped_call::lead_through(address_t target) {
     for (std::uint32_t index = 0; index < kept_count; ++index) {
         marks[1 + index] = kept[index].stub;
     }
-    const chain_end end = follow_call_chain(address, {marks, 1 + kept_count});
+    const chain_end end = follow_call_chain(address, {marks, 1 + kept_count}, home);
     switch (end.end) {
     case chain_end::kind::met:
         if (end.at != stub) {
@@ -230,9 +230,14 @@ void scoped_call::restore_bytes() {
             leave_call_stub(stub, still_code(earlier_callee));
         }
         give_back_kept_stub_call();
-        // A path that leads into a plug-in unloaded since would take the host
-        // down at its next call; the host's own call is all that can be given.
-        if (home != 0 && follow_call_chain(address, {}).end == chain_end::kind::broken) {
+        // A call into a plug-in unloaded since would take the host down at its
+        // next call; the host's own call is all that can be given. A call into
+        // memory still committed may be a live plug-in's, whatever lies
+        // further down its path: it is never written over.
+        const address_t destination = relative_call_destination(address);
+        const chain_end end =
+            destination != 0 ? follow_chain_from(address, destination, {}, home) : chain_end{};
+        if (home != 0 && end.end == chain_end::kind::broken && end.at == destination) {
             std::uint8_t call[call_length];
             relative_call_bytes(call, address, home);
             write_bytes(address, call, call_length, true);

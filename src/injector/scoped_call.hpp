@@ -43,9 +43,9 @@ class scoped_call : public scoped_basic<5> {
     // as it is; one that meets a stub of this patch left behind earlier makes
     // that one live again, and the live one a jump past the patch; one that
     // reaches the host's own code without either is taken again on top of
-    // whatever is there. A path that leads into memory that is not code is
-    // left as it is; one that cannot be followed is taken again only when
-    // given back. True when target must now hand the call on to next_callee().
+    // whatever is there. A path that leads into memory no longer committed
+    // is left as it is; one that cannot be followed (also through committed
+    // memory it may not read) is taken again only when given back. True when target must now hand the call on to next_callee().
     bool lead_through(address_t target);
 
     // Where the live stub's path goes on past the patch's target.
@@ -88,8 +88,8 @@ class scoped_call : public scoped_basic<5> {
     // Makes the kept stub at index the live one, leading to target.
     void revive(std::uint32_t index, address_t target);
     // Where a stub that leads to callee had better lead: the host's own
-    // function once the path from callee leads into memory that is code no
-    // more (a plug-in unloaded since).
+    // function once the path from callee leads into memory no longer
+    // committed (a plug-in unloaded since).
     address_t still_code(address_t callee) const;
     // At unload: a site that holds a call to a kept stub gets a call to where
     // that stub leads.

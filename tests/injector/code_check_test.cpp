@@ -104,4 +104,93 @@ TEST(code_check, a_call_path_is_followed_only_so_far_and_only_through_committed_
     VirtualFree(code, 0, MEM_RELEASE);
 }
 
+// The walk's decoder: each row's bytes stand right before a mark, so the walk
+// meets it only with every length and branch read right, and ends where the
+// row says otherwise. A pointer in a guard page is never read.
+TEST(code_check, the_walk_reads_what_hooking_code_puts_before_the_way_on) {
+    using bytes = std::vector<std::uint8_t>;
+    using kind = injector::chain_end::kind;
+    constexpr std::uint32_t page = 4096;
+    auto* base = static_cast<std::uint8_t*>(VirtualAlloc(nullptr, 4 * page, MEM_RESERVE, 1));
+    ASSERT_TRUE(VirtualAlloc(base, 3 * page, MEM_COMMIT, PAGE_EXECUTE_READWRITE));
+    const auto at = [&](std::uint32_t offset) {
+        return reinterpret_cast<address_t>(base) + offset;
+    };
+    const address_t mark = at(0x100), helper = at(0x200), guarded = at(page);
+    const address_t home = reinterpret_cast<address_t>(&function_here), other_host = 0x401000;
+    std::memset(base, 0xCC, page);
+    base[0x200] = 0xC3;
+    base[0x220] = 0xEB, base[0x221] = 0xFE; // a helper that loops for good
+    const address_t pointers[] = {helper, mark};
+    std::memcpy(base + 0x210, pointers, sizeof pointers);
+    std::memcpy(base + page, &helper, 4);
+    DWORD was = 0;
+    VirtualProtect(base + page, page, PAGE_EXECUTE_READ | PAGE_GUARD, &was);
+    VirtualProtect(base + 2 * page, page, PAGE_NOACCESS, &was);
+    const auto u32 = [](address_t value) {
+        bytes four(4);
+        std::memcpy(four.data(), &value, 4);
+        return four;
+    };
+    // A displacement to target from the end of an instruction tail bytes before the mark.
+    const auto rel = [&](address_t target, address_t tail) { return u32(target - (mark - tail)); };
+    const auto cat = [](std::initializer_list<bytes> parts) {
+        bytes all;
+        for (const bytes& part : parts) {
+            all.insert(all.end(), part.begin(), part.end());
+        }
+        return all;
+    };
+    const struct {
+        const char* what;
+        bytes code;
+        kind end;
+        address_t at; // the host's function is reached only by a call
+    } cases[] = {
+        {"mov eax, [ebp+8]", {0x8B, 0x45, 0x08}, kind::met, mark},
+        {"mov eax, [ebp+disp32]", {0x8B, 0x85, 0xCC, 0xCC, 0xCC, 0xCC}, kind::met, mark},
+        {"mov eax, [esp+4]", {0x8B, 0x44, 0x24, 0x04}, kind::met, mark},
+        {"inc dword [ecx*4+disp32]", {0xFF, 0x04, 0x8D, 0xCC, 0xCC, 0xCC, 0xCC}, kind::met, mark},
+        {"mov ax, imm16", {0x66, 0xB8, 0xCC, 0xCC}, kind::met, mark},
+        {"cmp dword [x], imm32", cat({{0x81, 0x3D}, bytes(8, 0xCC)}), kind::met, mark},
+        {"add esp, imm32", {0x81, 0xC4, 0xCC, 0xCC, 0xCC, 0xCC}, kind::met, mark},
+        {"add esp, imm8", {0x83, 0xC4, 0x04}, kind::met, mark},
+        {"push imm32", {0x68, 0xCC, 0xCC, 0xCC, 0xCC}, kind::met, mark},
+        {"push imm32; ret", cat({{0x68}, u32(mark), {0xC3}}), kind::met, mark},
+        {"call [helper]", cat({{0xFF, 0x15}, u32(at(0x210))}), kind::met, mark},
+        {"call [guard page]", cat({{0xFF, 0x15}, u32(guarded)}), kind::unknown, mark - 6},
+        {"call helper", cat({{0xE8}, rel(helper, 0)}), kind::met, mark},
+        {"call a helper that loops", cat({{0xE8}, rel(at(0x220), 0)}), kind::met, mark},
+        {"mov eax, imm32; jmp eax", cat({{0xB8}, u32(mark), {0xFF, 0xE0}}), kind::met, mark},
+        {"mov ecx, imm32; jmp ecx", cat({{0xB9}, u32(mark), {0xFF, 0xE1}}), kind::met, mark},
+        {"mov eax, imm32; inc eax; jmp eax", cat({{0xB8}, u32(mark), {0x40, 0xFF, 0xE0}}),
+         kind::unknown, mark - 2},
+        {"jmp rel8", {0xEB, 0x01, 0xCC}, kind::met, mark},
+        {"call helper; jmp rel32", cat({{0xE8}, rel(helper, 5), {0xE9}, rel(mark, 0)}), kind::met,
+         mark},
+        {"call [helper]; jmp [mark]",
+         cat({{0xFF, 0x15}, u32(at(0x210)), {0xFF, 0x25}, u32(at(0x214))}), kind::met, mark},
+        {"call another host function", cat({{0xE8}, rel(other_host, 0)}), kind::met, mark},
+        {"call the host's function; ret", cat({{0xE8}, rel(home, 1), {0xC3}}), kind::host, home},
+        {"jmp into a page of no access", cat({{0xE9}, rel(at(2 * page), 0)}), kind::unknown,
+         at(2 * page)},
+        {"jmp into a guard page", cat({{0xE9}, rel(guarded, 0)}), kind::unknown, guarded},
+        {"jmp into reserved memory", cat({{0xE9}, rel(at(3 * page), 0)}), kind::broken,
+         at(3 * page)},
+    };
+    for (const auto& c : cases) {
+        std::memset(base, 0xCC, 0x100);
+        std::memcpy(base + 0x100 - c.code.size(), c.code.data(), c.code.size());
+        const injector::chain_end end =
+            injector::follow_chain_from(0x401000, mark - c.code.size(), {&mark, 1}, home);
+        EXPECT_EQ(end.end, c.end) << c.what;
+        EXPECT_EQ(end.at, c.at) << c.what;
+        EXPECT_EQ(end.through_call, c.end == kind::host) << c.what;
+    }
+    MEMORY_BASIC_INFORMATION region{};
+    VirtualQuery(base + page, &region, sizeof region);
+    EXPECT_EQ(region.Protect, static_cast<DWORD>(PAGE_EXECUTE_READ | PAGE_GUARD));
+    VirtualFree(base, 0, MEM_RELEASE);
+}
+
 } // namespace

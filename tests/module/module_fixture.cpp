@@ -198,6 +198,14 @@ foreign_plugin::foreign_plugin(std::uint32_t site, bool through_trampoline, int 
     }
 }
 
+foreign_plugin::foreign_plugin(std::uint32_t site, const foreign_hook& hook)
+    : module(LoadLibraryA("foreign_plugin.dll")) {
+    EXPECT_NE(module, nullptr);
+    exported<void(std::uint32_t, int, bool, std::uint32_t, std::uint32_t)>(
+        module, "foreign_take_over_shaped")(site, hook.shape, hook.writes_back_only_its_own,
+                                            hook.host_function, hook.protection);
+}
+
 void foreign_plugin::unload() {
     if (module != nullptr) {
         FreeLibrary(module);

@@ -55,9 +55,19 @@ std::pair<std::uint32_t, std::uint32_t> image_of(HMODULE module);
 // Another plug-in that takes the call at site over, as long as it lives: on
 // top of whatever is there, or through a trampoline outside any image. Each
 // copy (1, 2, ...) is a file of its own, so that several can be loaded at once.
+// Its hook: a call straight to its code, or to a trampoline that leads there
+// by a jump, a register, or after a call to its helper or to host_function.
+struct foreign_hook {
+    enum way : int { straight = -1, jump, jump_register, helper_first, host_first };
+    int shape = straight;
+    bool writes_back_only_its_own = false; // else writes back what it found
+    std::uint32_t host_function = 0;
+    std::uint32_t protection = PAGE_EXECUTE_READ; // of the trampoline
+};
 class foreign_plugin {
   public:
     explicit foreign_plugin(std::uint32_t site, bool through_trampoline = false, int copy = 0);
+    foreign_plugin(std::uint32_t site, const foreign_hook& hook);
     ~foreign_plugin() { unload(); }
     void unload();
     std::uint32_t passes() const; // runs through its call

@@ -8,6 +8,7 @@
 #include "injector/protected_memory.hpp"
 
 #include <algorithm>
+#include <cstdio>
 #include <iterator>
 #include <optional>
 #include <random>
@@ -322,4 +323,98 @@ TEST_F(module_test, every_order_of_plugins_leads_through_the_module_once_after_a
         }
         sim::restore_code();
     }
+}
+
+// A live plug-in stays on the site's path through a new game and the module's
+// unload, whatever its hook's shape, also while its trampoline's page is for a
+// moment unreadable, or runs from a read-write page with DEP off (as old games
+// run: their loaders' call). One that leaves without writing the site back has
+// the path mended behind it by the next new game, or by the module's unload.
+TEST_F(module_test, a_live_plugin_stays_on_the_path_whatever_its_hook_and_its_pages) {
+    enum then : int { stays, leaves_then_new_game, leaves_then_unload };
+    constexpr DWORD code = PAGE_EXECUTE_READ, data = PAGE_READWRITE;
+    struct row {
+        int shared, shape; // draw site, text site a
+        DWORD made, briefly;
+        bool on_top;
+        int then;
+    };
+    std::vector<row> cases = {
+        {1, foreign_hook::jump, data, data, false, stays},
+        {1, foreign_hook::jump, code, code, false, leaves_then_new_game},
+        {3, foreign_hook::jump, code, code, false, leaves_then_unload},
+        {1, foreign_hook::jump_register, code, code, false, leaves_then_new_game},
+        {1, foreign_hook::helper_first, code, code, false, leaves_then_unload},
+        {1, foreign_hook::host_first, code, code, false, leaves_then_new_game},
+        {1, foreign_hook::host_first, code, code, true, stays},
+        {3, foreign_hook::helper_first, code, code, true, stays}};
+    for (int shared : {1, 3}) {
+        for (DWORD briefly : {DWORD{PAGE_NOACCESS}, code | PAGE_GUARD, DWORD{PAGE_READONLY}}) {
+            for (bool on_top : {false, true}) {
+                cases.push_back({shared, foreign_hook::jump, code, briefly, on_top, stays});
+            }
+        }
+    }
+    using set_information = LONG(NTAPI*)(HANDLE, ULONG, PVOID, ULONG);
+    const auto set = reinterpret_cast<set_information>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtSetInformationProcess")));
+    enter_vehicle(0.5f);
+    int new_games_dropping = 0, unloads_writing_over = 0, unloads = 0;
+    for (const row& c : cases) {
+        const shared_site& shared = shared_sites[c.shared];
+        SCOPED_TRACE(testing::Message() << c.shared << c.shape << c.briefly << c.on_top << c.then);
+        ULONG execute_data = c.made == data ? 2 : 1; // MEM_EXECUTE_OPTION_ENABLE, _DISABLE
+        ASSERT_EQ(set(GetCurrentProcess(), 0x22, &execute_data, sizeof execute_data), 0);
+        const foreign_hook hook{c.shape, c.then != stays, host_address::player_vehicle, c.made};
+        std::optional<foreign_plugin> other;
+        void* page = nullptr;
+        if (!c.on_top) {
+            other.emplace(shared.site, hook);
+            page = reinterpret_cast<void*>(call_target(shared.site));
+        }
+        load();
+        sim::run_event_site(sim::event_site::init);
+        if (c.on_top) {
+            other.emplace(shared.site, hook);
+            page = reinterpret_cast<void*>(call_target(shared.site));
+        }
+        const auto briefly = [&](auto event) {
+            DWORD was = 0;
+            VirtualProtect(page, 1, c.briefly, &was);
+            event();
+            MEMORY_BASIC_INFORMATION region{};
+            VirtualQuery(page, &region, sizeof region);
+            EXPECT_EQ(region.Protect, c.briefly) << "a guard page touched";
+            VirtualProtect(page, 1, c.made, &was);
+        };
+        const auto pass = [&](bool module, bool through_other) {
+            const std::uint32_t before = through_other ? other->passes() : 0;
+            expect_a_pass(shared, module);
+            const std::uint32_t passes = through_other ? other->passes() : 0;
+            EXPECT_EQ(passes, before + through_other);
+            return passes == before + through_other;
+        };
+        briefly([] { sim::run_event_site(sim::event_site::init); });
+        new_games_dropping += !pass(true, true);
+        if (c.then == stays) {
+            briefly([this] { unload(); });
+            unloads_writing_over += !pass(false, true);
+            ++unloads;
+        } else {
+            other.reset(); // finds the module's call at the site, and leaves it
+            if (c.then == leaves_then_new_game) {
+                sim::run_event_site(sim::event_site::init);
+                pass(true, false);
+            }
+            unload();
+            pass(false, false);
+            EXPECT_TRUE(sim::changed_code_bytes().empty());
+        }
+        other.reset();
+        sim::restore_code();
+    }
+    std::printf(
+        "a live plug-in beside the module: %d of %zu new games dropped it, %d of %d unloads "
+        "wrote over its call\n",
+        new_games_dropping, cases.size(), unloads_writing_over, unloads);
 }
