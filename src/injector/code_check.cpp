@@ -11,6 +11,23 @@ namespace {
 constexpr std::uint8_t relative_call = 0xE8;
 constexpr std::uint32_t relative_call_length = 5;
 
+// Whether the process runs with DEP off. Asked by name: Windows XP before
+// its third service pack has no such question, and a module that imported it
+// would not load there at all. Without the question, DEP counts as on, as it
+// did before the module asked.
+bool data_runs_as_code() {
+    using dep_policy_query = BOOL(WINAPI*)(HANDLE, LPDWORD, PBOOL);
+    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    const auto query = kernel != nullptr
+                           ? reinterpret_cast<dep_policy_query>(reinterpret_cast<void*>(
+                                 GetProcAddress(kernel, "GetProcessDEPPolicy")))
+                           : nullptr;
+    DWORD dep = PROCESS_DEP_ENABLE;
+    BOOL permanent = FALSE;
+    return query != nullptr && query(GetCurrentProcess(), &dep, &permanent) &&
+           (dep & PROCESS_DEP_ENABLE) == 0;
+}
+
 } // namespace
 
 address_t image_holding(address_t address) {
@@ -30,11 +47,7 @@ bool is_executable_code(address_t address, std::uint32_t size) {
     constexpr DWORD readable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY;
     // Old games often run with DEP off, and plug-ins then may run hooks from
     // memory they never marked executable: any readable page runs as code.
-    DWORD dep = PROCESS_DEP_ENABLE;
-    BOOL permanent = FALSE;
-    const bool data_runs = GetProcessDEPPolicy(GetCurrentProcess(), &dep, &permanent) &&
-                           (dep & PROCESS_DEP_ENABLE) == 0;
-    const DWORD runs = data_runs ? executable | readable : executable;
+    const DWORD runs = data_runs_as_code() ? executable | readable : executable;
     // The range may cross regions of different protection; each must pass.
     const std::uint64_t end = static_cast<std::uint64_t>(address) + (size != 0 ? size : 1);
     std::uint64_t next = address;
