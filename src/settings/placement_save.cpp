@@ -164,13 +164,6 @@ placement_saved save_placement(float scale, float offset_x, float offset_y, bool
     }
     char path_utf8[MAX_PATH * 3];
     to_utf8(path, path_utf8, sizeof path_utf8);
-    // A player's edit made since the last read would be lost under the values
-    // the mode started from.
-    if (!settings_file_unchanged_since_full_read()) {
-        refuse(path_utf8, "it was changed since the game read it; the game reads it again "
-                          "within a second, and Enter then saves over it");
-        return placement_saved::refused;
-    }
     const heap_bytes old_bytes(largest_settings_file + 1);
     const heap_bytes new_bytes(largest_settings_file + room_for_new_lines);
     if (old_bytes.get() == nullptr || new_bytes.get() == nullptr) {
@@ -212,7 +205,13 @@ placement_saved save_placement(float scale, float offset_x, float offset_y, bool
         old_bytes.get(), old_size, {scale_value, x_value, y_value, &reads_as_saving},
         new_bytes.get(), largest_settings_file + room_for_new_lines);
     if (new_size == 0) {
-        refuse(path_utf8, "it is in UTF-16 big-endian, which the system does not read");
+        refuse(path_utf8, "it is in UTF-16 big-endian, which the game reads but does not write; "
+                          "save it as UTF-16LE, UTF-8 or ANSI");
+        return placement_saved::refused;
+    }
+    // The game would not read the file it wrote.
+    if (new_size > largest_settings_file) {
+        refuse(path_utf8, "with the new lines it would be larger than 64 KB");
         return placement_saved::refused;
     }
 
@@ -224,6 +223,13 @@ placement_saved save_placement(float scale, float offset_x, float offset_y, bool
             return placement_saved::held_open;
         }
         refuse(path_utf8, "another program holds the file open");
+        return placement_saved::refused;
+    }
+    // A player's edit made since the last read would be lost under the values
+    // the mode started from.
+    if (!settings_file_unchanged_since_full_read(before.settings)) {
+        refuse(path_utf8, "it was changed since the game read it; the game reads it again "
+                          "within a second, and Enter then saves over it");
         return placement_saved::refused;
     }
     expected.settings = before.settings;

@@ -464,7 +464,8 @@ TEST(settings_file_state, answers_each_look_and_read_by_its_rules) {
     const file_stamp a = stamp(1), b = stamp(2), c = stamp(3), d = stamp(4), gone{}, dir = stamp(0);
     constexpr std::uint64_t written = 1ull << 32, ms = 10000; // the stamps' time
     // clang-format off
-    enum what { fresh, begin, look, read, cut, kept, drop, due, play, p_read, p_cut, saved, same };
+    enum what { fresh, begin, look, read, cut, kept, drop, due, play, p_read, p_cut, saved, same,
+                edited };
     const struct {
         what event;
         DWORD now;
@@ -505,6 +506,7 @@ TEST(settings_file_state, answers_each_look_and_read_by_its_rules) {
         {begin, 33250, {}, 0}, {look, 33250, gone, D},
         // The module's own save: the last read in full, read back, not waited for.
         {kept, 33250, {}, 100}, {saved, 34000, a, 50}, {same, 34000, a, 1}, {same, 34000, b, 0},
+        {edited, 34000, a, 0},
         {play, 35000, a, 0}, {play, 35250, a, 1}, {saved, 36000, c, 50}, {begin, 36100, {}, 0},
         {look, 36100, c, R},
     };
@@ -537,7 +539,8 @@ TEST(settings_file_state, answers_each_look_and_read_by_its_rules) {
             return state.read_in_play(false, l, scale_2), int{state.tell_unreadable_now()};
         },
         [&](const file_look& l) { return state.note_saved(half, l.file), scale(); },
-        [&](const file_look& l) { return int{state.unchanged_since_full_read(l.file)}; },
+        [&](const file_look& l) { return int{state.unchanged_since_full_read(l.file, half)}; },
+        [&](const file_look& l) { return int{state.unchanged_since_full_read(l.file, scale_2)}; },
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << "at " << row.now << " ms");
