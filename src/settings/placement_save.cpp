@@ -173,10 +173,12 @@ placement_saved save_placement(float scale, float offset_x, float offset_y, bool
     std::size_t old_size = 0;
     DWORD error = ERROR_SUCCESS;
     const DWORD attributes = GetFileAttributesW(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        refuse(path_utf8, "it is a folder");
+        return placement_saved::refused;
+    }
     const file_read read =
-        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0
-            ? file_read::missing // refused as a folder below
-            : read_file(path, old_bytes.get(), largest_settings_file + 1, old_size, error);
+        read_file(path, old_bytes.get(), largest_settings_file + 1, old_size, error);
     if (read == file_read::held_open && !last_try) {
         return placement_saved::held_open;
     }
@@ -227,9 +229,13 @@ placement_saved save_placement(float scale, float offset_x, float offset_y, bool
     }
     // A player's edit made since the last read would be lost under the values
     // the mode started from.
+    // A file deleted or emptied during a game is not read: the game keeps the
+    // settings last read until the next one.
     if (!settings_file_unchanged_since_full_read(before.settings)) {
-        refuse(path_utf8, "it was changed since the game read it; the game reads it again "
-                          "within a second, and Enter then saves over it");
+        refuse(path_utf8, old_size == 0 ? "it was deleted or emptied since the game read it; the "
+                                          "next game reads it again, and Enter then saves"
+                                        : "it was changed since the game read it; the game reads "
+                                          "it again within a second, and Enter then saves over it");
         return placement_saved::refused;
     }
     expected.settings = before.settings;

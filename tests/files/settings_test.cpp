@@ -9,6 +9,7 @@
 #include "settings/settings.hpp"
 #include "settings/settings_file_check.hpp"
 #include "settings/settings_file_state.hpp"
+#include "settings/settings_reload.hpp"
 #include "simhost/import_tap.hpp"
 #include "support/module_files_text.hpp"
 
@@ -690,6 +691,65 @@ TEST_F(settings_file, a_save_changes_the_three_values_and_keeps_every_other_byte
                 }
             }
         }
+    }
+}
+
+// A save refused: one line says why, the old file stays byte for byte and no
+// new file is left beside it. The file's time is set back, so the game reads
+// it at once.
+TEST_F(settings_file, a_refused_save_says_why_and_leaves_the_file_as_it_was) {
+    const std::string three = "[speedometer]\r\nscale = 1\r\noffset_x = 10\r\noffset_y = 0\r\n";
+    const auto sized = [&](std::size_t size) { // comment lines first, of 64 bytes and less
+        std::string text = three;
+        while (text.size() < size) {
+            const std::size_t line = std::min<std::size_t>(size - text.size(), 64);
+            text.insert(0, std::string(line - 2, ';') + "\r\n");
+        }
+        return text;
+    };
+    enum class then { nothing, remove, make_folder };
+    const struct {
+        std::string file;
+        then after_read;
+        float offset_x;
+        const char* refused; // null: saved
+    } rows[] = {
+        {"\xFE\xFF\0[\0s\0]\0\r\0\n"s, then::nothing, 11, "big-endian, which the game reads but"},
+        {sized(65536), then::nothing, 10, nullptr},
+        {sized(65536), then::nothing, 100, "with the new lines it would be larger than 64 KB"},
+        {sized(65537), then::nothing, 10, "it is larger than 64 KB"},
+        {three, then::remove, 11, "it was deleted or emptied since the game read it"},
+        {three, then::make_folder, 11, "it is a folder"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << &row - rows);
+        write_file(ini_, row.file);
+        const HANDLE file =
+            CreateFileW(ini_.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        // In 2020, a second apart: the system's profile functions may keep a
+        // file they read by its time.
+        const FILETIME long_ago{0x69C6C000 + static_cast<DWORD>(&row - rows) * 10000000,
+                                0x01D5C036};
+        SetFileTime(file, nullptr, nullptr, &long_ago);
+        CloseHandle(file);
+        load_settings_for_new_game();
+        if (row.after_read != then::nothing) {
+            DeleteFileW(ini_.c_str());
+        }
+        if (row.after_read == then::make_folder) {
+            CreateDirectoryW(ini_.c_str(), nullptr);
+        }
+        const std::string before = file_text(ini_);
+        DeleteFileW(log_.c_str());
+        restart_log_for_testing();
+        EXPECT_EQ(save_placement(1.0f, row.offset_x, 0.0f, true),
+                  row.refused ? placement_saved::refused : placement_saved::saved);
+        EXPECT_EQ(log_text(log_).find(row.refused ? row.refused : "not saved") != std::string::npos,
+                  row.refused != nullptr)
+            << log_text(log_);
+        EXPECT_EQ(file_text(ini_), before);
+        EXPECT_FALSE(exists(ini_ + L".saving"));
+        RemoveDirectoryW(ini_.c_str());
     }
 }
 
