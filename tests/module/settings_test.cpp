@@ -811,6 +811,9 @@ TEST_F(module_settings, a_layout_drive_moves_and_scales_the_gauge_and_saves_only
             frame_after(1000);
         }
     }
+    slept_ms = 0;
+    sim::run_event_site(sim::event_site::init); // the save's stamp has held still
+    EXPECT_EQ(slept_ms, 0u);
     const auto lines = log_lines();
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_TRUE(lines[0].starts_with(
