@@ -93,16 +93,26 @@ file_read read_file(const wchar_t* path, unsigned char* bytes, std::size_t capac
 }
 
 // What the new file must read as: the old one's settings with the new place.
+// And what the old file read as, which must still stand when the new one
+// takes its place.
 struct expected_read {
     speedometer_settings settings;
     speedometer_settings read_back;
+    speedometer_settings old_file;
+    bool old_file_changed = false;
 };
+
+constexpr char changed_since_read[] = "it was changed since the game read it; the game reads it "
+                                      "again within a second, and Enter then saves over it";
 
 bool reads_as_expected(const wchar_t* new_file, void* context) {
     auto& expected = *static_cast<expected_read*>(context);
     const settings_file_read read = read_settings_file(new_file);
     expected.read_back = read.settings;
-    return read.complete && read.settings == expected.settings;
+    // The player may have saved the file while the new one was written and
+    // flushed: the move would throw that edit away.
+    expected.old_file_changed = !settings_file_unchanged_since_full_read(expected.old_file);
+    return !expected.old_file_changed && read.complete && read.settings == expected.settings;
 }
 
 void refuse(const char* path, const char* why) {
@@ -234,10 +244,10 @@ placement_saved save_placement(float scale, float offset_x, float offset_y, bool
     if (!settings_file_unchanged_since_full_read(before.settings)) {
         refuse(path_utf8, old_size == 0 ? "it was deleted or emptied since the game read it; the "
                                           "next game reads it again, and Enter then saves"
-                                        : "it was changed since the game read it; the game reads "
-                                          "it again within a second, and Enter then saves over it");
+                                        : changed_since_read);
         return placement_saved::refused;
     }
+    expected.old_file = before.settings;
     expected.settings = before.settings;
     expected.settings.scale = scale;
     expected.settings.offset_x = offset_x;
@@ -264,7 +274,9 @@ placement_saved save_placement(float scale, float offset_x, float offset_y, bool
         refuse(path_utf8, "the disk is full");
         return placement_saved::refused;
     case replacement::not_as_meant:
-        refuse(path_utf8, "written anew it would not read back as the same settings");
+        refuse(path_utf8, expected.old_file_changed
+                              ? changed_since_read
+                              : "written anew it would not read back as the same settings");
         return placement_saved::refused;
     case replacement::failed:
         refuse_for_error(path_utf8, "it could not be written", error);

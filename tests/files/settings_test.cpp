@@ -693,7 +693,16 @@ TEST_F(settings_file, a_save_changes_the_three_values_and_keeps_every_other_byte
 }
 
 // A save refused: one line says why, the old file stays byte for byte and no
-// new file is left beside it.
+// new file is left beside it. The player may save the file while the new one
+// is being flushed.
+decltype(&FlushFileBuffers) real_flush = nullptr;
+std::string saved_at_flush;
+
+BOOL WINAPI flush_as_the_player_saves(HANDLE file) {
+    write_file(beside_module(L".ini"), saved_at_flush);
+    return real_flush(file);
+}
+
 TEST_F(settings_file, a_refused_save_says_why_and_leaves_the_file_as_it_was) {
     const std::string three = "[speedometer]\r\nscale = 1\r\noffset_x = 10\r\noffset_y = 0\r\n";
     const auto sized = [&](std::size_t size) { // comment lines first, of 64 bytes and less
@@ -704,7 +713,7 @@ TEST_F(settings_file, a_refused_save_says_why_and_leaves_the_file_as_it_was) {
         }
         return text;
     };
-    enum class then { nothing, remove, make_folder };
+    enum class then { nothing, remove, make_folder, edit_at_flush };
     const struct {
         std::string file;
         then after_read;
@@ -717,18 +726,26 @@ TEST_F(settings_file, a_refused_save_says_why_and_leaves_the_file_as_it_was) {
         {sized(65537), then::nothing, 10, "it is larger than 64 KB"},
         {three, then::remove, 11, "it was deleted or emptied since the game read it"},
         {three, then::make_folder, 11, "it is a folder"},
+        {three, then::edit_at_flush, 11, "it was changed since the game read it"},
     };
+    saved_at_flush = three + "units = mph\r\n";
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << &row - rows);
         write_file(ini_, row.file);
         load_settings_for_new_game();
-        if (row.after_read != then::nothing) {
+        if (row.after_read == then::remove || row.after_read == then::make_folder) {
             DeleteFileW(ini_.c_str());
         }
         if (row.after_read == then::make_folder) {
             CreateDirectoryW(ini_.c_str(), nullptr);
         }
-        const std::string before = file_text(ini_);
+        const bool at_flush = row.after_read == then::edit_at_flush;
+        const HMODULE program = GetModuleHandleW(nullptr);
+        if (at_flush) {
+            real_flush =
+                tap_import(program, "KERNEL32.dll", "FlushFileBuffers", &flush_as_the_player_saves);
+        }
+        const std::string before = at_flush ? saved_at_flush : file_text(ini_);
         DeleteFileW(log_.c_str());
         restart_log_for_testing();
         EXPECT_EQ(save_placement(1.0f, row.offset_x, 0.0f, true),
@@ -736,6 +753,9 @@ TEST_F(settings_file, a_refused_save_says_why_and_leaves_the_file_as_it_was) {
         EXPECT_EQ(log_text(log_).find(row.refused ? row.refused : "not saved") != std::string::npos,
                   row.refused != nullptr)
             << log_text(log_);
+        if (at_flush) {
+            tap_import(program, "KERNEL32.dll", "FlushFileBuffers", real_flush);
+        }
         EXPECT_EQ(file_text(ini_), before);
         EXPECT_FALSE(exists(ini_ + L".saving"));
         RemoveDirectoryW(ini_.c_str());
