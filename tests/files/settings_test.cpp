@@ -696,22 +696,23 @@ TEST_F(settings_file, a_save_changes_the_three_values_and_keeps_every_other_byte
 // new file is left beside it. The player may save the file while the new one
 // is being flushed.
 decltype(&FlushFileBuffers) real_flush = nullptr;
-std::string saved_at_flush;
+std::string saved_at_flush; // empty: not saved
 
 BOOL WINAPI flush_as_the_player_saves(HANDLE file) {
-    write_file(beside_module(L".ini"), saved_at_flush);
+    if (!saved_at_flush.empty()) {
+        write_file(beside_module(L".ini"), saved_at_flush);
+    }
     return real_flush(file);
 }
 
 TEST_F(settings_file, a_refused_save_says_why_and_leaves_the_file_as_it_was) {
     const std::string three = "[speedometer]\r\nscale = 1\r\noffset_x = 10\r\noffset_y = 0\r\n";
-    const auto sized = [&](std::size_t size) { // comment lines first, of 64 bytes and less
-        std::string text = three;
-        while (text.size() < size) {
-            const std::size_t line = std::min<std::size_t>(size - text.size(), 64);
-            text.insert(0, std::string(line - 2, ';') + "\r\n");
+    const auto sized = [&](std::size_t size) { // blank lines, then comments of 64 bytes
+        std::string text((size - three.size()) % 64, '\n');
+        while (text.size() + three.size() < size) {
+            text += std::string(63, ';') + "\n";
         }
-        return text;
+        return text + three;
     };
     enum class then { nothing, remove, make_folder, edit_at_flush };
     const struct {
@@ -728,7 +729,9 @@ TEST_F(settings_file, a_refused_save_says_why_and_leaves_the_file_as_it_was) {
         {three, then::make_folder, 11, "it is a folder"},
         {three, then::edit_at_flush, 11, "it was changed since the game read it"},
     };
-    saved_at_flush = three + "units = mph\r\n";
+    const HMODULE program = GetModuleHandleW(nullptr);
+    real_flush =
+        tap_import(program, "KERNEL32.dll", "FlushFileBuffers", &flush_as_the_player_saves);
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << &row - rows);
         write_file(ini_, row.file);
@@ -739,13 +742,8 @@ TEST_F(settings_file, a_refused_save_says_why_and_leaves_the_file_as_it_was) {
         if (row.after_read == then::make_folder) {
             CreateDirectoryW(ini_.c_str(), nullptr);
         }
-        const bool at_flush = row.after_read == then::edit_at_flush;
-        const HMODULE program = GetModuleHandleW(nullptr);
-        if (at_flush) {
-            real_flush =
-                tap_import(program, "KERNEL32.dll", "FlushFileBuffers", &flush_as_the_player_saves);
-        }
-        const std::string before = at_flush ? saved_at_flush : file_text(ini_);
+        saved_at_flush = row.after_read == then::edit_at_flush ? three + "units = mph\n" : "";
+        const std::string before = saved_at_flush.empty() ? file_text(ini_) : saved_at_flush;
         DeleteFileW(log_.c_str());
         restart_log_for_testing();
         EXPECT_EQ(save_placement(1.0f, row.offset_x, 0.0f, true),
@@ -753,13 +751,11 @@ TEST_F(settings_file, a_refused_save_says_why_and_leaves_the_file_as_it_was) {
         EXPECT_EQ(log_text(log_).find(row.refused ? row.refused : "not saved") != std::string::npos,
                   row.refused != nullptr)
             << log_text(log_);
-        if (at_flush) {
-            tap_import(program, "KERNEL32.dll", "FlushFileBuffers", real_flush);
-        }
         EXPECT_EQ(file_text(ini_), before);
         EXPECT_FALSE(exists(ini_ + L".saving"));
         RemoveDirectoryW(ini_.c_str());
     }
+    tap_import(program, "KERNEL32.dll", "FlushFileBuffers", real_flush);
 }
 
 } // namespace
