@@ -758,11 +758,8 @@ TEST_F(module_settings, a_layout_drive_moves_and_scales_the_gauge_and_saves_only
         {{VK_PRIOR, VK_UP}, 13, 1528.0f, 0}, // scale 1.05
         {{VK_HOME}, 13, 1556.0f, 0},         // the file's values
         {{VK_LEFT}, 13, 1555.0f, 0},
-        {{}, 13, 1555.0f, 0},
-        {{VK_RETURN}, 13, 1555.0f, 1, to_file::edit, true}, // refused: changed since read
-        {{}, 13, 1555.0f, 1},
+        {{VK_RETURN}, 13, 1555.0f, 1, to_file::edit, true},   // refused: changed since read
         {{VK_RETURN}, 9, 1555.0f, 1, to_file::nothing, true}, // read again since: saved, left
-        {{}, 9, 1555.0f, 1},
         {{VK_F8}, 13, 1555.0f, 1},
         {{VK_RIGHT}, 13, 1556.0f, 1},
         {{VK_RETURN}, 13, 1556.0f, 2, to_file::make_read_only}, // refused, the mode open
