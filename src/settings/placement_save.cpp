@@ -238,9 +238,8 @@ placement_saved save_placement(float scale, float offset_x, float offset_y, bool
         return placement_saved::refused;
     }
     // A player's edit made since the last read would be lost under the values
-    // the mode started from.
-    // A file deleted or emptied during a game is not read: the game keeps the
-    // settings last read until the next one.
+    // the mode started from. A file deleted or emptied during a game is not
+    // read: the game keeps the settings last read until the next one.
     if (!settings_file_unchanged_since_full_read(before.settings)) {
         refuse(path_utf8, old_size == 0 ? "it was deleted or emptied since the game read it; the "
                                           "next game reads it again, and Enter then saves"
