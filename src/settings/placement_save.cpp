@@ -93,16 +93,26 @@ file_read read_file(const wchar_t* path, unsigned char* bytes, std::size_t capac
 }
 
 // What the new file must read as: the old one's settings with the new place.
+// And what the old file read as, which must still stand when the new one
+// takes its place.
 struct expected_read {
     speedometer_settings settings;
     speedometer_settings read_back;
+    speedometer_settings old_file;
+    bool old_file_changed = false;
 };
+
+constexpr char changed_since_read[] = "it was changed since the game read it; the game reads it "
+                                      "again within a second, and Enter then saves over it";
 
 bool reads_as_expected(const wchar_t* new_file, void* context) {
     auto& expected = *static_cast<expected_read*>(context);
     const settings_file_read read = read_settings_file(new_file);
     expected.read_back = read.settings;
-    return read.complete && read.settings == expected.settings;
+    // The player may have saved the file while the new one was written and
+    // flushed: the move would throw that edit away.
+    expected.old_file_changed = !settings_file_unchanged_since_full_read(expected.old_file);
+    return !expected.old_file_changed && read.complete && read.settings == expected.settings;
 }
 
 void refuse(const char* path, const char* why) {
@@ -164,13 +174,6 @@ placement_saved save_placement(float scale, float offset_x, float offset_y, bool
     }
     char path_utf8[MAX_PATH * 3];
     to_utf8(path, path_utf8, sizeof path_utf8);
-    // A player's edit made since the last read would be lost under the values
-    // the mode started from.
-    if (!settings_file_unchanged_since_full_read()) {
-        refuse(path_utf8, "it was changed since the game read it; the game reads it again "
-                          "within a second, and Enter then saves over it");
-        return placement_saved::refused;
-    }
     const heap_bytes old_bytes(largest_settings_file + 1);
     const heap_bytes new_bytes(largest_settings_file + room_for_new_lines);
     if (old_bytes.get() == nullptr || new_bytes.get() == nullptr) {
@@ -180,10 +183,12 @@ placement_saved save_placement(float scale, float offset_x, float offset_y, bool
     std::size_t old_size = 0;
     DWORD error = ERROR_SUCCESS;
     const DWORD attributes = GetFileAttributesW(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        refuse(path_utf8, "it is a folder");
+        return placement_saved::refused;
+    }
     const file_read read =
-        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0
-            ? file_read::missing // refused as a folder below
-            : read_file(path, old_bytes.get(), largest_settings_file + 1, old_size, error);
+        read_file(path, old_bytes.get(), largest_settings_file + 1, old_size, error);
     if (read == file_read::held_open && !last_try) {
         return placement_saved::held_open;
     }
@@ -212,7 +217,13 @@ placement_saved save_placement(float scale, float offset_x, float offset_y, bool
         old_bytes.get(), old_size, {scale_value, x_value, y_value, &reads_as_saving},
         new_bytes.get(), largest_settings_file + room_for_new_lines);
     if (new_size == 0) {
-        refuse(path_utf8, "it is in UTF-16 big-endian, which the system does not read");
+        refuse(path_utf8, "it is in UTF-16 big-endian, which the game reads but does not write; "
+                          "save it as UTF-16LE, UTF-8 or ANSI");
+        return placement_saved::refused;
+    }
+    // The game would not read the file it wrote.
+    if (new_size > largest_settings_file) {
+        refuse(path_utf8, "with the new lines it would be larger than 64 KB");
         return placement_saved::refused;
     }
 
@@ -226,6 +237,16 @@ placement_saved save_placement(float scale, float offset_x, float offset_y, bool
         refuse(path_utf8, "another program holds the file open");
         return placement_saved::refused;
     }
+    // A player's edit made since the last read would be lost under the values
+    // the mode started from. A file deleted or emptied during a game is not
+    // read: the game keeps the settings last read until the next one.
+    if (!settings_file_unchanged_since_full_read(before.settings)) {
+        refuse(path_utf8, old_size == 0 ? "it was deleted or emptied since the game read it; the "
+                                          "next game reads it again, and Enter then saves"
+                                        : changed_since_read);
+        return placement_saved::refused;
+    }
+    expected.old_file = before.settings;
     expected.settings = before.settings;
     expected.settings.scale = scale;
     expected.settings.offset_x = offset_x;
@@ -252,7 +273,9 @@ placement_saved save_placement(float scale, float offset_x, float offset_y, bool
         refuse(path_utf8, "the disk is full");
         return placement_saved::refused;
     case replacement::not_as_meant:
-        refuse(path_utf8, "written anew it would not read back as the same settings");
+        refuse(path_utf8, expected.old_file_changed
+                              ? changed_since_read
+                              : "written anew it would not read back as the same settings");
         return placement_saved::refused;
     case replacement::failed:
         refuse_for_error(path_utf8, "it could not be written", error);

@@ -199,8 +199,16 @@ bool settings_file_state::read_in_play(bool complete, const file_look& after,
 
 // --- The module's own save
 
-bool settings_file_state::unchanged_since_full_read(const file_stamp& now) const {
-    return has_full_read_ && now == stamp_at_full_read_;
+bool settings_file_state::unchanged_since_full_read(const file_stamp& now,
+                                                    const speedometer_settings& read_now) {
+    if (!has_full_read_ || !(now == stamp_at_full_read_)) {
+        return false;
+    }
+    if (read_now == read_in_full_) {
+        return true;
+    }
+    unread_change_ = true;
+    return false;
 }
 
 void settings_file_state::note_saved(const speedometer_settings& written, const file_stamp& stamp) {

@@ -88,8 +88,11 @@ class settings_file_state {
 
     // --- The module's own save.
     // True when the file's stamp now is the one it had at the last read in
-    // full: nobody edited it since.
-    bool unchanged_since_full_read(const file_stamp& now) const;
+    // full and it reads now as it read then: nobody edited it since. On a
+    // file system with coarse times an edit within one tick that keeps the
+    // size keeps the stamp too; only the read tells it, and the follower,
+    // which goes by the stamp, is then set to read the file at its next look.
+    bool unchanged_since_full_read(const file_stamp& now, const speedometer_settings& read_now);
     // The file now holds written, at stamp: that is the last read in full.
     // The looks are left as they were, so the follower sees the change and
     // reads the file back; a new game takes the stamp as held still.

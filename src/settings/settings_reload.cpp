@@ -183,8 +183,8 @@ void follow_settings_file() {
     apply_during_game(read.settings);
 }
 
-bool settings_file_unchanged_since_full_read() {
-    return path_known && file_state.unchanged_since_full_read(stamp_of(settings_path));
+bool settings_file_unchanged_since_full_read(const speedometer_settings& read_now) {
+    return path_known && file_state.unchanged_since_full_read(stamp_of(settings_path), read_now);
 }
 
 void note_settings_file_saved(const speedometer_settings& written) {

@@ -39,10 +39,12 @@ void load_settings_for_new_game();
 // is made again a second later.
 void follow_settings_file();
 
-// For the module's own save of the settings file: true when the file's
-// stamp (last-write time and size) is the one it had at the last read in
-// full, so that a save never overwrites a player's edit made since.
-bool settings_file_unchanged_since_full_read();
+// For the module's own save of the settings file, with what it reads as
+// now: true when the file's stamp (last-write time and size) is the one it
+// had at the last read in full and it reads as it did then, so that a save
+// never overwrites a player's edit made since. An edit that kept the stamp
+// is read by the frames within a second, as one that changed it.
+bool settings_file_unchanged_since_full_read(const speedometer_settings& read_now);
 // After the module itself replaced the file with one that holds
 // `written`: that is now the last read in full, at the file's stamp now.
 // Nothing is logged, no "takes effect" line, and the next game does not

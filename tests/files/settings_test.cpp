@@ -9,6 +9,7 @@
 #include "settings/settings.hpp"
 #include "settings/settings_file_check.hpp"
 #include "settings/settings_file_state.hpp"
+#include "settings/settings_reload.hpp"
 #include "simhost/import_tap.hpp"
 #include "support/module_files_text.hpp"
 
@@ -257,8 +258,6 @@ TEST_F(settings_file, a_value_not_allowed_leaves_its_key_at_the_default_and_logs
         {"toggle_key = F0", keys},
         {"toggle_key = F01", keys},
         {"toggle_key = ctrl", keys},
-        {"layout_key = F13", keys},
-        {"layout_key = F0", keys},
         {"layout_key = up", keys},
         {"hud_text_shift = yes", "(on or off)"},
         {"opacity = 0.09999999", opacities},
@@ -464,7 +463,8 @@ TEST(settings_file_state, answers_each_look_and_read_by_its_rules) {
     const file_stamp a = stamp(1), b = stamp(2), c = stamp(3), d = stamp(4), gone{}, dir = stamp(0);
     constexpr std::uint64_t written = 1ull << 32, ms = 10000; // the stamps' time
     // clang-format off
-    enum what { fresh, begin, look, read, cut, kept, drop, due, play, p_read, p_cut, saved, same };
+    enum what { fresh, begin, look, read, cut, kept, drop, due, play, p_read, p_cut, saved, same,
+                edited };
     const struct {
         what event;
         DWORD now;
@@ -505,6 +505,7 @@ TEST(settings_file_state, answers_each_look_and_read_by_its_rules) {
         {begin, 33250, {}, 0}, {look, 33250, gone, D},
         // The module's own save: the last read in full, read back, not waited for.
         {kept, 33250, {}, 100}, {saved, 34000, a, 50}, {same, 34000, a, 1}, {same, 34000, b, 0},
+        {edited, 34000, a, 0},
         {play, 35000, a, 0}, {play, 35250, a, 1}, {saved, 36000, c, 50}, {begin, 36100, {}, 0},
         {look, 36100, c, R},
     };
@@ -537,7 +538,8 @@ TEST(settings_file_state, answers_each_look_and_read_by_its_rules) {
             return state.read_in_play(false, l, scale_2), int{state.tell_unreadable_now()};
         },
         [&](const file_look& l) { return state.note_saved(half, l.file), scale(); },
-        [&](const file_look& l) { return int{state.unchanged_since_full_read(l.file)}; },
+        [&](const file_look& l) { return int{state.unchanged_since_full_read(l.file, half)}; },
+        [&](const file_look& l) { return int{state.unchanged_since_full_read(l.file, scale_2)}; },
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << "at " << row.now << " ms");
@@ -688,6 +690,68 @@ TEST_F(settings_file, a_save_changes_the_three_values_and_keeps_every_other_byte
             }
         }
     }
+}
+
+// A save refused: one line says why, the old file stays byte for byte and no
+// new file is left beside it. The player may save the file while the new one
+// is being flushed.
+decltype(&FlushFileBuffers) real_flush = nullptr;
+std::string saved_at_flush; // empty: not saved
+
+BOOL WINAPI flush_as_the_player_saves(HANDLE file) {
+    if (!saved_at_flush.empty()) {
+        write_file(beside_module(L".ini"), saved_at_flush);
+    }
+    return real_flush(file);
+}
+
+TEST_F(settings_file, a_refused_save_says_why_and_leaves_the_file_as_it_was) {
+    const std::string three = "[speedometer]\r\nscale = 1\r\noffset_x = 10\r\noffset_y = 0\r\n";
+    const auto sized = [&](std::size_t size) {
+        return std::string(size - three.size() - 1, ';') + "\n" + three;
+    };
+    enum class then { nothing, remove, make_folder, edit_at_flush };
+    const struct {
+        std::string file;
+        then after_read;
+        float offset_x;
+        const char* refused; // null: saved
+    } rows[] = {
+        {"\xFE\xFF\0[\0s\0]\0\r\0\n"s, then::nothing, 11, "big-endian, which the game reads but"},
+        {sized(65536), then::nothing, 10, nullptr},
+        {sized(65536), then::nothing, 100, "with the new lines it would be larger than 64 KB"},
+        {sized(65537), then::nothing, 10, "it is larger than 64 KB"},
+        {three, then::remove, 11, "it was deleted or emptied since the game read it"},
+        {three, then::make_folder, 11, "it is a folder"},
+        {three, then::edit_at_flush, 11, "it was changed since the game read it"},
+    };
+    const HMODULE program = GetModuleHandleW(nullptr);
+    real_flush =
+        tap_import(program, "KERNEL32.dll", "FlushFileBuffers", &flush_as_the_player_saves);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << &row - rows);
+        write_file(ini_, row.file);
+        load_settings_for_new_game();
+        if (row.after_read == then::remove || row.after_read == then::make_folder) {
+            DeleteFileW(ini_.c_str());
+        }
+        if (row.after_read == then::make_folder) {
+            CreateDirectoryW(ini_.c_str(), nullptr);
+        }
+        saved_at_flush = row.after_read == then::edit_at_flush ? three + "units = mph\n" : "";
+        const std::string before = saved_at_flush.empty() ? file_text(ini_) : saved_at_flush;
+        DeleteFileW(log_.c_str());
+        restart_log_for_testing();
+        EXPECT_EQ(save_placement(1.0f, row.offset_x, 0.0f, true),
+                  row.refused ? placement_saved::refused : placement_saved::saved);
+        EXPECT_EQ(log_text(log_).find(row.refused ? row.refused : "not saved") != std::string::npos,
+                  row.refused != nullptr)
+            << log_text(log_);
+        EXPECT_EQ(file_text(ini_), before);
+        EXPECT_FALSE(exists(ini_ + L".saving"));
+        RemoveDirectoryW(ini_.c_str());
+    }
+    tap_import(program, "KERNEL32.dll", "FlushFileBuffers", real_flush);
 }
 
 } // namespace
