@@ -29,12 +29,6 @@ namespace {
 
 using namespace std::string_literals;
 
-speedometer_settings with(void (*change)(speedometer_settings&)) {
-    speedometer_settings s;
-    change(s);
-    return s;
-}
-
 class settings_file : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -42,7 +36,7 @@ class settings_file : public ::testing::Test {
         restart_log_for_testing();
         forget_logged_refusals_for_testing();
         forget_settings_file_warnings_for_testing();
-        active_settings = with([](speedometer_settings& s) { s.scale = 1.5f; }); // stale
+        active_settings = {.scale = 1.5f}; // stale
     }
     void TearDown() override {
         DeleteFileW(ini_.c_str());
@@ -169,49 +163,25 @@ TEST_F(settings_file, reads_every_allowed_value) {
          "toggle_key = q\n[more]\nscale = 9\n",
          {speed_units::kmh, 2.0f, 0.0f, 0.0f, 'Q', true}},
         {"[speedometer]\nscale = .5\ntoggle_key = F1\noffset_x = 0\nopacity = .5\n",
-         with([](speedometer_settings& s) {
-             s.scale = 0.5f;
-             s.toggle_key = VK_F1;
-             s.opacity_millionths = 500000;
-         })},
-        {"[speedometer]\nscale = 2.0\ntoggle_key = 0\n", with([](speedometer_settings& s) {
-             s.scale = 2.0f;
-             s.toggle_key = '0';
-         })},
+         {.scale = 0.5f, .toggle_key = VK_F1, .opacity_millionths = 500000}},
+        {"[speedometer]\nscale = 2.0\ntoggle_key = 0\n", {.scale = 2.0f, .toggle_key = '0'}},
         {"[speedometer]\ntoggle_key = 9\nopacity = 0.1\nlayout_key = f1\n",
-         with([](speedometer_settings& s) {
-             s.toggle_key = '9';
-             s.layout_key = VK_F1;
-             s.opacity_millionths = 100000;
-         })},
+         {.toggle_key = '9', .opacity_millionths = 100000, .layout_key = VK_F1}},
         // Six decimals of opacity, and zeros after them.
         {"[speedometer]\ntoggle_key = F10\nopacity = 0.1234560000\nlayout_key = F12\n",
-         with([](speedometer_settings& s) {
-             s.toggle_key = VK_F10;
-             s.layout_key = VK_F12;
-             s.opacity_millionths = 123456;
-         })},
+         {.toggle_key = VK_F10, .opacity_millionths = 123456, .layout_key = VK_F12}},
         // As the profile functions read a key: its first line, blanks and one
         // pair of quotes left out, comments skipped.
         {"[speedometer]\n;scale = 2\n  SCALE\t=\t'0.5'  \nscale = 2\noffset_x = \"7\"\n",
-         with([](speedometer_settings& s) {
-             s.scale = 0.5f;
-             s.offset_x = 7.0f;
-         })},
+         {.scale = 0.5f, .offset_x = 7.0f}},
         // Digits past the range's ends that are all zeros are still in it.
-        {"[speedometer]\nscale = 2.000\nopacity = 1.000\n",
-         with([](speedometer_settings& s) { s.scale = 2.0f; })},
+        {"[speedometer]\nscale = 2.000\nopacity = 1.000\n", {.scale = 2.0f}},
         // Leading zeros, as scale takes them.
         {"[speedometer]\noffset_x = 00100\noffset_y = 01000\nscale = 0001.5\n",
-         with([](speedometer_settings& s) {
-             s.offset_x = 100.0f;
-             s.offset_y = 1000.0f;
-             s.scale = 1.5f;
-         })},
-        {"[speedometer]\nanchor = 16:9\n",
-         with([](speedometer_settings& s) { s.anchor = screen_anchor::wide_16_9; })},
+         {.scale = 1.5f, .offset_x = 100.0f, .offset_y = 1000.0f}},
+        {"[speedometer]\nanchor = 16:9\n", {.anchor = screen_anchor::wide_16_9}},
         {"[speedometer]\nANCHOR = 4:3\n[more]\nanchor = 16:9\n",
-         with([](speedometer_settings& s) { s.anchor = screen_anchor::box_4_3; })},
+         {.anchor = screen_anchor::box_4_3}},
         // The longest value the reader takes whole.
         {"[speedometer]\nscale = 1.000000000000000000000000000000000000000000000000000000000000\n",
          speedometer_settings{}},
@@ -274,21 +244,14 @@ TEST_F(settings_file, a_value_not_allowed_leaves_its_key_at_the_default_and_logs
     to_utf8(ini_.c_str(), ini_utf8, sizeof ini_utf8);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
-        DeleteFileW(log_.c_str());
-        restart_log_for_testing();
-        forget_logged_refusals_for_testing();
+        SetUp();
         // A good value beside the bad one still counts.
         const bool units_key = std::string(c.line).starts_with("units");
         write_file(ini_, std::string("[speedometer]\n") + c.line + "\n" +
                              (units_key ? "scale = 0.5\n" : "units = mph\n"));
         load_settings();
-        speedometer_settings expected;
-        if (units_key) {
-            expected.scale = 0.5f;
-        } else {
-            expected.units = speed_units::mph;
-        }
-        EXPECT_EQ(active_settings, expected);
+        EXPECT_EQ(active_settings, units_key ? speedometer_settings{.scale = 0.5f}
+                                             : speedometer_settings{.units = speed_units::mph});
 
         const std::string line = c.line;
         const std::size_t equals = line.find(" =");
@@ -511,8 +474,7 @@ TEST(settings_file_state, answers_each_look_and_read_by_its_rules) {
     };
     // clang-format on
     settings_file_state state;
-    const speedometer_settings scale_2 = with([](speedometer_settings& s) { s.scale = 2.0f; });
-    const speedometer_settings half = with([](speedometer_settings& s) { s.scale = 0.5f; });
+    const speedometer_settings scale_2{.scale = 2.0f}, half{.scale = 0.5f};
     const auto answer = [&](settings_file_state::step s) {
         const int answers[] = {D, R, static_cast<int>(state.pause_ms()), G};
         return answers[static_cast<int>(s)];
