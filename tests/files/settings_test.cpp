@@ -160,11 +160,12 @@ TEST_F(settings_file, reads_every_allowed_value) {
          {speed_units::mph, 0.75f, 40.0f, 1000.0f, VK_F12, false}},
         // Names and words in any case; other keys and sections are not ours.
         {"[other]\nunits = mph\n[SPEEDOMETER]\nUnits = KMH\nscale = 2\ncolour = red\n"
-         "toggle_key = q\n[more]\nscale = 9\n",
-         {speed_units::kmh, 2.0f, 0.0f, 0.0f, 'Q', true}},
+         "toggle_key = q\nANCHOR = 4:3\n[more]\nscale = 9\nanchor = 16:9\n",
+         {.scale = 2.0f, .toggle_key = 'Q', .anchor = screen_anchor::box_4_3}},
         {"[speedometer]\nscale = .5\ntoggle_key = F1\noffset_x = 0\nopacity = .5\n",
          {.scale = 0.5f, .toggle_key = VK_F1, .opacity_millionths = 500000}},
-        {"[speedometer]\nscale = 2.0\ntoggle_key = 0\n", {.scale = 2.0f, .toggle_key = '0'}},
+        {"[speedometer]\nscale = 2.0\ntoggle_key = 0\nanchor = 16:9\n",
+         {.scale = 2.0f, .toggle_key = '0', .anchor = screen_anchor::wide_16_9}},
         {"[speedometer]\ntoggle_key = 9\nopacity = 0.1\nlayout_key = f1\n",
          {.toggle_key = '9', .opacity_millionths = 100000, .layout_key = VK_F1}},
         // Six decimals of opacity, and zeros after them.
@@ -179,9 +180,6 @@ TEST_F(settings_file, reads_every_allowed_value) {
         // Leading zeros, as scale takes them.
         {"[speedometer]\noffset_x = 00100\noffset_y = 01000\nscale = 0001.5\n",
          {.scale = 1.5f, .offset_x = 100.0f, .offset_y = 1000.0f}},
-        {"[speedometer]\nanchor = 16:9\n", {.anchor = screen_anchor::wide_16_9}},
-        {"[speedometer]\nANCHOR = 4:3\n[more]\nanchor = 16:9\n",
-         {.anchor = screen_anchor::box_4_3}},
         // The longest value the reader takes whole.
         {"[speedometer]\nscale = 1.000000000000000000000000000000000000000000000000000000000000\n",
          speedometer_settings{}},

@@ -83,23 +83,8 @@ void at_a_profile_read(LPCWSTR path) {
 // where Wine skips it: it reads a copy whose mark no system knows.
 bool keeps_mark = false;
 
-DWORD read_as_one_that_keeps_the_mark(LPCWSTR section, LPWSTR text, DWORD capacity, LPCWSTR path) {
-    std::ifstream file(path, std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    const bool marked = bytes.starts_with("\xEF\xBB\xBF");
-    std::ofstream(L"kept_mark.ini", std::ios::binary)
-        << (marked ? "xxx" : "") << bytes.substr(marked ? 3 : 0);
-    const DWORD length = real_profile_section(section, text, capacity, L".\\kept_mark.ini");
-    DeleteFileW(L"kept_mark.ini");
-    after_a_profile_read(path);
-    return length;
-}
-
 DWORD WINAPI tapped_profile_section(LPCWSTR section, LPWSTR text, DWORD capacity, LPCWSTR path) {
     at_a_profile_read(path);
-    if (keeps_mark) {
-        return read_as_one_that_keeps_the_mark(section, text, capacity, path);
-    }
     if (!section_answer.empty()) {
         std::wstring answer = section_answer;
         answer.resize(std::min<DWORD>(answer_length, capacity - 2), L';');
@@ -107,7 +92,16 @@ DWORD WINAPI tapped_profile_section(LPCWSTR section, LPWSTR text, DWORD capacity
         std::wmemcpy(text, answer.data(), capacity);
         return answer_length;
     }
-    const DWORD length = real_profile_section(section, text, capacity, path);
+    if (keeps_mark) {
+        std::ifstream file(path, std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        const bool marked = bytes.starts_with("\xEF\xBB\xBF");
+        std::ofstream(L"kept_mark.ini", std::ios::binary)
+            << (marked ? "xxx" : "") << bytes.substr(marked ? 3 : 0);
+    }
+    const DWORD length =
+        real_profile_section(section, text, capacity, keeps_mark ? L".\\kept_mark.ini" : path);
+    DeleteFileW(L"kept_mark.ini");
     after_a_profile_read(path);
     if (let_go_as_read_returns) {
         let_go();
