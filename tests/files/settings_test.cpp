@@ -599,14 +599,14 @@ TEST_F(settings_file, a_save_changes_the_three_values_and_keeps_every_other_byte
     // Old and new values; the last scale is the float just above 1.15, which
     // must be written with all its digits to read back the same.
     const struct {
-        const char* old_values[3];
+        const char* old[3];
         float scale;
-        float offset_x;
-        float offset_y;
-    } edits[] = {{{"1", "0", "0"}, 1.05f, 1.0f, 0.0f},
-                 {{"0.75", "40", "1000"}, 0.5f, 0.0f, 1000.0f},
-                 {{"2.0", "999", "3"}, 2.0f, 1000.0f, 2.0f},
-                 {{"1.234", "7", "7"}, std::nextafter(1.15f, 2.0f), 17.0f, 0.0f}};
+        const char* x;
+        const char* y;
+    } edits[] = {{{"1", "0", "0"}, 1.05f, "1", "0"},
+                 {{"0.75", "40", "1000"}, 0.5f, "0", "1000"},
+                 {{"2.0", "999", "3"}, 2.0f, "1000", "2"},
+                 {{"1.234", "7", "7"}, std::nextafter(1.15f, 2.0f), "17", "0"}};
     std::printf("%-50s %-10s %-5s %6s %6s %s\n", "shape", "encoding", "ends", "before", "after",
                 "bytes outside the three lines kept");
     for (const auto& shape : shapes) {
@@ -618,26 +618,22 @@ TEST_F(settings_file, a_save_changes_the_three_values_and_keeps_every_other_byte
                                                     << ", scale " << e.scale);
                     char scale[16];
                     scale_text(e.scale, scale);
-                    const std::string x = std::to_string(static_cast<int>(e.offset_x));
-                    const std::string y = std::to_string(static_cast<int>(e.offset_y));
-                    const char* const values[6] = {e.old_values[0], e.old_values[1],
-                                                   e.old_values[2], scale,
-                                                   x.c_str(),       y.c_str()};
+                    const char* const values[6] = {e.old[0], e.old[1], e.old[2], scale, e.x, e.y};
                     const std::string before =
                         encoded(with_values(shape.before, values), encoding, line_end, false);
                     std::string after(before.size() + 256, '\0');
                     after.resize(with_placement_lines(
                         reinterpret_cast<const unsigned char*>(before.data()), before.size(),
-                        {scale, x.c_str(), y.c_str()},
-                        reinterpret_cast<unsigned char*>(after.data()), after.size()));
+                        {scale, e.x, e.y}, reinterpret_cast<unsigned char*>(after.data()),
+                        after.size()));
                     ASSERT_EQ(after,
                               encoded(with_values(shape.after, values), encoding, line_end, false));
                     const std::string kept = encoded(shape.before, encoding, line_end, true);
                     ASSERT_EQ(kept, encoded(shape.after, encoding, line_end, true));
 
                     write_file(ini_, after);
-                    EXPECT_EQ(profile_value(ini_, L"offset_x"), x);
-                    EXPECT_EQ(profile_value(ini_, L"offset_y"), y);
+                    EXPECT_EQ(profile_value(ini_, L"offset_x"), e.x);
+                    EXPECT_EQ(profile_value(ini_, L"offset_y"), e.y);
                     float read_back = 0.0f;
                     EXPECT_TRUE(read_scale_text(profile_value(ini_, L"scale").c_str(), read_back));
                     EXPECT_EQ(read_back, e.scale);

@@ -183,6 +183,13 @@ class module_settings : public module_test {
     static void write_settings(const char* text) {
         std::ofstream(settings_file, std::ios::binary) << text;
     }
+    // A game started with these lines in the settings section, then a vehicle
+    // entered at half speed.
+    void start_a_game_with(const char* lines) {
+        write_settings_lines(lines);
+        sim::run_event_site(sim::event_site::init);
+        enter_vehicle(0.5f);
+    }
     // A frame ms after the last, and one more a quarter of a second later: a
     // changed file is read once it has held still that long.
     static std::size_t frame_after(DWORD ms) {
@@ -219,9 +226,7 @@ TEST_F(module_settings, are_read_at_each_init_not_at_load) {
 }
 
 TEST_F(module_settings, the_toggle_key_hides_and_shows_on_each_press) {
-    write_settings("[speedometer]\ntoggle_key = H\n");
-    sim::run_event_site(sim::event_site::init);
-    enter_vehicle(0.5f);
+    start_a_game_with("toggle_key = H");
     const struct {
         bool down;
         bool shown;
@@ -264,9 +269,7 @@ TEST_F(module_settings, the_toggle_key_hides_and_shows_on_each_press) {
 }
 
 TEST_F(module_settings, a_press_while_another_programs_window_is_in_front_is_not_for_the_game) {
-    write_settings_lines("toggle_key = H");
-    sim::run_event_site(sim::event_site::init);
-    enter_vehicle(0.5f);
+    start_a_game_with("toggle_key = H");
     const auto press = [] {
         key_down = true;
         const std::size_t renders = renders_in_a_frame();
@@ -382,9 +385,7 @@ TEST_F(module_settings, a_change_shows_within_a_second_but_units_and_text_shift_
 }
 
 TEST_F(module_settings, the_settings_in_force_stay_through_a_half_saved_or_huge_file) {
-    write_settings_lines("scale = 2\ntoggle_key = H");
-    sim::run_event_site(sim::event_site::init);
-    enter_vehicle(0.5f);
+    start_a_game_with("scale = 2\ntoggle_key = H");
     key_down = true; // hides
     renders_in_a_frame();
     key_down = false;
@@ -444,9 +445,7 @@ TEST_F(module_settings, the_settings_in_force_stay_through_a_half_saved_or_huge_
 }
 
 TEST_F(module_settings, a_read_cut_short_by_another_program_changes_nothing_until_read_whole) {
-    write_settings_lines("scale = 0.5\ntoggle_key = H");
-    sim::run_event_site(sim::event_site::init);
-    enter_vehicle(0.5f);
+    start_a_game_with("scale = 0.5\ntoggle_key = H");
     key_down = true; // hides
     renders_in_a_frame();
     key_down = false;
@@ -572,9 +571,7 @@ TEST_F(module_settings, are_read_when_they_changed_and_held_still_and_retried_wi
 }
 
 TEST_F(module_settings, a_file_saved_again_and_again_is_read_after_three_seconds_of_it) {
-    write_settings_lines("scale = 2");
-    sim::run_event_site(sim::event_site::init);
-    enter_vehicle(0.5f);
+    start_a_game_with("scale = 2");
     clock_ms += 750;
     std::vector<int> read_at_looks;
     for (int look = 1; look <= 40; ++look) {
