@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 
@@ -731,13 +732,22 @@ TEST_F(module_settings, a_layout_drive_moves_and_scales_the_gauge_and_saves_only
     sim::run_event_site(sim::event_site::init);
     enter_vehicle(0.5f);
     // What the player, or another program, does to the file before a frame.
-    enum class to_file { nothing, edit, make_read_only, make_writable, hold_open, let_go };
+    const auto edit = [&] { // within one tick of a coarse clock, at the same size
+        const FILETIME stamp = write_time();
+        write_settings(std::string(file).replace(file.find("1.0000001"), 9, "1.0000002").c_str());
+        set_write_time(stamp);
+    };
+    const auto read_only = [] { SetFileAttributesA(settings_file, FILE_ATTRIBUTE_READONLY); };
+    const auto writable = [] { SetFileAttributesA(settings_file, FILE_ATTRIBUTE_NORMAL); };
+    const auto hold_open = [] {
+        holder = CreateFileA(settings_file, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    };
     const struct {
         std::vector<int> keys;
         std::size_t renders; // 13: the gauge and the mode's frame
         float dial_left;     // 1920 - (354 * scale + offset_x), whole pixels
         std::size_t log_lines;
-        to_file before = to_file::nothing;
+        std::function<void()> before = nullptr;
         bool then_read = false; // then 1.25 s pass: the follower reads the file
     } frames[] = {
         {{VK_LEFT}, 9, 1556.0f, 0}, // not in the mode: the game's key alone
@@ -749,45 +759,24 @@ TEST_F(module_settings, a_layout_drive_moves_and_scales_the_gauge_and_saves_only
         {{VK_PRIOR, VK_UP}, 13, 1528.0f, 0}, // scale 1.05
         {{VK_HOME}, 13, 1556.0f, 0},         // the file's values
         {{VK_LEFT}, 13, 1555.0f, 0},
-        {{VK_RETURN}, 13, 1555.0f, 1, to_file::edit, true},   // refused: changed since read
-        {{VK_RETURN}, 9, 1555.0f, 1, to_file::nothing, true}, // read again since: saved, left
+        {{VK_RETURN}, 13, 1555.0f, 1, edit, true},   // refused: changed since read
+        {{VK_RETURN}, 9, 1555.0f, 1, nullptr, true}, // read again since: saved, left
         {{VK_F8}, 13, 1555.0f, 1},
         {{VK_RIGHT}, 13, 1556.0f, 1},
-        {{VK_RETURN}, 13, 1556.0f, 2, to_file::make_read_only}, // refused, the mode open
-        {{}, 13, 1556.0f, 2, to_file::make_writable},
-        {{VK_RETURN}, 13, 1556.0f, 2, to_file::hold_open, true}, // tried again for 2 s
-        {{}, 13, 1556.0f, 2, to_file::nothing, true},            // then refused
+        {{VK_RETURN}, 13, 1556.0f, 2, read_only}, // refused, the mode open
+        {{}, 13, 1556.0f, 2, writable},
+        {{VK_RETURN}, 13, 1556.0f, 2, hold_open, true}, // tried again for 2 s
+        {{}, 13, 1556.0f, 2, nullptr, true},            // then refused
         {{}, 13, 1556.0f, 3},
-        {{VK_RETURN}, 9, 1556.0f, 3, to_file::let_go},
+        {{VK_RETURN}, 9, 1556.0f, 3, let_go},
         {{VK_F8}, 13, 1556.0f, 3},
         {{VK_RIGHT}, 13, 1557.0f, 3},
         {{VK_ESCAPE}, 9, 1556.0f, 3}, // left without saving
     };
     for (const auto& f : frames) {
         SCOPED_TRACE(testing::Message() << "frame " << &f - frames);
-        switch (f.before) {
-        case to_file::edit: { // within one tick of a coarse clock, at the same size
-            const FILETIME stamp = write_time();
-            write_settings(
-                std::string(file).replace(file.find("1.0000001"), 9, "1.0000002").c_str());
-            set_write_time(stamp);
-            break;
-        }
-        case to_file::make_read_only:
-        case to_file::make_writable:
-            SetFileAttributesA(settings_file, f.before == to_file::make_read_only
-                                                  ? FILE_ATTRIBUTE_READONLY
-                                                  : FILE_ATTRIBUTE_NORMAL);
-            break;
-        case to_file::hold_open:
-            holder =
-                CreateFileA(settings_file, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-            break;
-        case to_file::let_go:
-            let_go();
-            break;
-        case to_file::nothing:
-            break;
+        if (f.before) {
+            f.before();
         }
         keys_held = f.keys;
         clock_ms += 100;
