@@ -29,12 +29,6 @@ namespace {
 
 using namespace std::string_literals;
 
-speedometer_settings with(void (*change)(speedometer_settings&)) {
-    speedometer_settings s;
-    change(s);
-    return s;
-}
-
 class settings_file : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -42,7 +36,7 @@ class settings_file : public ::testing::Test {
         restart_log_for_testing();
         forget_logged_refusals_for_testing();
         forget_settings_file_warnings_for_testing();
-        active_settings = with([](speedometer_settings& s) { s.scale = 1.5f; }); // stale
+        active_settings = {.scale = 1.5f}; // stale
     }
     void TearDown() override {
         DeleteFileW(ini_.c_str());
@@ -166,52 +160,26 @@ TEST_F(settings_file, reads_every_allowed_value) {
          {speed_units::mph, 0.75f, 40.0f, 1000.0f, VK_F12, false}},
         // Names and words in any case; other keys and sections are not ours.
         {"[other]\nunits = mph\n[SPEEDOMETER]\nUnits = KMH\nscale = 2\ncolour = red\n"
-         "toggle_key = q\n[more]\nscale = 9\n",
-         {speed_units::kmh, 2.0f, 0.0f, 0.0f, 'Q', true}},
+         "toggle_key = q\nANCHOR = 4:3\n[more]\nscale = 9\nanchor = 16:9\n",
+         {.scale = 2.0f, .toggle_key = 'Q', .anchor = screen_anchor::box_4_3}},
         {"[speedometer]\nscale = .5\ntoggle_key = F1\noffset_x = 0\nopacity = .5\n",
-         with([](speedometer_settings& s) {
-             s.scale = 0.5f;
-             s.toggle_key = VK_F1;
-             s.opacity_millionths = 500000;
-         })},
-        {"[speedometer]\nscale = 2.0\ntoggle_key = 0\n", with([](speedometer_settings& s) {
-             s.scale = 2.0f;
-             s.toggle_key = '0';
-         })},
+         {.scale = 0.5f, .toggle_key = VK_F1, .opacity_millionths = 500000}},
+        {"[speedometer]\nscale = 2.0\ntoggle_key = 0\nanchor = 16:9\n",
+         {.scale = 2.0f, .toggle_key = '0', .anchor = screen_anchor::wide_16_9}},
         {"[speedometer]\ntoggle_key = 9\nopacity = 0.1\nlayout_key = f1\n",
-         with([](speedometer_settings& s) {
-             s.toggle_key = '9';
-             s.layout_key = VK_F1;
-             s.opacity_millionths = 100000;
-         })},
+         {.toggle_key = '9', .opacity_millionths = 100000, .layout_key = VK_F1}},
         // Six decimals of opacity, and zeros after them.
         {"[speedometer]\ntoggle_key = F10\nopacity = 0.1234560000\nlayout_key = F12\n",
-         with([](speedometer_settings& s) {
-             s.toggle_key = VK_F10;
-             s.layout_key = VK_F12;
-             s.opacity_millionths = 123456;
-         })},
+         {.toggle_key = VK_F10, .opacity_millionths = 123456, .layout_key = VK_F12}},
         // As the profile functions read a key: its first line, blanks and one
         // pair of quotes left out, comments skipped.
         {"[speedometer]\n;scale = 2\n  SCALE\t=\t'0.5'  \nscale = 2\noffset_x = \"7\"\n",
-         with([](speedometer_settings& s) {
-             s.scale = 0.5f;
-             s.offset_x = 7.0f;
-         })},
+         {.scale = 0.5f, .offset_x = 7.0f}},
         // Digits past the range's ends that are all zeros are still in it.
-        {"[speedometer]\nscale = 2.000\nopacity = 1.000\n",
-         with([](speedometer_settings& s) { s.scale = 2.0f; })},
+        {"[speedometer]\nscale = 2.000\nopacity = 1.000\n", {.scale = 2.0f}},
         // Leading zeros, as scale takes them.
         {"[speedometer]\noffset_x = 00100\noffset_y = 01000\nscale = 0001.5\n",
-         with([](speedometer_settings& s) {
-             s.offset_x = 100.0f;
-             s.offset_y = 1000.0f;
-             s.scale = 1.5f;
-         })},
-        {"[speedometer]\nanchor = 16:9\n",
-         with([](speedometer_settings& s) { s.anchor = screen_anchor::wide_16_9; })},
-        {"[speedometer]\nANCHOR = 4:3\n[more]\nanchor = 16:9\n",
-         with([](speedometer_settings& s) { s.anchor = screen_anchor::box_4_3; })},
+         {.scale = 1.5f, .offset_x = 100.0f, .offset_y = 1000.0f}},
         // The longest value the reader takes whole.
         {"[speedometer]\nscale = 1.000000000000000000000000000000000000000000000000000000000000\n",
          speedometer_settings{}},
@@ -274,21 +242,14 @@ TEST_F(settings_file, a_value_not_allowed_leaves_its_key_at_the_default_and_logs
     to_utf8(ini_.c_str(), ini_utf8, sizeof ini_utf8);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
-        DeleteFileW(log_.c_str());
-        restart_log_for_testing();
-        forget_logged_refusals_for_testing();
+        SetUp();
         // A good value beside the bad one still counts.
         const bool units_key = std::string(c.line).starts_with("units");
         write_file(ini_, std::string("[speedometer]\n") + c.line + "\n" +
                              (units_key ? "scale = 0.5\n" : "units = mph\n"));
         load_settings();
-        speedometer_settings expected;
-        if (units_key) {
-            expected.scale = 0.5f;
-        } else {
-            expected.units = speed_units::mph;
-        }
-        EXPECT_EQ(active_settings, expected);
+        EXPECT_EQ(active_settings, units_key ? speedometer_settings{.scale = 0.5f}
+                                             : speedometer_settings{.units = speed_units::mph});
 
         const std::string line = c.line;
         const std::size_t equals = line.find(" =");
@@ -511,8 +472,7 @@ TEST(settings_file_state, answers_each_look_and_read_by_its_rules) {
     };
     // clang-format on
     settings_file_state state;
-    const speedometer_settings scale_2 = with([](speedometer_settings& s) { s.scale = 2.0f; });
-    const speedometer_settings half = with([](speedometer_settings& s) { s.scale = 0.5f; });
+    const speedometer_settings scale_2{.scale = 2.0f}, half{.scale = 0.5f};
     const auto answer = [&](settings_file_state::step s) {
         const int answers[] = {D, R, static_cast<int>(state.pause_ms()), G};
         return answers[static_cast<int>(s)];
@@ -639,14 +599,14 @@ TEST_F(settings_file, a_save_changes_the_three_values_and_keeps_every_other_byte
     // Old and new values; the last scale is the float just above 1.15, which
     // must be written with all its digits to read back the same.
     const struct {
-        const char* old_values[3];
+        const char* old[3];
         float scale;
-        float offset_x;
-        float offset_y;
-    } edits[] = {{{"1", "0", "0"}, 1.05f, 1.0f, 0.0f},
-                 {{"0.75", "40", "1000"}, 0.5f, 0.0f, 1000.0f},
-                 {{"2.0", "999", "3"}, 2.0f, 1000.0f, 2.0f},
-                 {{"1.234", "7", "7"}, std::nextafter(1.15f, 2.0f), 17.0f, 0.0f}};
+        const char* x;
+        const char* y;
+    } edits[] = {{{"1", "0", "0"}, 1.05f, "1", "0"},
+                 {{"0.75", "40", "1000"}, 0.5f, "0", "1000"},
+                 {{"2.0", "999", "3"}, 2.0f, "1000", "2"},
+                 {{"1.234", "7", "7"}, std::nextafter(1.15f, 2.0f), "17", "0"}};
     std::printf("%-50s %-10s %-5s %6s %6s %s\n", "shape", "encoding", "ends", "before", "after",
                 "bytes outside the three lines kept");
     for (const auto& shape : shapes) {
@@ -658,26 +618,22 @@ TEST_F(settings_file, a_save_changes_the_three_values_and_keeps_every_other_byte
                                                     << ", scale " << e.scale);
                     char scale[16];
                     scale_text(e.scale, scale);
-                    const std::string x = std::to_string(static_cast<int>(e.offset_x));
-                    const std::string y = std::to_string(static_cast<int>(e.offset_y));
-                    const char* const values[6] = {e.old_values[0], e.old_values[1],
-                                                   e.old_values[2], scale,
-                                                   x.c_str(),       y.c_str()};
+                    const char* const values[6] = {e.old[0], e.old[1], e.old[2], scale, e.x, e.y};
                     const std::string before =
                         encoded(with_values(shape.before, values), encoding, line_end, false);
                     std::string after(before.size() + 256, '\0');
                     after.resize(with_placement_lines(
                         reinterpret_cast<const unsigned char*>(before.data()), before.size(),
-                        {scale, x.c_str(), y.c_str()},
-                        reinterpret_cast<unsigned char*>(after.data()), after.size()));
+                        {scale, e.x, e.y}, reinterpret_cast<unsigned char*>(after.data()),
+                        after.size()));
                     ASSERT_EQ(after,
                               encoded(with_values(shape.after, values), encoding, line_end, false));
                     const std::string kept = encoded(shape.before, encoding, line_end, true);
                     ASSERT_EQ(kept, encoded(shape.after, encoding, line_end, true));
 
                     write_file(ini_, after);
-                    EXPECT_EQ(profile_value(ini_, L"offset_x"), x);
-                    EXPECT_EQ(profile_value(ini_, L"offset_y"), y);
+                    EXPECT_EQ(profile_value(ini_, L"offset_x"), e.x);
+                    EXPECT_EQ(profile_value(ini_, L"offset_y"), e.y);
                     float read_back = 0.0f;
                     EXPECT_TRUE(read_scale_text(profile_value(ini_, L"scale").c_str(), read_back));
                     EXPECT_EQ(read_back, e.scale);

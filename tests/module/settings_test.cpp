@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 
@@ -83,23 +84,8 @@ void at_a_profile_read(LPCWSTR path) {
 // where Wine skips it: it reads a copy whose mark no system knows.
 bool keeps_mark = false;
 
-DWORD read_as_one_that_keeps_the_mark(LPCWSTR section, LPWSTR text, DWORD capacity, LPCWSTR path) {
-    std::ifstream file(path, std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    const bool marked = bytes.starts_with("\xEF\xBB\xBF");
-    std::ofstream(L"kept_mark.ini", std::ios::binary)
-        << (marked ? "xxx" : "") << bytes.substr(marked ? 3 : 0);
-    const DWORD length = real_profile_section(section, text, capacity, L".\\kept_mark.ini");
-    DeleteFileW(L"kept_mark.ini");
-    after_a_profile_read(path);
-    return length;
-}
-
 DWORD WINAPI tapped_profile_section(LPCWSTR section, LPWSTR text, DWORD capacity, LPCWSTR path) {
     at_a_profile_read(path);
-    if (keeps_mark) {
-        return read_as_one_that_keeps_the_mark(section, text, capacity, path);
-    }
     if (!section_answer.empty()) {
         std::wstring answer = section_answer;
         answer.resize(std::min<DWORD>(answer_length, capacity - 2), L';');
@@ -107,7 +93,16 @@ DWORD WINAPI tapped_profile_section(LPCWSTR section, LPWSTR text, DWORD capacity
         std::wmemcpy(text, answer.data(), capacity);
         return answer_length;
     }
-    const DWORD length = real_profile_section(section, text, capacity, path);
+    if (keeps_mark) {
+        std::ifstream file(path, std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        const bool marked = bytes.starts_with("\xEF\xBB\xBF");
+        std::ofstream(L"kept_mark.ini", std::ios::binary)
+            << (marked ? "xxx" : "") << bytes.substr(marked ? 3 : 0);
+    }
+    const DWORD length =
+        real_profile_section(section, text, capacity, keeps_mark ? L".\\kept_mark.ini" : path);
+    DeleteFileW(L"kept_mark.ini");
     after_a_profile_read(path);
     if (let_go_as_read_returns) {
         let_go();
@@ -189,6 +184,13 @@ class module_settings : public module_test {
     static void write_settings(const char* text) {
         std::ofstream(settings_file, std::ios::binary) << text;
     }
+    // A game started with these lines in the settings section, then a vehicle
+    // entered at half speed.
+    void start_a_game_with(const char* lines) {
+        write_settings_lines(lines);
+        sim::run_event_site(sim::event_site::init);
+        enter_vehicle(0.5f);
+    }
     // A frame ms after the last, and one more a quarter of a second later: a
     // changed file is read once it has held still that long.
     static std::size_t frame_after(DWORD ms) {
@@ -225,9 +227,7 @@ TEST_F(module_settings, are_read_at_each_init_not_at_load) {
 }
 
 TEST_F(module_settings, the_toggle_key_hides_and_shows_on_each_press) {
-    write_settings("[speedometer]\ntoggle_key = H\n");
-    sim::run_event_site(sim::event_site::init);
-    enter_vehicle(0.5f);
+    start_a_game_with("toggle_key = H");
     const struct {
         bool down;
         bool shown;
@@ -270,9 +270,7 @@ TEST_F(module_settings, the_toggle_key_hides_and_shows_on_each_press) {
 }
 
 TEST_F(module_settings, a_press_while_another_programs_window_is_in_front_is_not_for_the_game) {
-    write_settings_lines("toggle_key = H");
-    sim::run_event_site(sim::event_site::init);
-    enter_vehicle(0.5f);
+    start_a_game_with("toggle_key = H");
     const auto press = [] {
         key_down = true;
         const std::size_t renders = renders_in_a_frame();
@@ -388,9 +386,7 @@ TEST_F(module_settings, a_change_shows_within_a_second_but_units_and_text_shift_
 }
 
 TEST_F(module_settings, the_settings_in_force_stay_through_a_half_saved_or_huge_file) {
-    write_settings_lines("scale = 2\ntoggle_key = H");
-    sim::run_event_site(sim::event_site::init);
-    enter_vehicle(0.5f);
+    start_a_game_with("scale = 2\ntoggle_key = H");
     key_down = true; // hides
     renders_in_a_frame();
     key_down = false;
@@ -450,9 +446,7 @@ TEST_F(module_settings, the_settings_in_force_stay_through_a_half_saved_or_huge_
 }
 
 TEST_F(module_settings, a_read_cut_short_by_another_program_changes_nothing_until_read_whole) {
-    write_settings_lines("scale = 0.5\ntoggle_key = H");
-    sim::run_event_site(sim::event_site::init);
-    enter_vehicle(0.5f);
+    start_a_game_with("scale = 0.5\ntoggle_key = H");
     key_down = true; // hides
     renders_in_a_frame();
     key_down = false;
@@ -578,9 +572,7 @@ TEST_F(module_settings, are_read_when_they_changed_and_held_still_and_retried_wi
 }
 
 TEST_F(module_settings, a_file_saved_again_and_again_is_read_after_three_seconds_of_it) {
-    write_settings_lines("scale = 2");
-    sim::run_event_site(sim::event_site::init);
-    enter_vehicle(0.5f);
+    start_a_game_with("scale = 2");
     clock_ms += 750;
     std::vector<int> read_at_looks;
     for (int look = 1; look <= 40; ++look) {
@@ -740,13 +732,22 @@ TEST_F(module_settings, a_layout_drive_moves_and_scales_the_gauge_and_saves_only
     sim::run_event_site(sim::event_site::init);
     enter_vehicle(0.5f);
     // What the player, or another program, does to the file before a frame.
-    enum class to_file { nothing, edit, make_read_only, make_writable, hold_open, let_go };
+    const auto edit = [&] { // within one tick of a coarse clock, at the same size
+        const FILETIME stamp = write_time();
+        write_settings(std::string(file).replace(file.find("1.0000001"), 9, "1.0000002").c_str());
+        set_write_time(stamp);
+    };
+    const auto read_only = [] { SetFileAttributesA(settings_file, FILE_ATTRIBUTE_READONLY); };
+    const auto writable = [] { SetFileAttributesA(settings_file, FILE_ATTRIBUTE_NORMAL); };
+    const auto hold_open = [] {
+        holder = CreateFileA(settings_file, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    };
     const struct {
         std::vector<int> keys;
         std::size_t renders; // 13: the gauge and the mode's frame
         float dial_left;     // 1920 - (354 * scale + offset_x), whole pixels
         std::size_t log_lines;
-        to_file before = to_file::nothing;
+        std::function<void()> before = nullptr;
         bool then_read = false; // then 1.25 s pass: the follower reads the file
     } frames[] = {
         {{VK_LEFT}, 9, 1556.0f, 0}, // not in the mode: the game's key alone
@@ -758,45 +759,24 @@ TEST_F(module_settings, a_layout_drive_moves_and_scales_the_gauge_and_saves_only
         {{VK_PRIOR, VK_UP}, 13, 1528.0f, 0}, // scale 1.05
         {{VK_HOME}, 13, 1556.0f, 0},         // the file's values
         {{VK_LEFT}, 13, 1555.0f, 0},
-        {{VK_RETURN}, 13, 1555.0f, 1, to_file::edit, true},   // refused: changed since read
-        {{VK_RETURN}, 9, 1555.0f, 1, to_file::nothing, true}, // read again since: saved, left
+        {{VK_RETURN}, 13, 1555.0f, 1, edit, true},   // refused: changed since read
+        {{VK_RETURN}, 9, 1555.0f, 1, nullptr, true}, // read again since: saved, left
         {{VK_F8}, 13, 1555.0f, 1},
         {{VK_RIGHT}, 13, 1556.0f, 1},
-        {{VK_RETURN}, 13, 1556.0f, 2, to_file::make_read_only}, // refused, the mode open
-        {{}, 13, 1556.0f, 2, to_file::make_writable},
-        {{VK_RETURN}, 13, 1556.0f, 2, to_file::hold_open, true}, // tried again for 2 s
-        {{}, 13, 1556.0f, 2, to_file::nothing, true},            // then refused
+        {{VK_RETURN}, 13, 1556.0f, 2, read_only}, // refused, the mode open
+        {{}, 13, 1556.0f, 2, writable},
+        {{VK_RETURN}, 13, 1556.0f, 2, hold_open, true}, // tried again for 2 s
+        {{}, 13, 1556.0f, 2, nullptr, true},            // then refused
         {{}, 13, 1556.0f, 3},
-        {{VK_RETURN}, 9, 1556.0f, 3, to_file::let_go},
+        {{VK_RETURN}, 9, 1556.0f, 3, let_go},
         {{VK_F8}, 13, 1556.0f, 3},
         {{VK_RIGHT}, 13, 1557.0f, 3},
         {{VK_ESCAPE}, 9, 1556.0f, 3}, // left without saving
     };
     for (const auto& f : frames) {
         SCOPED_TRACE(testing::Message() << "frame " << &f - frames);
-        switch (f.before) {
-        case to_file::edit: { // within one tick of a coarse clock, at the same size
-            const FILETIME stamp = write_time();
-            write_settings(
-                std::string(file).replace(file.find("1.0000001"), 9, "1.0000002").c_str());
-            set_write_time(stamp);
-            break;
-        }
-        case to_file::make_read_only:
-        case to_file::make_writable:
-            SetFileAttributesA(settings_file, f.before == to_file::make_read_only
-                                                  ? FILE_ATTRIBUTE_READONLY
-                                                  : FILE_ATTRIBUTE_NORMAL);
-            break;
-        case to_file::hold_open:
-            holder =
-                CreateFileA(settings_file, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-            break;
-        case to_file::let_go:
-            let_go();
-            break;
-        case to_file::nothing:
-            break;
+        if (f.before) {
+            f.before();
         }
         keys_held = f.keys;
         clock_ms += 100;
