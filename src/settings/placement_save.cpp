@@ -119,6 +119,16 @@ void refuse(const char* path, const char* why) {
     log_line("the gauge's place was not saved: %s; the file is as it was (%s)", why, path);
 }
 
+// A file held open is tried again while the mode retries; the last try
+// refuses.
+placement_saved held_open(const char* path, bool last_try) {
+    if (last_try) {
+        refuse(path, "another program holds the file open");
+        return placement_saved::refused;
+    }
+    return placement_saved::held_open;
+}
+
 void refuse_for_error(const char* path, const char* what, DWORD error) {
     log_line("the gauge's place was not saved: %s (error %lu); the file is as it was (%s)", what,
              error, path);
@@ -189,13 +199,9 @@ placement_saved save_placement(float scale, float offset_x, float offset_y, bool
     }
     const file_read read =
         read_file(path, old_bytes.get(), largest_settings_file + 1, old_size, error);
-    if (read == file_read::held_open && !last_try) {
-        return placement_saved::held_open;
-    }
     switch (read) {
     case file_read::held_open:
-        refuse(path_utf8, "another program holds the file open");
-        return placement_saved::refused;
+        return held_open(path_utf8, last_try);
     case file_read::too_large:
         refuse(path_utf8, "it is larger than 64 KB");
         return placement_saved::refused;
@@ -231,11 +237,7 @@ placement_saved save_placement(float scale, float offset_x, float offset_y, bool
     const settings_file_read before =
         read == file_read::read ? read_settings_file(path) : settings_file_read{};
     if (!before.complete) {
-        if (!last_try) {
-            return placement_saved::held_open;
-        }
-        refuse(path_utf8, "another program holds the file open");
-        return placement_saved::refused;
+        return held_open(path_utf8, last_try);
     }
     // A player's edit made since the last read would be lost under the values
     // the mode started from. A file deleted or emptied during a game is not
@@ -255,11 +257,7 @@ placement_saved save_placement(float scale, float offset_x, float offset_y, bool
     case replacement::done:
         break;
     case replacement::held_open:
-        if (!last_try) {
-            return placement_saved::held_open;
-        }
-        refuse(path_utf8, "another program holds the file open");
-        return placement_saved::refused;
+        return held_open(path_utf8, last_try);
     case replacement::read_only:
         refuse(path_utf8, "it is read-only");
         return placement_saved::refused;

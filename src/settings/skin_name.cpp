@@ -149,32 +149,6 @@ bool pair_written_as_one(char32_t first, char32_t second) {
            (first == 0x442 && second == 0x441) || (first == 0x448 && second == 0x447);
 }
 
-// One code point of UTF-8 text; a byte that starts no valid sequence is a
-// code point of its own, outside every table.
-char32_t next_code_point(std::string_view text, std::size_t& at) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char first = byte(at);
-    const std::size_t length = first < 0x80         ? 1
-                               : (first >> 5) == 6  ? 2
-                               : (first >> 4) == 14 ? 3
-                               : (first >> 3) == 30 ? 4
-                                                    : 0;
-    if (length <= 1 || at + length > text.size()) {
-        ++at;
-        return length == 1 ? first : 0xFFFD;
-    }
-    char32_t c = first & (0x7F >> length);
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(at + i) >> 6) != 2) {
-            ++at;
-            return 0xFFFD;
-        }
-        c = (c << 6) | (byte(at + i) & 0x3F);
-    }
-    at += length;
-    return c;
-}
-
 // A letter, digit or '-' of a name; '_' and everything else separate words.
 bool in_word(char32_t c) {
     return (c < 0x80 && c != '_' && allowed_in_name(static_cast<char>(c))) ||
@@ -227,6 +201,30 @@ bool is_taken(std::string_view name) {
 }
 
 } // namespace
+
+char32_t next_code_point(std::string_view text, std::size_t& at) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char first = byte(at);
+    const std::size_t length = first < 0x80         ? 1
+                               : (first >> 5) == 6  ? 2
+                               : (first >> 4) == 14 ? 3
+                               : (first >> 3) == 30 ? 4
+                                                    : 0;
+    if (length <= 1 || at + length > text.size()) {
+        ++at;
+        return length == 1 ? first : 0xFFFD;
+    }
+    char32_t c = first & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(at + i) >> 6) != 2) {
+            ++at;
+            return 0xFFFD;
+        }
+        c = (c << 6) | (byte(at + i) & 0x3F);
+    }
+    at += length;
+    return c;
+}
 
 bool names_shipped_artwork(std::string_view value) {
     return same_letters(value, "none");

@@ -54,6 +54,11 @@ struct skin_name_of_file {
     skin_name_source source = skin_name_source::letters;
 };
 
+// One code point of UTF-8 text, from at, which it moves past it; a byte
+// that starts no valid sequence is a code point of its own (U+FFFD), outside
+// every table of the name rule.
+char32_t next_code_point(std::string_view text, std::size_t& at);
+
 // The skin a file's name (UTF-8, without folder or extension) makes:
 // - a final "mph" after a name and `_`, `-`, a space or other separator
 //   marks the mph face, and the rest makes the name, so NAME.png and

@@ -52,30 +52,6 @@ const char* latin_of(char32_t c) {
     }
 }
 
-char32_t next_code_point(std::string_view text, std::size_t& at) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char first = byte(at);
-    const std::size_t length = first < 0x80         ? 1
-                               : (first >> 5) == 6  ? 2
-                               : (first >> 4) == 14 ? 3
-                               : (first >> 3) == 30 ? 4
-                                                    : 0;
-    if (length <= 1 || at + length > text.size()) {
-        ++at;
-        return length == 1 ? first : 0xFFFD;
-    }
-    char32_t c = first & (0x7F >> length);
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(at + i) >> 6) != 2) {
-            ++at;
-            return 0xFFFD;
-        }
-        c = (c << 6) | (byte(at + i) & 0x3F);
-    }
-    at += length;
-    return c;
-}
-
 bool in_word(char32_t c) {
     return (c < 0x80 && c != '_' && allowed(static_cast<char>(c))) || latin_of(c) != nullptr;
 }
